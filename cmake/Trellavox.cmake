@@ -1,0 +1,47 @@
+# Shared settings for every target of ours.
+
+if(TRELLAVOX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Warnings for our own code only: dependencies come in as imported targets.
+function(trellavox_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(TRELLAVOX_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  set_target_properties(${target} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON)
+endfunction()
+
+# trellavox_library(name SOURCES ... [LIBS ...]): a static library of ours
+# whose folder is its public include root.
+function(trellavox_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  trellavox_defaults(${name})
+endfunction()
+
+# trellavox_test(name [GUI] SOURCES ... LIBS ...): one GoogleTest executable;
+# each test case becomes a CTest test. GUI tests get a QApplication; Qt runs
+# on the offscreen platform.
+function(trellavox_test name)
+  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  if(ARG_GUI)
+    set(test_main gui_test_main)
+  else()
+    set(test_main test_main)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support ${test_main} GTest::gtest GTest::gmock)
+  trellavox_defaults(${name})
+  target_compile_definitions(${name} PRIVATE TRELLAVOX_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  include(GoogleTest)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1"
+               TIMEOUT 300)
+endfunction()

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# scripts/build.sh release|test: installs what is missing, configures and builds.
+#   release -> build/release (optimised, for running the program and the benchmarks)
+#   test    -> build/test    (Debug with AddressSanitizer and UndefinedBehaviorSanitizer)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+kind=${1:-release}
+
+"$root/scripts/install-deps.sh"
+
+case "$kind" in
+  release) dir="$root/build/release"; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  test)    dir="$root/build/test";    flags=(-DCMAKE_BUILD_TYPE=Debug -DTRELLAVOX_SANITIZE=ON -DTRELLAVOX_WERROR=ON) ;;
+  *) echo "usage: $0 release|test" >&2; exit 2 ;;
+esac
+
+cmake -S "$root" -B "$dir" -G Ninja "${flags[@]}" >/dev/null
+cmake --build "$dir" --parallel "$(nproc)"

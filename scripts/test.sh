@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with the sanitizers and runs every test.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh" test
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+cd "$root/build/test"
+ctest --output-on-failure --parallel "$(nproc)" "$@"

@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+
+#include "MainWindow.h"
+
+TEST(MainWindow, IsNamedForTestsAndTitled)
+{
+    TfrmTrellavoxMain window;
+    EXPECT_EQ(window.objectName(), QStringLiteral("frmTrellavoxMain"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Trellavox"));
+}

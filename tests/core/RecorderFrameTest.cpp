@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <vector>
+
+#include "Crc16.h"
+#include "Link.h"
+#include "RecXchange.h"
+#include "RecorderCommands.h"
+#include "RecorderFrame.h"
+
+TEST(RecorderFrame, EmptyPayloadIsSixBytes)
+{
+    const auto frame = BuildRecorderFrame(cmdGetRtc, nullptr, 0);
+    ASSERT_EQ(frame.size(), 6u);
+    const std::uint8_t head[4] = {0x5A, 0x5A, 1, 0};
+    const std::uint16_t crc = Crc16Update(head, 4, 0);
+    EXPECT_EQ(frame, (std::vector<std::uint8_t>{0x5A, 0x5A, 1, 0, std::uint8_t(crc), std::uint8_t(crc >> 8)}));
+}
+
+TEST(RecorderFrame, LongPayloadSaturatesTheLengthByteAndKeepsEveryByte)
+{
+    std::vector<std::uint8_t> payload(2052);
+    std::iota(payload.begin(), payload.end(), std::uint8_t{0});
+    const auto frame = BuildRecorderFrame(cmdWritePage, payload.data(), payload.size());
+    ASSERT_EQ(frame.size(), 2058u);
+    EXPECT_EQ(frame[2], 16);
+    EXPECT_EQ(frame[3], 255);
+    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), frame.begin() + 4));
+    const std::uint16_t crc = Crc16Update(frame.data(), 2056, 0);
+    EXPECT_EQ(frame[2056], crc & 0xFF);
+    EXPECT_EQ(frame[2057], crc >> 8);
+}
+
+TEST(RecorderFrame, LengthByteBelowSaturation)
+{
+    const std::uint8_t payload[255] = {};
+    EXPECT_EQ(BuildRecorderFrame(5, payload, 8)[3], 8);
+    EXPECT_EQ(BuildRecorderFrame(5, payload, 255)[3], 255);
+}
+
+TEST(RecorderFrame, DecodeTakesTheLengthFromTheCommandNotTheFrame)
+{
+    std::vector<std::uint8_t> reply(4 + 2112);
+    std::iota(reply.begin(), reply.end(), std::uint8_t{3});
+    const auto frame = BuildRecorderFrame(cmdGetPartsOfPages, reply.data(), reply.size());
+    std::vector<std::uint8_t> out(reply.size());
+    ASSERT_TRUE(DecodeRecorderFrame(frame.data(), reply.size(), out.data()));
+    EXPECT_EQ(out, reply);
+}
+
+TEST(RecorderFrame, DecodeRejectsABadCrcAndLeavesTheBufferAlone)
+{
+    const std::uint8_t payload[4] = {1, 2, 3, 4};
+    auto frame = BuildRecorderFrame(cmdGetRtc, payload, 4);
+    std::uint8_t out[4] = {9, 9, 9, 9};
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+        auto damaged = frame;
+        damaged[i] ^= 0x10;
+        EXPECT_FALSE(DecodeRecorderFrame(damaged.data(), 4, out)) << "byte " << i;
+    }
+    EXPECT_EQ(out[0], 9);
+}
+
+TEST(RecorderCommands, TableLengthsAndTimeouts)
+{
+    const PayloadGeometry image{2112, 128};
+    struct Case {
+        std::uint8_t code;
+        std::uint32_t request, reply, timeout;
+    };
+    const Case cases[] = {
+        {cmdWriteBlock, 2 + 128 * 2112, 0, 300},
+        {cmdGetRtc, 0, 4, 300},
+        {cmdSetRtc, 4, 4, 300},
+        {cmdGetProfile, 1, 8, 300},
+        {cmdSetProfile, 8, 8, 300},
+        {cmdGetVolt, 0, 2, 300},
+        {cmdSetVas, 12, 12, 300},
+        {cmdBeginWritePage, 4, 4, 300},
+        {cmdWritePage, 4 + 2112, 4, 1000},
+        {cmdEraseBlock, 2, 2, 300},
+        {cmdGetFwVer, 0, 13, 300},
+        {cmdGetProdParam, 0, 8, 300},
+        {cmdGetFlashParam, 0, 7, 300},
+        {cmdGetAdapterId, 0, 27, 300},
+        {cmdSetOnceTimer, 9, 9, 300},
+        {cmdSetPassword, 7, 7, 300},
+        {cmdCheckPassword, 7, 1, 300},
+        {cmdSetDefault, 0, 0, 300},
+        {cmdSetAon, 26, 26, 300},
+        {cmdGetBlockCount, 0, 2, 300},
+        {cmdGetFirstRecBlock, 0, 2, 300},
+        {cmdSetDefNoFlashErase, 0, 0, 300},
+        {cmdSetExtDevice, 1, 1, 300},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CommandRequestLength(c.code, image), c.request) << int(c.code);
+        EXPECT_EQ(CommandReplyLength(c.code, image, nullptr, 0), c.reply) << int(c.code);
+        EXPECT_EQ(CommandTimeoutMs(c.code), c.timeout) << int(c.code);
+    }
+    // Command 42 reads with no payload and stores with the 8 battery bytes.
+    EXPECT_EQ(CommandRequestLength(cmdBatteryLevels, image, false), 0u);
+    EXPECT_EQ(CommandRequestLength(cmdBatteryLevels, image, true), 8u);
+    EXPECT_EQ(FindRecorderCommand(3), nullptr);
+    EXPECT_FALSE(CommandRequestLength(3, image).has_value());
+}
+
+TEST(RecorderCommands, SettingsComeInPairsWithOneReplyLength)
+{
+    for (std::uint8_t read : {4, 9, 31, 36, 39, 50, 53, 56, 67, 82, 85}) {
+        const std::uint8_t store = read + 1;
+        ASSERT_NE(FindRecorderCommand(store), nullptr) << int(store);
+        EXPECT_EQ(CommandReplyLength(read, {}, nullptr, 0), CommandReplyLength(store, {}, nullptr, 0)) << int(read);
+        EXPECT_EQ(CommandRequestLength(store, {}), CommandReplyLength(store, {}, nullptr, 0)) << int(store);
+    }
+}
+
+TEST(RecorderCommands, PartsOfPagesReplyIsCountTimesCycles)
+{
+    const PartsOfPagesRequest request{0x12345678, 2048, 20, 64, 256};
+    std::uint8_t bytes[12];
+    request.Serialize(bytes);
+    EXPECT_EQ(bytes[0], 0x78);
+    EXPECT_EQ(bytes[3], 0x12);
+    EXPECT_EQ(CommandReplyLength(cmdGetPartsOfPages, {}, bytes, 12), 20u * 256);
+    EXPECT_FALSE(CommandReplyLength(cmdGetPartsOfPages, {}, bytes, 11).has_value());
+    const auto parsed = PartsOfPagesRequest::Parse(bytes);
+    EXPECT_EQ(parsed.pageAddr, request.pageAddr);
+    EXPECT_EQ(parsed.offset, 2048);
+    EXPECT_EQ(parsed.addrInc, 64);
+}
+
+TEST(RecorderCommands, WriteBlockAndEraseShareOneTraceName)
+{
+    EXPECT_STREQ(FindRecorderCommand(cmdWriteBlock)->traceName, "(WRITE_BLOCK) ");
+    EXPECT_STREQ(FindRecorderCommand(cmdEraseBlock)->traceName, "(WRITE_BLOCK) ");
+}
+
+TEST(Link, WithoutALinkTheProbeFailsAndCommandsRaise)
+{
+    ResetLink();
+    EXPECT_FALSE(LinkProbe());
+    try {
+        RunCommand(cmdGetVolt, nullptr, 0, nullptr, 0);
+        FAIL() << "no exception";
+    } catch (const TERecXchange& error) {
+        EXPECT_EQ(error.Text, QStringLiteral("I/O Error"));
+        EXPECT_EQ(error.Code, 7);
+        EXPECT_EQ(error.Extra, 0);
+        EXPECT_STREQ(error.what(), "I/O Error");
+    }
+}
+
+namespace {
+std::uint32_t g_seenTimeout = 0;
+void RecordTimeout(std::uint8_t, const void*, std::uint32_t, void*, std::uint32_t, std::uint32_t timeout)
+{
+    g_seenTimeout = timeout;
+}
+}  // namespace
+
+TEST(Link, RunCommandPassesTheCommandsTimeout)
+{
+    SetLink(nullptr, RecordTimeout);
+    RunCommand(cmdGetPartsOfPages, nullptr, 0, nullptr, 0);
+    EXPECT_EQ(g_seenTimeout, 600u);
+    RunCommand(cmdWritePage, nullptr, 0, nullptr, 0);
+    EXPECT_EQ(g_seenTimeout, 1000u);
+    RunCommand(cmdGetRtc, nullptr, 0, nullptr, 0);
+    EXPECT_EQ(g_seenTimeout, 300u);
+    ResetLink();
+}
+
+TEST(RecXchange, TextIsLimited)
+{
+    const TERecXchange error(QString(400, QLatin1Char('x')), 1, 2);
+    EXPECT_EQ(error.Text.size(), TERecXchange::kMaxTextLength);
+}
