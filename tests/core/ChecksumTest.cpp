@@ -22,6 +22,25 @@ TEST(Crc16, RunsInPieces)
     EXPECT_EQ(Crc16Update(text + 4, 5, first), 0x31C3);
 }
 
+// The bit-by-bit definition: polynomial 0x1021, most significant bit first.
+TEST(Crc16, MatchesTheBitwiseDefinitionForEveryLengthAndStart)
+{
+    std::mt19937 random(11);
+    std::vector<std::uint8_t> data(300);
+    for (auto& byte : data)
+        byte = static_cast<std::uint8_t>(random());
+    for (std::uint32_t length = 0; length <= data.size(); ++length) {
+        const std::uint16_t initial = static_cast<std::uint16_t>(random());
+        std::uint16_t crc = initial;
+        for (std::uint32_t i = 0; i < length; ++i) {
+            crc ^= static_cast<std::uint16_t>(data[i] << 8);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
+        }
+        ASSERT_EQ(Crc16Update(data.data(), length, initial), crc) << "length " << length;
+    }
+}
+
 TEST(Crc32, TableIsTheReflectedOne)
 {
     EXPECT_EQ(TCrc32::Table()[0], 0u);
