@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Replaces the file at path with bytes in one step: a temporary file beside
+// it, written in full and synced, then renamed over it. On any failure (a
+// short write on a full disk included) the old file stays whole, the
+// temporary file is removed and false is returned. An existing file keeps
+// its permission bits.
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes);

@@ -1,0 +1,203 @@
+#include "IniFile.h"
+
+#include <QFile>
+#include <utility>
+
+#include "AtomicFile.h"
+#include "IniValues.h"
+#include "LangFormat.h"
+
+namespace {
+
+// Blanks and control characters, as the private-profile functions trim.
+QStringView Trimmed(QStringView text)
+{
+    while (!text.isEmpty() && text.front().unicode() <= u' ')
+        text = text.mid(1);
+    while (!text.isEmpty() && text.back().unicode() <= u' ')
+        text.chop(1);
+    return text;
+}
+
+std::optional<QStringView> SectionNameOf(QStringView line)
+{
+    line = Trimmed(line);
+    if (!line.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype close = line.indexOf(u']');
+    if (close < 0)
+        return std::nullopt;
+    return Trimmed(line.mid(1, close - 1));
+}
+
+struct Entry {
+    QStringView Name;
+    QStringView Value;
+};
+
+std::optional<Entry> EntryOf(QStringView line)
+{
+    line = Trimmed(line);
+    if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return std::nullopt;
+    const QStringView name = Trimmed(line.left(equals));
+    if (name.isEmpty())
+        return std::nullopt;
+    return Entry{name, Trimmed(line.mid(equals + 1))};
+}
+
+bool SameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QStringView WithoutQuotes(QStringView value)
+{
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+} // namespace
+
+TIniFile::TIniFile(const QString& fileName, int legacyCodePage) : m_fileName(fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return; // a missing file reads as an empty one
+    TIniText text = DecodeIniText(file.readAll(), legacyCodePage);
+    m_lines = std::move(text.Lines);
+    m_encoding = text.Encoding;
+}
+
+TIniFile::Range TIniFile::FindSection(const QString& section) const
+{
+    Range range;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const auto name = SectionNameOf(m_lines[i]);
+        if (!name)
+            continue;
+        if (range.Header >= 0) {
+            range.End = i;
+            return range;
+        }
+        if (SameName(*name, section))
+            range.Header = i;
+    }
+    range.End = m_lines.size();
+    return range;
+}
+
+qsizetype TIniFile::FindKey(const Range& range, const QString& key) const
+{
+    if (range.Header < 0)
+        return -1;
+    for (qsizetype i = range.Header + 1; i < range.End; ++i) {
+        const auto entry = EntryOf(m_lines[i]);
+        if (entry && SameName(entry->Name, key))
+            return i;
+    }
+    return -1;
+}
+
+std::optional<QString> TIniFile::Value(const QString& section, const QString& key) const
+{
+    const qsizetype line = FindKey(FindSection(section), key);
+    if (line < 0)
+        return std::nullopt;
+    return WithoutQuotes(EntryOf(m_lines[line])->Value).toString();
+}
+
+QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    return Value(section, key).value_or(defaultValue);
+}
+
+std::int32_t TIniFile::ReadInteger(const QString& section, const QString& key, std::int32_t defaultValue) const
+{
+    const auto text = Value(section, key);
+    if (!text)
+        return defaultValue;
+    return ParseIniInteger(*text).value_or(defaultValue);
+}
+
+bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const
+{
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+double TIniFile::ReadFloat(const QString& section, const QString& key, double defaultValue) const
+{
+    const auto text = Value(section, key);
+    if (!text)
+        return defaultValue;
+    return ParseIniFloat(*text).value_or(defaultValue);
+}
+
+std::optional<QByteArray> TIniFile::ReadBinary(const QString& section, const QString& key) const
+{
+    const auto text = Value(section, key);
+    if (!text)
+        return std::nullopt;
+    return ParseIniBinary(*text);
+}
+
+QStringList TIniFile::SectionNames() const
+{
+    QStringList names;
+    for (const QString& line : m_lines) {
+        const auto name = SectionNameOf(line);
+        if (name && !names.contains(*name, Qt::CaseInsensitive))
+            names.append(name->toString());
+    }
+    return names;
+}
+
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
+{
+    const Range range = FindSection(section);
+    if (range.Header < 0) {
+        m_lines.append(u'[' + section + u']');
+        m_lines.append(key + u'=' + value);
+        return;
+    }
+    if (const qsizetype line = FindKey(range, key); line >= 0) {
+        // Keep the file's own spelling of the key.
+        m_lines[line] = EntryOf(m_lines[line])->Name.toString() + u'=' + value;
+        return;
+    }
+    qsizetype insertAt = range.Header + 1;
+    for (qsizetype i = range.Header + 1; i < range.End; ++i)
+        if (EntryOf(m_lines[i]))
+            insertAt = i + 1;
+    m_lines.insert(insertAt, key + u'=' + value);
+}
+
+void TIniFile::WriteInteger(const QString& section, const QString& key, std::int64_t value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
+{
+    WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TIniFile::WriteFloat(const QString& section, const QString& key, double value)
+{
+    WriteString(section, key, FormatIniFloat(value));
+}
+
+void TIniFile::WriteBinary(const QString& section, const QString& key, const QByteArray& value)
+{
+    WriteString(section, key, FormatIniBinary(value));
+}
+
+void TIniFile::Save() const
+{
+    if (!WriteFileAtomically(m_fileName, EncodeIniText(m_lines, m_encoding)))
+        throw EIniFileError(LangFormat(QStringLiteral("Unable to write to %s"), m_fileName));
+}

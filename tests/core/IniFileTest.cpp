@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLocale>
+#include <filesystem>
+#include <optional>
+
+#include "IniFile.h"
+#include "IniTestFiles.h"
+#include "TempDir.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    QString Path() const { return QString::fromStdString(m_dir.File("test.ini")); }
+
+    // A file with the given lines (joined with CR LF), opened as an INI file.
+    TIniFile Open(const QByteArray& text)
+    {
+        WriteBytes(Path(), text);
+        return TIniFile(Path());
+    }
+    QByteArray Saved(const TIniFile& ini) const
+    {
+        ini.Save();
+        return ReadBytes(Path());
+    }
+
+    TempDir m_dir;
+};
+
+struct LookupCase {
+    const char* name;
+    const char* file;
+    const char* section;
+    const char* key;
+    std::optional<const char*> expected;
+};
+
+class IniLookupTest : public IniFileTest, public ::testing::WithParamInterface<LookupCase> {};
+
+} // namespace
+
+TEST_P(IniLookupTest, FindsTheValueAsThePrivateProfileFunctionsDo)
+{
+    const LookupCase& c = GetParam();
+    const TIniFile ini = Open(c.file);
+    const auto value = ini.Value(QString::fromUtf8(c.section), QString::fromUtf8(c.key));
+    if (c.expected)
+        EXPECT_EQ(value, QString::fromUtf8(*c.expected));
+    else
+        EXPECT_EQ(value, std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniLookupTest,
+    ::testing::Values(
+        LookupCase{"LetterCaseOfNames", "[settings]\r\nconnecttype=5\r\n", "Settings", "ConnectType", "5"},
+        LookupCase{"BlanksAroundNameAndValue", "[ S ]\r\n\t Key \t=  some value \t\r\n", "S", "Key", "some value"},
+        LookupCase{"FirstKeyWins", "[S]\r\nK=1\r\nk=2\r\n", "S", "K", "1"},
+        LookupCase{"FirstSectionWins", "[S]\r\nA=1\r\n[s]\r\nA=2\r\nB=3\r\n", "S", "A", "1"},
+        LookupCase{"LaterDuplicateSectionIsNotSearched", "[S]\r\nA=1\r\n[s]\r\nB=3\r\n", "S", "B", std::nullopt},
+        LookupCase{"DoubleQuotesRemoved", "[S]\r\nK=\" a b \"\r\n", "S", "K", " a b "},
+        LookupCase{"SingleQuotesRemoved", "[S]\r\nK='x'\r\n", "S", "K", "x"},
+        LookupCase{"OnlyOnePairOfQuotes", "[S]\r\nK=\"\"x\"\"\r\n", "S", "K", "\"x\""},
+        LookupCase{"UnmatchedQuotesStay", "[S]\r\nK=\"x'\r\n", "S", "K", "\"x'"},
+        LookupCase{"LoneQuoteStays", "[S]\r\nK=\"\r\n", "S", "K", "\""},
+        LookupCase{"EmptyValueIsNotMissing", "[S]\r\nK=\r\n", "S", "K", ""},
+        LookupCase{"ValueKeepsFurtherEquals", "[S]\r\nK=a=b\r\n", "S", "K", "a=b"},
+        LookupCase{"CommentIsNoKey", "[S]\r\n;K=1\r\n  ; K=2\r\n", "S", "K", std::nullopt},
+        LookupCase{"LineWithoutEqualsIsNoKey", "[S]\r\nK\r\n", "S", "K", std::nullopt},
+        LookupCase{"KeyBeforeAnySection", "K=1\r\n[S]\r\n", "S", "K", std::nullopt},
+        LookupCase{"KeyOfAnotherSection", "[A]\r\nK=1\r\n[S]\r\n", "S", "K", std::nullopt},
+        LookupCase{"CommentAfterSectionHeader", "[S] ; main\r\nK=1\r\n", "S", "K", "1"},
+        LookupCase{"LfLineEnds", "[S]\nA=1\nK=2\n", "S", "K", "2"},
+        LookupCase{"NoLineEndAtTheEnd", "[S]\r\nK=2", "S", "K", "2"},
+        LookupCase{"Utf8WithoutMark", "[S]\r\nK=\xD0\x97\xD0\xB2\r\n", "S", "K", "\xD0\x97\xD0\xB2"},
+        LookupCase{"Utf8WithMark", "\xEF\xBB\xBF[S]\r\nK=\xD0\x97\r\n", "S", "K", "\xD0\x97"},
+        LookupCase{"LegacyCp1251", "[S]\r\nK=\xC7\xE2\xEE\xED\xEE\xEA\r\n", "S", "K",
+                   "\xD0\x97\xD0\xB2\xD0\xBE\xD0\xBD\xD0\xBE\xD0\xBA"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniFileTest, MissingFileReadsEmptyAndGivesDefaults)
+{
+    const TIniFile ini(Path());
+    EXPECT_TRUE(ini.Lines().isEmpty());
+    EXPECT_EQ(ini.ReadString(u"S"_s, u"K"_s, u"d"_s), u"d"_s);
+    EXPECT_EQ(ini.ReadInteger(u"S"_s, u"K"_s, -4), -4);
+    EXPECT_TRUE(ini.ReadBool(u"S"_s, u"K"_s, true));
+}
+
+TEST_F(IniFileTest, TypedReadsFallBackToTheDefaultOnBadText)
+{
+    const TIniFile ini = Open("[S]\r\nYes=yes\r\nTwo=2\r\nZero=0\r\nEmpty=\r\nBig=$FFFFFFFF\r\nHex=0x20\r\n");
+    EXPECT_TRUE(ini.ReadBool(u"S"_s, u"Yes"_s, true));
+    EXPECT_FALSE(ini.ReadBool(u"S"_s, u"Yes"_s, false));
+    EXPECT_TRUE(ini.ReadBool(u"S"_s, u"Two"_s, false));
+    EXPECT_FALSE(ini.ReadBool(u"S"_s, u"Zero"_s, true));
+    EXPECT_EQ(ini.ReadInteger(u"S"_s, u"Empty"_s, 7), 7);
+    EXPECT_EQ(ini.ReadInteger(u"S"_s, u"Big"_s, 7), 7);
+    EXPECT_EQ(ini.ReadInteger(u"S"_s, u"Hex"_s, 7), 32);
+    EXPECT_EQ(ini.ReadString(u"S"_s, u"Empty"_s, u"d"_s), QString());
+}
+
+TEST_F(IniFileTest, FloatsFollowTheUserLocale)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    TIniFile ini(Path());
+    ini.WriteFloat(u"S"_s, u"T1"_s, 3.25);
+    ini.WriteString(u"S"_s, u"Dot"_s, u"3.3"_s);
+    EXPECT_EQ(ini.Value(u"S"_s, u"T1"_s), u"3,25"_s);
+    EXPECT_EQ(ini.ReadFloat(u"S"_s, u"T1"_s, 0), 3.25);
+    EXPECT_EQ(ini.ReadFloat(u"S"_s, u"Dot"_s, 1.5), 1.5);
+    QLocale::setDefault(saved);
+}
+
+TEST_F(IniFileTest, WrittenKeyReplacesItsLineInPlace)
+{
+    TIniFile ini = Open("; head\r\n[settings]\r\n  connecttype = 5 \r\nOther=1\r\n");
+    ini.WriteInteger(u"Settings"_s, u"ConnectType"_s, 3);
+    EXPECT_EQ(Saved(ini), "; head\r\n[settings]\r\nconnecttype=3\r\nOther=1\r\n");
+}
+
+TEST_F(IniFileTest, NewKeyGoesAfterTheLastEntryOfItsSection)
+{
+    TIniFile ini = Open("[A]\r\nX=1\r\nno equals here\r\n; note\r\n\r\n[B]\r\nY=2\r\n");
+    ini.WriteString(u"a"_s, u"New"_s, u"v"_s);
+    ini.WriteString(u"B"_s, u"Z"_s, u"3"_s);
+    EXPECT_EQ(Saved(ini), "[A]\r\nX=1\r\nNew=v\r\nno equals here\r\n; note\r\n\r\n[B]\r\nY=2\r\nZ=3\r\n");
+}
+
+TEST_F(IniFileTest, NewKeyOfAnEmptySectionFollowsItsHeader)
+{
+    TIniFile ini = Open("[A]\r\n; only a comment\r\n[B]\r\n");
+    ini.WriteString(u"A"_s, u"K"_s, u"1"_s);
+    EXPECT_EQ(Saved(ini), "[A]\r\nK=1\r\n; only a comment\r\n[B]\r\n");
+}
+
+TEST_F(IniFileTest, NewSectionsGoToTheEndInOrderOfWriting)
+{
+    TIniFile ini = Open("top=line\n[Keep]\nA=1\n");
+    ini.WriteString(u"Second"_s, u"K"_s, u"2"_s);
+    ini.WriteString(u"Third"_s, u"K"_s, u"3"_s);
+    ini.WriteString(u"Second"_s, u"L"_s, u"4"_s);
+    EXPECT_EQ(Saved(ini), "top=line\r\n[Keep]\r\nA=1\r\n[Second]\r\nK=2\r\nL=4\r\n[Third]\r\nK=3\r\n");
+    EXPECT_EQ(ini.SectionNames(), (QStringList{u"Keep"_s, u"Second"_s, u"Third"_s}));
+}
+
+TEST_F(IniFileTest, WritesGoToTheFirstOfTwoSectionsOfOneName)
+{
+    TIniFile ini = Open("[S]\r\nA=1\r\n[s]\r\nB=2\r\n");
+    ini.WriteString(u"S"_s, u"B"_s, u"9"_s);
+    EXPECT_EQ(Saved(ini), "[S]\r\nA=1\r\nB=9\r\n[s]\r\nB=2\r\n");
+    EXPECT_EQ(ini.SectionNames(), QStringList{u"S"_s});
+}
+
+TEST_F(IniFileTest, Utf16FileStaysUtf16WithItsMark)
+{
+    const QString text = u"[S]\r\nK=\u0417\u0432\r\n; \u043A\r\n"_s;
+    QByteArray bytes("\xFF\xFE");
+    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    TIniFile ini = Open(bytes);
+    EXPECT_EQ(ini.Encoding(), TIniEncoding::Utf16LeBom);
+    EXPECT_EQ(ini.Value(u"S"_s, u"K"_s), u"\u0417\u0432"_s);
+    EXPECT_EQ(Saved(ini), bytes);
+
+    ini.WriteString(u"S"_s, u"New"_s, u"\u0416"_s);
+    const QString changed = u"[S]\r\nK=\u0417\u0432\r\nNew=\u0416\r\n; \u043A\r\n"_s;
+    QByteArray expected("\xFF\xFE");
+    expected.append(reinterpret_cast<const char*>(changed.utf16()), changed.size() * 2);
+    EXPECT_EQ(Saved(ini), expected);
+}
+
+TEST_F(IniFileTest, Utf8MarkIsKept)
+{
+    TIniFile ini = Open("\xEF\xBB\xBF[S]\r\nK=1\r\n");
+    ini.WriteString(u"S"_s, u"K"_s, u"\u0416"_s);
+    EXPECT_EQ(Saved(ini), "\xEF\xBB\xBF[S]\r\nK=\xD0\x96\r\n");
+}
+
+TEST_F(IniFileTest, LegacyFileIsWrittenBackAsUtf8)
+{
+    TIniFile ini = Open("; \xEA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE9\r\n[S]\r\nK=\xC7\xE2\r\n");
+    EXPECT_EQ(ini.Encoding(), TIniEncoding::Legacy8Bit);
+    ini.WriteString(u"S"_s, u"New"_s, u"\u0416"_s);
+    EXPECT_EQ(Saved(ini),
+              "; \xD0\xBA\xD0\xBE\xD0\xBC\xD0\xBC\xD0\xB5\xD0\xBD\xD1\x82\xD0\xB0\xD1\x80\xD0\xB8\xD0\xB9\r\n"
+              "[S]\r\nK=\xD0\x97\xD0\xB2\r\nNew=\xD0\x96\r\n");
+}
+
+TEST_F(IniFileTest, NewFileIsUtf8WithCrLf)
+{
+    TIniFile ini(Path());
+    ini.WriteString(u"S"_s, u"Path"_s, u"/home/\u0417\u0432\u043E\u043D\u043A\u0438"_s);
+    ini.WriteBool(u"S"_s, u"Flag"_s, true);
+    ini.WriteInteger(u"S"_s, u"Big"_s, -2147483648LL);
+    ini.WriteBinary(u"S"_s, u"Bin"_s, QByteArray("\x01\xab", 2));
+    EXPECT_EQ(Saved(ini), "[S]\r\nPath=/home/\xD0\x97\xD0\xB2\xD0\xBE\xD0\xBD\xD0\xBA\xD0\xB8\r\nFlag=1\r\n"
+                          "Big=-2147483648\r\nBin=01AB\r\n");
+}
+
+TEST_F(IniFileTest, SaveIntoAMissingFolderRaisesTheWriteError)
+{
+    const QString path = QString::fromStdString(m_dir.File("no-such-folder/test.ini"));
+    TIniFile ini(path);
+    ini.WriteString(u"S"_s, u"K"_s, u"1"_s);
+    try {
+        ini.Save();
+        FAIL() << "no error";
+    } catch (const EIniFileError& error) {
+        EXPECT_EQ(error.Text, u"Unable to write to "_s + path);
+        EXPECT_EQ(std::string(error.what()), (u"Unable to write to "_s + path).toStdString());
+    }
+}
+
+TEST_F(IniFileTest, FailedSaveKeepsTheOldFileWhole)
+{
+    const QByteArray old = "[S]\r\nK=old\r\n";
+    TIniFile ini = Open(old);
+    ini.WriteString(u"S"_s, u"K"_s, QString(4096, u'x'));
+    {
+        const FileSizeLimit diskFull(64);
+        EXPECT_THROW(ini.Save(), EIniFileError);
+    }
+    EXPECT_EQ(ReadBytes(Path()), old);
+    EXPECT_EQ(QDir(QString::fromStdString(m_dir.Path().string())).entryList(QDir::Files),
+              QStringList{u"test.ini"_s}); // no temporary file left behind
+}
+
+TEST_F(IniFileTest, SaveKeepsThePermissionsOfTheFile)
+{
+    TIniFile ini = Open("[S]\r\nK=1\r\n");
+    namespace fs = std::filesystem;
+    fs::permissions(Path().toStdString(), fs::perms::owner_read | fs::perms::owner_write);
+    ini.WriteString(u"S"_s, u"K"_s, u"2"_s);
+    ini.Save();
+    EXPECT_EQ(fs::status(Path().toStdString()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}

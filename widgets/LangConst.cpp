@@ -1,0 +1,21 @@
+#include "LangConst.h"
+
+#include "LanguageManager.h"
+
+QString LangConst(const QString& name)
+{
+    try {
+        return LangManager().LookupConstant(name);
+    } catch (...) {
+        return name;
+    }
+}
+
+QString BuiltInLangConst(const QString& name)
+{
+    try {
+        return LangManager().LookupBuiltIn(name);
+    } catch (...) {
+        return name;
+    }
+}

@@ -1,0 +1,3 @@
+#include "LangError.h"
+
+ELangError::ELangError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
