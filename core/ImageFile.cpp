@@ -1,0 +1,99 @@
+#include "ImageFile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ImageHeader.h"
+#include "LinkGeometry.h"
+#include "RecorderCommands.h"
+
+static_assert(sizeof(off_t) == 8, "image offsets are 64-bit");
+
+bool OpenImage()
+{
+    if (LinkGeometry.imageHandle != TLinkGeometry::kClosed)
+        return true;
+    if (LinkGeometry.imagePath.isEmpty())
+        return false;
+    const QByteArray name = QFile::encodeName(LinkGeometry.imagePath);
+    int fd;
+    do
+        fd = ::open(name.constData(), O_RDWR | O_DSYNC | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    LinkGeometry.imageHandle = fd;
+    return true;
+}
+
+void CloseImage()
+{
+    if (LinkGeometry.imageHandle == TLinkGeometry::kClosed)
+        return;
+    ::close(LinkGeometry.imageHandle);
+    LinkGeometry.imageHandle = TLinkGeometry::kClosed;
+}
+
+std::size_t ReadImageAt(std::uint64_t offset, void* buffer, std::size_t length)
+{
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n =
+            ::pread(LinkGeometry.imageHandle, out + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+bool WriteImageAt(std::uint64_t offset, const void* buffer, std::size_t length)
+{
+    const auto* in = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n =
+            ::pwrite(LinkGeometry.imageHandle, in + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::optional<std::uint64_t> ImageFileSize()
+{
+    struct stat info {};
+    if (::fstat(LinkGeometry.imageHandle, &info) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool ReadImageHeader()
+{
+    ImageSession session;
+    if (!session.IsOpen())
+        return false;
+    std::array<std::uint8_t, image_header::kSize> sector{};
+    if (ReadImageAt(0, sector.data(), sector.size()) != sector.size())
+        return false;
+    LinkGeometry.header = sector;
+    return ImageHeaderValid(sector.data());
+}
+
+bool WriteImageHeader()
+{
+    auto& header = LinkGeometry.header;
+    header[image_header::kWriteMark] = 0xFF;
+    PutU16(header.data() + image_header::kCrc, ImageHeaderCrc(header.data()));
+    ImageSession session;
+    return session.IsOpen() && WriteImageAt(0, header.data(), header.size());
+}

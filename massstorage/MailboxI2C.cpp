@@ -1,0 +1,33 @@
+#include <cstring>
+
+#include "Mailbox.h"
+#include "MailboxExchange.h"
+#include "MailboxState.h"
+
+namespace q71 {
+
+bool SendI2C(const void* bytes, std::uint8_t length)
+{
+    if (!MailboxState().Connected())
+        return false;
+    DrcbCommand command;
+    command.command = q71SendI2C;
+    command.length = length;
+    command.payload = static_cast<const std::uint8_t*>(bytes);
+    return SendCommand(command) && ReadReply(MailboxState().sectorSize);
+}
+
+bool ReceiveI2C(void* buffer, std::uint8_t length)
+{
+    if (!MailboxState().Connected())
+        return false;
+    DrcbCommand command;
+    command.command = q71ReceiveI2C;
+    command.length = length;
+    if (!SendCommand(command) || !ReadReply(MailboxState().sectorSize))
+        return false;
+    std::memcpy(buffer, ExchangeBuffer(), length);
+    return true;
+}
+
+}  // namespace q71

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "Crc16.h"
+#include "DemoImage.h"
+#include "ImageAttach.h"
+#include "ImageHeader.h"
+#include "ImageLinkFixture.h"
+#include "ImageProbe.h"
+#include "RecXchange.h"
+
+namespace {
+
+constexpr std::uint64_t kDemoSize = 17303616;  // 2112 + 64 x 270336
+constexpr std::size_t kStride = 2112;
+
+class DemoImageTest : public ImageLinkFixture {
+protected:
+    std::string Folder() const { return File(""); }
+    std::string DemoPath() const { return File("ZEL4_DEMO.QDM"); }
+};
+
+TEST_F(DemoImageTest, PathIsInTheGivenFolder)
+{
+    EXPECT_EQ(DemoImagePath("/home/u/Documents"), "/home/u/Documents/ZEL4_DEMO.QDM");
+    EXPECT_EQ(DemoImagePath("/home/u/Documents/"), "/home/u/Documents/ZEL4_DEMO.QDM");
+}
+
+TEST_F(DemoImageTest, CreatedImageIsBlankWithHeaderAndBlockTable)
+{
+    AttachDemoImage(Q(Folder()));
+    const auto bytes = ReadFile(DemoPath());
+    ASSERT_EQ(bytes.size(), kDemoSize);
+
+    // Header: all 0xFF but the fields a created image sets, and a valid CRC.
+    EXPECT_TRUE(ImageHeaderValid(bytes.data()));
+    EXPECT_EQ(GetU16(&bytes[0x12A]), 1);
+    EXPECT_EQ(GetU16(&bytes[0x12C]), 2112);
+    EXPECT_EQ(GetU16(&bytes[0x12E]), 128);
+    EXPECT_EQ(GetU32(&bytes[0x130]), 0u);
+    EXPECT_EQ(bytes[0x1C9], 10);
+    EXPECT_EQ(bytes[0x1CA], 0);
+    for (std::size_t i = 0; i < 0x1FE; ++i) {
+        if ((i >= 0x12A && i < 0x134) || i == 0x1C9 || i == 0x1CA)
+            continue;
+        ASSERT_EQ(bytes[i], 0xFF) << "header byte " << i;
+    }
+    EXPECT_TRUE(std::all_of(&bytes[512], &bytes[kStride], [](std::uint8_t b) { return b == 0; }));
+
+    // Block table: magic, one sector of 128 free entries (and padding), CRC.
+    EXPECT_TRUE(std::equal(ImageMagic.begin(), ImageMagic.end(), &bytes[kStride]));
+    EXPECT_TRUE(std::all_of(&bytes[2 * kStride], &bytes[2 * kStride + 512], [](std::uint8_t b) { return b == 0xFF; }));
+    std::uint16_t crc = Crc16Update(ImageMagic.data(), 4, 0);
+    const std::vector<std::uint8_t> freeTable(2 * 128, 0xFF);
+    crc = Crc16Update(freeTable.data(), static_cast<std::uint32_t>(freeTable.size()), crc);
+    EXPECT_EQ(GetU16(&bytes[3 * kStride]), crc);
+
+    // Everything else erased.
+    auto erased = [&](std::size_t from, std::size_t to) {
+        return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                           bytes.begin() + static_cast<std::ptrdiff_t>(to), [](std::uint8_t b) { return b == 0xFF; });
+    };
+    EXPECT_TRUE(erased(kStride + 4, 2 * kStride));
+    EXPECT_TRUE(erased(2 * kStride + 512, 3 * kStride));
+    EXPECT_TRUE(erased(3 * kStride + 2, bytes.size()));
+}
+
+TEST_F(DemoImageTest, ProbeCountsOnlyTheBlocksInTheFile)
+{
+    AttachDemoImage(Q(Folder()));
+    ASSERT_TRUE(ImageProbe());
+    EXPECT_EQ(LinkGeometry.chipCount, 1);
+    EXPECT_EQ(LinkGeometry.blocksPerChip, 64u);
+    EXPECT_EQ(LinkGeometry.pagesPerBlock, 128u);
+    EXPECT_EQ(LinkGeometry.pageStride, 2112);
+    EXPECT_EQ(LinkGeometry.dataStart, 2112u);
+
+    // Command 29 answers the page stride as the page size.
+    std::vector<std::uint8_t> expected{1};
+    for (auto part : {U16(128), U16(64), U16(2112)})
+        expected.insert(expected.end(), part.begin(), part.end());
+    EXPECT_EQ(Run(cmdGetFlashParam), expected);
+}
+
+// A format erases every block it is told of; the file must not grow, and
+// the next probe must not count more blocks.
+TEST_F(DemoImageTest, FormattingEveryBlockKeepsTheFileSize)
+{
+    for (int round = 0; round < 2; ++round) {
+        AttachDemoImage(Q(Folder()));
+        ASSERT_TRUE(ImageProbe());
+        ASSERT_EQ(LinkGeometry.TotalBlocks(), 64u);
+        for (std::uint16_t block = 0; block < LinkGeometry.TotalBlocks(); ++block)
+            Run(cmdEraseBlock, U16(block));
+        EXPECT_THROW(Run(cmdEraseBlock, U16(64)), TERecXchange);
+        EXPECT_EQ(std::filesystem::file_size(DemoPath()), kDemoSize);
+    }
+}
+
+TEST_F(DemoImageTest, ValidImageIsKept)
+{
+    AttachDemoImage(Q(Folder()));
+    ASSERT_TRUE(ImageProbe());
+    std::vector<std::uint8_t> page = U32(128 * 5);
+    page.resize(4 + kStride, 0x42);
+    Run(cmdWritePage, page);
+
+    AttachDemoImage(Q(Folder()));
+    ASSERT_TRUE(ImageProbe());
+    const auto back = Run(cmdGetPartsOfPages, PartsRequest(128 * 5, 0, kStride, 1, 1));
+    EXPECT_EQ(back, std::vector<std::uint8_t>(kStride, 0x42));
+    // The rebuilt table now names the owner field of block 5 (0x4242).
+    const auto bytes = ReadFile(DemoPath());
+    EXPECT_EQ(GetU16(&bytes[2 * kStride + 2 * 5]), 0x4242);
+    EXPECT_FALSE(std::filesystem::exists(DemoPath() + ".bad"));
+}
+
+TEST_F(DemoImageTest, InvalidImageIsMovedAsideBeforeItIsRecreated)
+{
+    {
+        std::ofstream(DemoPath() + ".bad") << "older";
+        std::ofstream(DemoPath()) << "not an image, but the user's bytes";
+    }
+    AttachDemoImage(Q(Folder()));
+
+    EXPECT_EQ(std::filesystem::file_size(DemoPath()), kDemoSize);
+    const auto aside = ReadFile(DemoPath() + ".bad");
+    EXPECT_EQ(std::string(aside.begin(), aside.end()), "not an image, but the user's bytes");
+    EXPECT_TRUE(ImageProbe());
+}
+
+TEST_F(DemoImageTest, HeaderWithWrongCrcIsRecreated)
+{
+    AttachDemoImage(Q(Folder()));
+    {
+        std::fstream f(DemoPath(), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(0x1D1);
+        f.put(0x12);  // serial number, covered by the CRC
+    }
+    AttachImageFile(Q(DemoPath()), false);
+    EXPECT_FALSE(ImageProbe());
+    AttachDemoImage(Q(Folder()));
+    EXPECT_TRUE(ImageProbe());
+    EXPECT_EQ(std::filesystem::file_size(DemoPath() + ".bad"), kDemoSize);
+}
+
+TEST_F(DemoImageTest, ImageFileConnectionNeverCreatesOrRecreates)
+{
+    const std::string missing = File("missing.qdm");
+    AttachImageFile(Q(missing), false);
+    EXPECT_FALSE(ImageProbe());
+    EXPECT_THROW(Run(cmdGetVolt), TERecXchange);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    const std::string broken = File("broken.qdm");
+    std::ofstream(broken) << std::string(600, 'x');
+    AttachImageFile(Q(broken), false);
+    EXPECT_FALSE(ImageProbe());
+    EXPECT_EQ(ReadFile(broken), std::vector<std::uint8_t>(600, 'x'));
+    EXPECT_FALSE(std::filesystem::exists(broken + ".bad"));
+}
+
+}  // namespace

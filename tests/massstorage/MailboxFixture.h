@@ -1,0 +1,35 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "Mailbox.h"
+#include "SimMailboxDevice.h"
+#include "SimMailboxFileIo.h"
+#include "SimRecorder.h"
+
+// One recorder of 1 x 64 blocks x 64 pages of 2048 bytes on a disk with
+// 2048-byte sectors, reached in-process through the library's file seam.
+inline SimGeometry MailboxTestGeometry()
+{
+    SimGeometry geometry;
+    geometry.chips = 1;
+    geometry.blocksPerChip = 64;
+    geometry.pagesPerBlock = 64;
+    geometry.pageSize = 2048;
+    geometry.spareBytes = 64;
+    return geometry;
+}
+
+class MailboxFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        files.AddCandidate("/media/rec/service.dat", &device);
+        ASSERT_TRUE(q71::IsConnected());
+        device.ClearLog();
+    }
+
+    SimRecorder recorder{MailboxTestGeometry(), SimPageStride::PageOnly};
+    SimMailboxDevice device{&recorder, 2048};
+    SimMailboxFileIo files;
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "Q71Library.h"
+
+// The device-library table bound to the library's code in this process, so
+// the link runs over whatever stands behind the library's file seam (a
+// SimMailboxFileIo in tests).
+TQ71Library InProcessQ71Library();
