@@ -1,0 +1,55 @@
+#include "PasswordDialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ModalResult.h"
+
+TPasswordDlg::TPasswordDlg(QWidget* mainWindow) : TModalDialog(mainWindow)
+{
+    BuildWidgets();
+    // The form's language controller binds here, taking the built-in texts.
+}
+
+void TPasswordDlg::BuildWidgets()
+{
+    setObjectName(QStringLiteral("PasswordDlg"));
+    setWindowTitle(QStringLiteral("Password Dialog"));
+
+    Label1 =
+        new QLabel(QStringLiteral("You have changed Sequrity settings. \r\nEnter password to apply settings:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Password = new QLineEdit(this);
+    Password->setObjectName(QStringLiteral("Password"));
+    Password->setMaxLength(7);
+    Password->setEchoMode(QLineEdit::Password);
+    Password->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 43; }")); // "+"
+    Label1->setBuddy(Password);
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    SetModalResult(OKBtn, mrOk);
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    SetModalResult(CancelBtn, mrCancel);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(Password);
+    layout->addLayout(buttons);
+    Password->setMinimumWidth(260);
+}
+
+void TPasswordDlg::showEvent(QShowEvent* event)
+{
+    TModalDialog::showEvent(event);
+    Password->setFocus(Qt::OtherFocusReason);
+}

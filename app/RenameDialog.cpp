@@ -1,0 +1,45 @@
+#include "RenameDialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ModalResult.h"
+
+TfrmRename::TfrmRename(QWidget* mainWindow) : TModalDialog(mainWindow)
+{
+    BuildWidgets();
+    // The form's language controller binds here, taking the built-in texts.
+}
+
+void TfrmRename::BuildWidgets()
+{
+    setObjectName(QStringLiteral("frmRename"));
+    setWindowTitle(QStringLiteral("Rename"));
+
+    Label1 = new QLabel(QStringLiteral("New name"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    edFileName = new QLineEdit(this);
+    edFileName->setObjectName(QStringLiteral("edFileName"));
+    edFileName->setMinimumWidth(360);
+    Label1->setBuddy(edFileName);
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    SetModalResult(OKBtn, mrOk);
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    SetModalResult(CancelBtn, mrCancel);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(edFileName);
+    layout->addLayout(buttons);
+}
