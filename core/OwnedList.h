@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A list of items it owns, in insertion order. An index outside the list
+// raises the class library's list-index error.
+template <class T>
+class TOwnedList {
+public:
+    TOwnedList() = default;
+    TOwnedList(const TOwnedList&) = delete;
+    TOwnedList& operator=(const TOwnedList&) = delete;
+    virtual ~TOwnedList() = default;
+
+    int Count() const { return static_cast<int>(m_items.size()); }
+
+    T* Item(int index) const
+    {
+        if (index < 0 || index >= Count())
+            throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+        return m_items[static_cast<std::size_t>(index)].get();
+    }
+    T* GetItem(int index) const { return Item(index); }
+
+    T* Add(std::unique_ptr<T> item)
+    {
+        m_items.push_back(std::move(item));
+        return m_items.back().get();
+    }
+
+    // Frees every item, then empties the list.
+    void Clear() { m_items.clear(); }
+
+protected:
+    template <class Predicate>
+    int IndexWhere(Predicate predicate) const
+    {
+        for (std::size_t i = 0; i < m_items.size(); ++i)
+            if (predicate(*m_items[i]))
+                return static_cast<int>(i);
+        return -1;
+    }
+
+private:
+    std::vector<std::unique_ptr<T>> m_items;
+};

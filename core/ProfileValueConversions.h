@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+// Conversions between the values profile and preset files hold and the
+// recorder's fields. They saturate where the field is too narrow.
+
+// A gain on the reference from whole decibels: ceil(10^(log10(reference) +
+// dB x 0.05)), at most 255.
+std::uint8_t DbToGain(int reference, int decibels);
+
+// Seconds (a file's fraction) to quarter seconds, truncated toward zero,
+// within 0..65535.
+std::uint16_t SecondsToQuarterSeconds(double seconds);

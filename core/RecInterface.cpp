@@ -1,0 +1,13 @@
+#include "RecInterface.h"
+
+#include "Recorder.h"
+
+TCustomRecorder* CreateRecorder(int connectType)
+{
+    return new TRecorder(static_cast<std::uint32_t>(connectType));
+}
+
+void DestroyRecorder(TCustomRecorder* recorder)
+{
+    delete recorder;
+}

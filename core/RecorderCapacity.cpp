@@ -1,0 +1,64 @@
+#include "RecorderCapacity.h"
+
+#include <cmath>
+#include <limits>
+
+#include "SampleRate.h"
+
+double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param,
+                       std::uint32_t pagesPerBlock, std::uint32_t pageSize)
+{
+    const std::int64_t rate = RateCodeToHz(rateCode);
+    const std::int64_t pages = pagesPerBlock;
+    const std::int64_t blockBytes = pages * pageSize;
+    std::int64_t payload = 0;
+    switch (compress) {
+    case 0:
+        payload = blockBytes - 64 - 2 * pages;
+        break;
+    case 1:
+        payload = (blockBytes - 64 - 2 * pages) * 2;
+        break;
+    case 2:
+        payload = (blockBytes - 64 - 4 * pages + 2) * (param == 1 ? 8 : 4);
+        break;
+    default:
+        break;
+    }
+    return static_cast<double>(payload) / (2.0 * static_cast<double>(rate));
+}
+
+std::uint64_t ProfileRecordSeconds(double secondsPerBlock, std::uint64_t freeBlocks)
+{
+    const double seconds = secondsPerBlock * static_cast<double>(freeBlocks);
+    if (!(seconds > 0))
+        return 0;
+    if (seconds >= 18446744073709551616.0)
+        return std::numeric_limits<std::uint64_t>::max();
+    return static_cast<std::uint64_t>(seconds);
+}
+
+std::int64_t UploadSizeFor(const TWaveSourceFormat& format, std::uint8_t compress, std::uint8_t param,
+                           std::uint32_t hardwareVariant)
+{
+    if (format.FormatTag != kWaveFormatPcm || format.BitsPerSample != 16 || format.Channels != 1)
+        return -1;
+    const std::int64_t data = format.DataBytes > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
+                                  ? std::numeric_limits<std::int64_t>::max()
+                                  : static_cast<std::int64_t>(format.DataBytes);
+    const std::uint32_t rate = format.SamplesPerSec;
+    const bool lowRate = rate == 4000 || rate == 8000;
+    const bool wideAllowed = rate == 16000 && hardwareVariant != 2;
+    switch (compress) {
+    case 0:
+        return lowRate || wideAllowed ? data : -1;
+    case 1:
+        return lowRate || wideAllowed ? data / 2 : -1;
+    case 2:
+        if (!lowRate)
+            return -1;
+        return param == 1 ? data / 8 : data / 4;
+    default:
+        return -1;
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+#include "WaveSource.h"
+
+// Audio seconds that one full block holds with the given profile values.
+double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param,
+                       std::uint32_t pagesPerBlock, std::uint32_t pageSize);
+
+// Whole seconds of a profile over a number of free blocks (never negative).
+std::uint64_t ProfileRecordSeconds(double secondsPerBlock, std::uint64_t freeBlocks);
+
+// Bytes a wave file takes on the recorder with the chosen upload compression,
+// or -1 when it cannot be uploaded: only mono 16-bit PCM at the rates the
+// compression allows (16000 Hz not on hardware variant 2, nor with ADPCM).
+std::int64_t UploadSizeFor(const TWaveSourceFormat& format, std::uint8_t compress, std::uint8_t param,
+                           std::uint32_t hardwareVariant);

@@ -1,0 +1,61 @@
+#include "RecorderHost.h"
+
+#include <atomic>
+
+#include "DebugLog.h"
+#include "RecXchange.h"
+
+namespace {
+
+class TQuietRecorderHost final : public TRecorderHost {
+public:
+    void SetSettingsRecorder(TCustomRecorder*) override {}
+    void RecorderDestroyed(TCustomRecorder*) override {}
+    void RestoreSettingsControls() override {}
+    void SetHiddenSettingsVisible(bool) override {}
+    bool ChooseUploadFormat(std::uint8_t&, std::uint8_t&) override { return false; }
+    int AppMessageBox(const QString& text, std::uint32_t, const QString&) override
+    {
+        DebugLog(text);
+        return IDCANCEL;
+    }
+    void ShowRecorderError(const TERecXchange& error) override
+    {
+        DebugLog(QStringLiteral("ERROR: %1. Error code %2").arg(error.Text).arg(error.Code));
+    }
+    void ShowError(const QString& text) override { DebugLog(text); }
+    QString CompressionCaption(TCompressionCaption which) override
+    {
+        switch (which) {
+        case TCompressionCaption::NoCompress:
+            return QStringLiteral("No compress");
+        case TCompressionCaption::uLaw:
+            return QStringLiteral("uLaw");
+        case TCompressionCaption::Adpcm2:
+            return QStringLiteral("ADPCM 2 bit");
+        case TCompressionCaption::Adpcm4:
+            return QStringLiteral("ADPCM 4 bit");
+        }
+        return {};
+    }
+    QString ScaleCaption(int index) override
+    {
+        return index >= 0 && index <= 4 ? QString::number(1 << index) : QString();
+    }
+};
+
+TQuietRecorderHost g_quietHost;
+std::atomic<TRecorderHost*> g_host{nullptr};
+
+}  // namespace
+
+TRecorderHost& RecorderHost()
+{
+    TRecorderHost* host = g_host.load(std::memory_order_acquire);
+    return host ? *host : g_quietHost;
+}
+
+void SetRecorderHost(TRecorderHost* host)
+{
+    g_host.store(host, std::memory_order_release);
+}

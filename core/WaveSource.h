@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+// The format of a wave file as the recorder sees it before an upload.
+struct TWaveSourceFormat {
+    std::uint16_t FormatTag = 0;  // 1 = PCM
+    std::uint16_t Channels = 0;
+    std::uint32_t SamplesPerSec = 0;
+    std::uint16_t BitsPerSample = 0;
+    std::uint64_t DataBytes = 0;  // bytes in the data chunk
+};
+
+inline constexpr std::uint16_t kWaveFormatPcm = 1;
+
+// A wave file the recorder reads from (upload size and upload job). The
+// core cannot see the audio library's wave-file class; that class
+// implements this interface.
+class TWaveSource {
+public:
+    virtual ~TWaveSource() = default;
+    virtual TWaveSourceFormat SourceFormat() const = 0;
+};

@@ -1,0 +1,218 @@
+// The job launcher of the recorder object, with job bodies of the test's own.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+#include "FakeRecorderHost.h"
+#include "Link.h"
+#include "ProgramFolder.h"
+#include "ProgramOptions.h"
+#include "RecXchange.h"
+#include "Recorder.h"
+#include "TempDir.h"
+
+namespace {
+
+// What the bodies saw and do; reset by the fixture.
+struct BodyScript {
+    std::atomic<std::uint32_t> stateSeen{0};
+    std::atomic<int> progressSeen{-1};
+    std::atomic<int> abortSeen{-1};
+    std::atomic<bool> started{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> finished{false};
+    std::atomic<int> listsSeen{-1};
+    QString name;
+    std::uint16_t record = 0;
+};
+BodyScript* g_script = nullptr;
+
+void WaitFor(const std::atomic<bool>& flag)
+{
+    while (!flag.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TJobOutcome CompletingBody(TRecorder& recorder, const TRecorderJobParams& params)
+{
+    g_script->stateSeen = recorder.FState.load();
+    g_script->progressSeen = recorder.FProgress.load();
+    g_script->abortSeen = recorder.FAbort.load();
+    g_script->started = true;
+    WaitFor(g_script->release);
+    g_script->name = params.Name;
+    g_script->record = params.RecordNumber;
+    recorder.FProgress = 100;
+    return TJobOutcome::Completed;
+}
+
+TJobOutcome QuickBody(TRecorder& recorder, const TRecorderJobParams&)
+{
+    recorder.FProgress = 100;
+    return TJobOutcome::Completed;
+}
+
+TJobOutcome LinkFailingBody(TRecorder&, const TRecorderJobParams&)
+{
+    ThrowIoError(76);
+}
+
+TJobOutcome BrokenBody(TRecorder&, const TRecorderJobParams&)
+{
+    throw std::runtime_error("Sink broke");
+}
+
+// Runs until asked to stop, then still uses the object's lists.
+TJobOutcome AbortableBody(TRecorder& recorder, const TRecorderJobParams&)
+{
+    g_script->started = true;
+    while (!recorder.FAbort.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    g_script->listsSeen = recorder.FSoundFiles->Count() + recorder.FFreeBlocks->Count();
+    g_script->finished = true;
+    return TJobOutcome::Aborted;
+}
+
+class ScriptedJobsRecorder : public TRecorder {
+public:
+    using TRecorder::TRecorder;
+    TRecorderJobBody Body = CompletingBody;
+
+protected:
+    const TRecorderJobInfo& JobInfo(TRecorderJob job) const override
+    {
+        m_info = TRecorderJobInfo{job, "Test job", TRecorder::JobInfo(job).StartState, Body};
+        return m_info;
+    }
+
+private:
+    mutable TRecorderJobInfo m_info{};
+};
+
+void WaitIdle(TRecorder& recorder)
+{
+    while (recorder.GetState() != rsIdle)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    recorder.WaitForJob();
+}
+
+}  // namespace
+
+class RecorderJobLaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProgramOptions();
+        SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        g_script = &m_script;
+    }
+    void TearDown() override
+    {
+        g_script = nullptr;
+        SetProgramFolderOverride(QString());
+        ResetLink();
+    }
+
+    TempDir m_dir;
+    FakeRecorderHost m_host;
+    BodyScript m_script;
+};
+
+TEST_F(RecorderJobLaunchTest, LauncherPreparesTheFieldsAndRecordsTheOutcome)
+{
+    ScriptedJobsRecorder recorder(0);
+    recorder.FProgress = 77;
+    recorder.FAbort = 1;
+    {
+        QString name = QStringLiteral("notes.txt");
+        recorder.StartDriveFileUpload(name, 4, SYSTEMTIME{});
+        name = QStringLiteral("changed");  // the job has its own copy
+    }
+    WaitFor(m_script.started);
+    EXPECT_EQ(recorder.GetState(), rsRunning);
+    EXPECT_EQ(m_script.stateSeen, rsRunning);
+    EXPECT_EQ(m_script.progressSeen, 0);
+    EXPECT_EQ(m_script.abortSeen, 0);
+    // One job at a time.
+    EXPECT_THROW(recorder.StartFormat(), std::logic_error);
+    m_script.release = true;
+    WaitIdle(recorder);
+    EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
+    EXPECT_EQ(recorder.GetProgress(), 100);
+    EXPECT_EQ(m_script.name, QStringLiteral("notes.txt"));
+
+    // The next job joins the finished thread and starts in its own state.
+    m_script.started = false;
+    recorder.StartEraseSoundFile(9);
+    WaitFor(m_script.started);
+    EXPECT_EQ(m_script.stateSeen, rsErasing);
+    WaitIdle(recorder);
+    EXPECT_EQ(m_script.record, 9);
+
+    m_script.started = false;
+    recorder.StartFormat();
+    WaitFor(m_script.started);
+    EXPECT_EQ(m_script.stateSeen, rsFormatting);
+    WaitIdle(recorder);
+}
+
+// Callers start the next job as soon as the state is 1 again, while the last
+// job's thread may still be on its way out.
+TEST_F(RecorderJobLaunchTest, TheNextJobMayStartOnceTheStateIsIdle)
+{
+    ScriptedJobsRecorder recorder(0);
+    recorder.Body = QuickBody;
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_NO_THROW(recorder.StartDownload(1, 0, 0)) << i;
+        while (recorder.GetState() != rsIdle)
+            std::this_thread::yield();
+        ASSERT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
+    }
+}
+
+TEST_F(RecorderJobLaunchTest, ALinkFailureIsShownOnceAndRecordedAsFailed)
+{
+    ScriptedJobsRecorder recorder(0);
+    recorder.Body = LinkFailingBody;
+    recorder.StartDownload(3, 0, 100);
+    WaitIdle(recorder);
+    EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Failed);
+    EXPECT_EQ(recorder.LastJobError(), QStringLiteral("I/O Error"));
+    ASSERT_EQ(m_host.Errors.size(), 1);
+    EXPECT_EQ(m_host.Errors[0], QStringLiteral("ERROR: I/O Error. Error code 76"));
+
+    recorder.Body = BrokenBody;
+    recorder.StartDownload(3, 0, 100);
+    WaitIdle(recorder);
+    EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Failed);
+    ASSERT_EQ(m_host.Errors.size(), 2);
+    EXPECT_EQ(m_host.Errors[1], QStringLiteral("Sink broke"));
+    EXPECT_EQ(recorder.GetState(), rsIdle);
+}
+
+TEST_F(RecorderJobLaunchTest, AbortStopsAJobThatChecksIt)
+{
+    ScriptedJobsRecorder recorder(0);
+    recorder.Body = AbortableBody;
+    recorder.StartDownload(1, 0, 0);
+    WaitFor(m_script.started);
+    recorder.Abort();
+    WaitIdle(recorder);
+    EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Aborted);
+}
+
+TEST_F(RecorderJobLaunchTest, DestroyingTheObjectStopsAndJoinsTheJobFirst)
+{
+    auto recorder = std::make_unique<ScriptedJobsRecorder>(0);
+    recorder->Body = AbortableBody;
+    recorder->FSoundFiles->Add(std::make_unique<TSoundFileInfo>());
+    recorder->StartDownload(1, 0, 0);
+    WaitFor(m_script.started);
+    recorder.reset();  // the job still reads the lists after the abort
+    EXPECT_TRUE(m_script.finished);
+    EXPECT_EQ(m_script.listsSeen, 1);
+}

@@ -1,0 +1,464 @@
+// The recorder object over a scripted link that logs every call.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "DebugLog.h"
+#include "FakeRecorderHost.h"
+#include "Link.h"
+#include "NoPasswordBytes.h"
+#include "ProgramFolder.h"
+#include "ProgramOptions.h"
+#include "RecInterface.h"
+#include "RecXchange.h"
+#include "Recorder.h"
+#include "RecorderClock.h"
+#include "RecorderPresets.h"
+#include "RecorderCommands.h"
+#include "ScriptedLink.h"
+#include "TempDir.h"
+#include "WaveSource.h"
+
+using Log = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes GeometryReply(std::uint8_t chips, std::uint16_t pagesPerBlock, std::uint16_t blocksPerChip,
+                    std::uint16_t pageSize)
+{
+    Bytes reply(7);
+    reply[0] = chips;
+    PutU16(&reply[1], pagesPerBlock);
+    PutU16(&reply[3], blocksPerChip);
+    PutU16(&reply[5], pageSize);
+    return reply;
+}
+
+Bytes U16(std::uint16_t value)
+{
+    Bytes bytes(2);
+    PutU16(bytes.data(), value);
+    return bytes;
+}
+
+Bytes U32(std::uint32_t value)
+{
+    Bytes bytes(4);
+    PutU32(bytes.data(), value);
+    return bytes;
+}
+
+class FixedWaveSource : public TWaveSource {
+public:
+    explicit FixedWaveSource(TWaveSourceFormat format) : m_format(format) {}
+    TWaveSourceFormat SourceFormat() const override { return m_format; }
+
+private:
+    TWaveSourceFormat m_format;
+};
+
+}  // namespace
+
+class RecorderObjectTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProgramOptions();
+        SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
+    }
+    void TearDown() override
+    {
+        SetProgramFolderOverride(QString());
+        ResetLink();
+        ResetProgramOptions();
+    }
+
+    // A recorder whose link is the script (the constructor chose the real one).
+    std::unique_ptr<TRecorder> Make(std::uint32_t connectType)
+    {
+        auto recorder = std::make_unique<TRecorder>(connectType);
+        InstallScriptedLink();
+        return recorder;
+    }
+
+    TempDir m_dir;
+    FakeRecorderHost m_host;
+};
+
+TEST_F(RecorderObjectTest, StartsZeroedEnabledAndIdle)
+{
+    auto recorder = Make(2);
+    EXPECT_EQ(recorder->GetState(), rsIdle);
+    EXPECT_TRUE(recorder->IsEnabled());
+    EXPECT_TRUE(recorder->IsContentChanged());
+    EXPECT_FALSE(recorder->GetSkipSilence());
+    EXPECT_EQ(recorder->GetHardwareVariant(), 0);
+    EXPECT_EQ(recorder->GetFirmwareVersion(), 0);
+    EXPECT_EQ(recorder->GetSupplyVoltage(), 0);
+    EXPECT_EQ(recorder->GetTotalMemory(), 0);
+    EXPECT_EQ(recorder->FFirstDataBlock, 0);
+    EXPECT_EQ(recorder->FAccessGranted, 0);
+    EXPECT_EQ(recorder->FSettings.Password, NoPasswordBytes);
+    EXPECT_EQ(recorder->FModel, QStringLiteral("Sorv Dare Q3"));
+    EXPECT_EQ(recorder->GetSoundFiles()->Count(), 0);
+    EXPECT_EQ(recorder->GetDriveFiles()->Count(), 0);
+    EXPECT_FALSE(recorder->IsFlashDriveDisabled());
+    EXPECT_EQ(recorder->Reserved40(), 0);
+    EXPECT_TRUE(ScriptedLink().Log.empty());  // no device I/O while made
+    // The settings dialog is handed the object, and forgets it with it.
+    EXPECT_EQ(m_host.SettingsRecorder, recorder.get());
+    recorder.reset();
+    EXPECT_EQ(m_host.SettingsRecorder, nullptr);
+}
+
+TEST_F(RecorderObjectTest, CheckConnectionWhenDisabledTouchesNoLink)
+{
+    auto recorder = Make(2);
+    recorder->SetEnabled(false);
+    recorder->FConnected = 1;
+    recorder->FAccessGranted = 1;
+    EXPECT_FALSE(recorder->CheckConnection());
+    EXPECT_EQ(ScriptedLink().Log, Log{});
+    EXPECT_EQ(recorder->FAccessGranted, 0);
+}
+
+TEST_F(RecorderObjectTest, FirstSuccessReadsGeometryOnlyForTypes2And5)
+{
+    struct Case {
+        std::uint32_t type;
+        Log firstPass;
+    } cases[] = {
+        {0, {"probe"}},
+        {1, {"probe"}},
+        {2, {"probe", "cmd 29", "cmd 78"}},
+        {3, {"probe"}},
+        {4, {"probe"}},
+        {5, {"probe", "cmd 29", "cmd 78"}},
+    };
+    for (const Case& c : cases) {
+        auto recorder = Make(c.type);
+        ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(1, 128, 1024, 2048);
+        recorder->FContentChanged = 0;
+        EXPECT_TRUE(recorder->CheckConnection()) << c.type;
+        EXPECT_EQ(ScriptedLink().Log, c.firstPass) << c.type;
+        EXPECT_TRUE(recorder->IsContentChanged()) << c.type;
+
+        // Already connected: the probe alone, and the flag is not set again.
+        recorder->FContentChanged = 0;
+        ScriptedLink().Log.clear();
+        EXPECT_TRUE(recorder->CheckConnection());
+        EXPECT_EQ(ScriptedLink().Log, Log{"probe"}) << c.type;
+        EXPECT_FALSE(recorder->IsContentChanged()) << c.type;
+    }
+}
+
+TEST_F(RecorderObjectTest, AFailedProbeWithdrawsAccessAndResetsThePassword)
+{
+    auto recorder = Make(0);
+    recorder->FConnected = 1;
+    recorder->FAccessGranted = 1;
+    recorder->FSettings.Password = PasswordBytes(QStringLiteral("secret"));
+    ScriptedLink().ProbeResult = false;
+    EXPECT_FALSE(recorder->CheckConnection());
+    EXPECT_EQ(recorder->FAccessGranted, 0);
+    EXPECT_EQ(recorder->FSettings.Password, NoPasswordBytes);
+    EXPECT_EQ(ScriptedLink().Log, Log{"probe"});
+}
+
+TEST_F(RecorderObjectTest, AnExceptionInsideGivesFalseAndWithdrawsAccess)
+{
+    {
+        auto recorder = Make(2);
+        recorder->FAccessGranted = 1;
+        ScriptedLink().Failing = {cmdGetFlashParam};
+        EXPECT_FALSE(recorder->CheckConnection());
+        EXPECT_EQ(recorder->FConnected, 0);
+        EXPECT_EQ(recorder->FAccessGranted, 0);
+    }
+    {
+        auto recorder = Make(0);
+        recorder->FAccessGranted = 1;
+        ScriptedLink().ProbeThrows = true;
+        EXPECT_FALSE(recorder->CheckConnection());
+        EXPECT_EQ(recorder->FAccessGranted, 0);
+    }
+    {
+        // The status read of a connected, granted recorder fails.
+        auto recorder = Make(0);
+        recorder->FConnected = 1;
+        recorder->FAccessGranted = 1;
+        ScriptedLink().Failing = {cmdGetVolt};
+        EXPECT_FALSE(recorder->CheckConnection());
+        EXPECT_EQ(recorder->FAccessGranted, 0);
+    }
+}
+
+TEST_F(RecorderObjectTest, GrantedAccessReadsTheStatus)
+{
+    auto recorder = Make(0);
+    recorder->FConnected = 1;
+    recorder->FAccessGranted = 1;
+    SYSTEMTIME when{2024, 2, 0, 29, 13, 45, 30, 0};
+    ScriptedLink().Replies[cmdGetRtc] = U32(SystemTimeToRtc(when));
+    ScriptedLink().Replies[cmdGetVolt] = U16(3050);
+    EXPECT_TRUE(recorder->CheckConnection());
+    EXPECT_EQ(ScriptedLink().Log, (Log{"probe", "cmd 1", "cmd 7"}));
+    const SYSTEMTIME clock = recorder->GetRecorderTime();
+    EXPECT_EQ(clock.wYear, 2024);
+    EXPECT_EQ(clock.wDay, 29);
+    EXPECT_EQ(clock.wSecond, 30);
+    EXPECT_EQ(recorder->GetSupplyVoltage(), 3050);
+}
+
+TEST_F(RecorderObjectTest, FlashGeometryAndTheCommand78Fallback)
+{
+    auto recorder = Make(0);
+    ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(2, 128, 1024, 2048);
+    ScriptedLink().Failing = {cmdGetFirstRecBlock};
+    recorder->ReadFlashGeometry();
+    EXPECT_EQ(recorder->FChipCount, 2);
+    EXPECT_EQ(recorder->FPagesPerBlock, 128);
+    EXPECT_EQ(recorder->FBlocksPerChip, 1024);
+    EXPECT_EQ(recorder->FPageSize, 2048);
+    EXPECT_EQ(recorder->FFirstDataBlock, 17);  // 4 MiB / 128 / 2048 + 1
+
+    ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(1, 64, 4096, 4096);
+    recorder->ReadFlashGeometry();
+    EXPECT_EQ(recorder->FFirstDataBlock, 17);  // 4 MiB / 64 / 4096 + 1
+
+    ScriptedLink().Failing.clear();
+    ScriptedLink().Replies[cmdGetFirstRecBlock] = U16(5);
+    recorder->ReadFlashGeometry();
+    EXPECT_EQ(recorder->FFirstDataBlock, 5);
+    EXPECT_EQ(recorder->GetModelName(), QStringLiteral("Sorv Dare Q3 M1 148"));
+}
+
+TEST_F(RecorderObjectTest, AGeometryWithoutPagesIsALinkFailure)
+{
+    auto recorder = Make(0);
+    ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(1, 128, 1024, 2048);
+    recorder->ReadFlashGeometry();
+    for (const Bytes& reply : {GeometryReply(1, 0, 1024, 2048), GeometryReply(1, 128, 1024, 0)}) {
+        ScriptedLink().Replies[cmdGetFlashParam] = reply;
+        try {
+            recorder->ReadFlashGeometry();
+            ADD_FAILURE() << "no error";
+        } catch (const TERecXchange& error) {
+            EXPECT_EQ(error.Text, QStringLiteral("I/O Error"));
+            EXPECT_EQ(error.Code, cmdGetFlashParam);
+        }
+        EXPECT_EQ(recorder->FPagesPerBlock, 128);  // the last good geometry stays
+        EXPECT_EQ(recorder->FPageSize, 2048);
+    }
+}
+
+TEST_F(RecorderObjectTest, RefreshReadsFirmwareSerialAndSettingsThenNeedsTheScan)
+{
+    auto recorder = Make(0);
+    ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(1, 128, 1024, 2048);
+    ScriptedLink().Replies[cmdGetFwVer] = U16(0x0A03);
+    ScriptedLink().Replies[cmdGetProdParam] = U32(4000000000u);
+    ScriptedLink().Replies[cmdGetCurrentProfile] = {3};
+    EXPECT_THROW(recorder->RefreshContent(), ERecorderJobUnavailable);
+    EXPECT_EQ(recorder->GetFirmwareVersion(), 0x0A03);
+    EXPECT_EQ(recorder->GetHardwareVariant(), 2);
+    EXPECT_EQ(recorder->GetSerialNumber(), QStringLiteral("4000000000"));
+    EXPECT_EQ(recorder->FSettings.CurrentProfile, 3);
+    EXPECT_EQ(m_host.Restores, 1);
+    EXPECT_EQ(recorder->GetState(), rsIdle);  // nothing pretends to run
+    const Log& log = ScriptedLink().Log;
+    ASSERT_GE(log.size(), 5u);
+    EXPECT_EQ((Log{log.begin(), log.begin() + 5}), (Log{"cmd 29", "cmd 78", "cmd 20", "cmd 22", "cmd 56"}));
+
+    // A firmware major outside the table keeps the variant.
+    ScriptedLink().Replies[cmdGetFwVer] = U16(0x0201);
+    EXPECT_THROW(recorder->RefreshContent(), ERecorderJobUnavailable);
+    EXPECT_EQ(recorder->GetHardwareVariant(), 2);
+}
+
+TEST_F(RecorderObjectTest, CheckPasswordByteImages)
+{
+    auto recorder = Make(0);
+    auto sent = [] { return LastRequest(cmdCheckPassword); };
+
+    ScriptedLink().Replies[cmdCheckPassword] = {0x55};
+    EXPECT_TRUE(recorder->CheckPassword(QString()));
+    EXPECT_EQ(sent(), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+
+    EXPECT_TRUE(recorder->CheckPassword(QStringLiteral("ab")));
+    EXPECT_EQ(sent(), (Bytes{'a', 'b', 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+
+    // A wrong longer password first must not leave its tail behind.
+    ScriptedLink().Replies[cmdCheckPassword] = {0};
+    EXPECT_FALSE(recorder->CheckPassword(QStringLiteral("abcdef")));
+    EXPECT_EQ(sent(), (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 0}));
+    EXPECT_EQ(recorder->FAccessGranted, 0);
+    ScriptedLink().Replies[cmdCheckPassword] = {0xFF};
+    EXPECT_TRUE(recorder->CheckPassword(QStringLiteral("ab")));
+    EXPECT_EQ(sent(), (Bytes{'a', 'b', 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(recorder->FSettings.Password, PasswordBytes(QStringLiteral("ab")));
+
+    // Seven characters fill the field; the terminator goes into its last byte.
+    EXPECT_TRUE(recorder->CheckPassword(QStringLiteral("abcdefgh")));
+    EXPECT_EQ(sent(), (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 'g'}));
+
+    ScriptedLink().Failing = {cmdCheckPassword};
+    EXPECT_THROW(recorder->CheckPassword(QStringLiteral("ab")), TERecXchange);
+}
+
+TEST_F(RecorderObjectTest, SimpleCommandsAndFlags)
+{
+    auto recorder = Make(0);
+    const SYSTEMTIME when{2025, 6, 0, 1, 8, 0, 0, 0};
+    EXPECT_EQ(recorder->SetRecorderTime(when), 0);
+    EXPECT_EQ(LastRequest(cmdSetRtc), U32(SystemTimeToRtc(when)));
+    EXPECT_EQ(recorder->ResetToDefaults(), 0);
+    EXPECT_EQ(recorder->ResetDefaultsNoErase(), 0);
+    EXPECT_EQ(ScriptedLink().Log, (Log{"cmd 2", "cmd 65", "cmd 80"}));
+    EXPECT_EQ(LastRequest(cmdSetDefault), Bytes{});
+
+    // Two equal SetSkipSilence calls set the flag once.
+    recorder->FContentChanged = 0;
+    recorder->SetSkipSilence(true);
+    EXPECT_TRUE(recorder->IsContentChanged());
+    recorder->FContentChanged = 0;
+    recorder->SetSkipSilence(true);
+    EXPECT_FALSE(recorder->IsContentChanged());
+    EXPECT_TRUE(recorder->GetSkipSilence());
+
+    // Enabling again forgets the password.
+    recorder->SetEnabled(false);
+    recorder->FSettings.Password = PasswordBytes(QStringLiteral("x"));
+    recorder->SetEnabled(false);
+    EXPECT_EQ(recorder->FSettings.Password, PasswordBytes(QStringLiteral("x")));
+    recorder->SetEnabled(true);
+    EXPECT_EQ(recorder->FSettings.Password, NoPasswordBytes);
+
+    recorder->FFreeBytes = 123456789012;
+    EXPECT_EQ(recorder->GetFreeMemory(), 123456789012);
+    EXPECT_EQ(recorder->GetFreeDriveMemory(), 123456789012);
+    EXPECT_EQ(recorder->GetUnusedMemory(), 123456789012);
+
+    recorder->SetHiddenSettingsVisible(true);
+    EXPECT_TRUE(m_host.HiddenVisible);
+}
+
+TEST_F(RecorderObjectTest, RecordTimeLeftUsesTheCurrentProfileAndFreeBlocks)
+{
+    auto recorder = Make(0);
+    recorder->FPagesPerBlock = 128;
+    recorder->FPageSize = 2048;
+    for (int i = 0; i < 10; ++i)
+        recorder->FFreeBlocks->Add(std::make_unique<TBlockRecord>());
+    recorder->FSettings.CurrentProfile = 1;
+    recorder->FSettings.Profiles[1].SampleRate = 8000;
+    EXPECT_EQ(recorder->GetRecordTimeLeft(), 163u);  // 10 x 16.364 s
+    recorder->FSettings.Profiles[1].Compress = 2;
+    recorder->FSettings.Profiles[1].CompressParam = 1;
+    EXPECT_EQ(recorder->GetRecordTimeLeft(), 1307u);  // 10 x 130.785 s
+}
+
+TEST_F(RecorderObjectTest, UploadSizeAndFormatChoice)
+{
+    auto recorder = Make(0);
+    FixedWaveSource mono({kWaveFormatPcm, 1, 16000, 16, 3ull << 30});
+    EXPECT_EQ(recorder->GetUploadSize(&mono), std::int64_t{3} << 30);
+    EXPECT_EQ(recorder->GetUploadSize(nullptr), -1);
+
+    m_host.ChooseAccepts = false;
+    EXPECT_EQ(recorder->ChooseUploadFormat(), -1);
+    EXPECT_EQ(recorder->FUploadCompress, 0);
+
+    m_host.ChooseAccepts = true;
+    m_host.ChosenCompress = 2;
+    m_host.ChosenParam = 2;
+    EXPECT_EQ(recorder->ChooseUploadFormat(), 0);
+    EXPECT_EQ(recorder->FUploadCompress, 2);
+    EXPECT_EQ(recorder->FUploadParam, 2);
+    EXPECT_EQ(recorder->GetUploadSize(&mono), -1);  // no ADPCM at 16000 Hz
+    FixedWaveSource narrow({kWaveFormatPcm, 1, 8000, 16, 4000});
+    EXPECT_EQ(recorder->GetUploadSize(&narrow), 1000);
+    m_host.ChooseAccepts = false;
+    EXPECT_EQ(recorder->ChooseUploadFormat(), -1);
+    EXPECT_EQ(m_host.SeenCompress, 2);  // the dialog starts from the current choice
+    EXPECT_EQ(recorder->FUploadParam, 2);
+}
+
+TEST_F(RecorderObjectTest, JobSlotsWithoutTheirJobSayNotAvailable)
+{
+    auto recorder = Make(0);
+    try {
+        recorder->StartDownload(1, 0, 0);
+        FAIL() << "no error";
+    } catch (const ERecorderJobUnavailable& error) {
+        EXPECT_STREQ(error.what(), "Downloading a recording: not available in this version.");
+    }
+    EXPECT_THROW(recorder->StartDownloadPart(1, 1, 0), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->StartDriveFileDownload(0, 5), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->StartUpload(1, nullptr, SYSTEMTIME{}), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->StartDriveFileUpload(QStringLiteral("a"), 5, SYSTEMTIME{}), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->SetSoundFileStatus(1, 0x55), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->StartEraseSoundFile(1), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->StartEraseDriveFile(0), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->StartFormat(), ERecorderJobUnavailable);
+    EXPECT_EQ(recorder->GetState(), rsIdle);
+    EXPECT_EQ(recorder->LastJobOutcome(), TJobOutcome::None);
+    EXPECT_TRUE(ScriptedLink().Log.empty());
+}
+
+TEST_F(RecorderObjectTest, DebugLogSlotSetsTheLevelAndWritesTheBanner)
+{
+    ResetDebugLog();
+    DebugLogState().FileName = m_dir.File("debug.log");
+    auto recorder = Make(0);
+    recorder->SetDebugLog(1);
+    EXPECT_EQ(DebugLogState().DebugLevel, 1);
+    QFile file(QString::fromStdString(m_dir.File("debug.log")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count("\r\n"), 5);
+    recorder.reset();
+    ResetDebugLog();
+}
+
+TEST_F(RecorderObjectTest, PresetsLoadUnderTheLanguageOfConstruction)
+{
+    QFile quality(QString::fromStdString(m_dir.File("ZEL4_req.ini")));
+    ASSERT_TRUE(quality.open(QIODevice::WriteOnly));
+    quality.write("[Low]\r\n1049=Nizkoe\r\nBitRate=4000\r\nCompress=2\r\nCompressParam=1\r\n[High]\r\nBitRate=16000\r\n");
+    quality.close();
+    QFile vas(QString::fromStdString(m_dir.File("ZEL4_vas.ini")));
+    ASSERT_TRUE(vas.open(QIODevice::WriteOnly));
+    vas.write("[Calm]\r\nT1=1\r\n");
+    vas.close();
+
+    LangID = 1049;
+    auto recorder = Make(0);
+    LangID = 1033;  // a later switch does not rename the loaded presets
+    LoadQualityPresets(*recorder);
+    ASSERT_EQ(recorder->FQualityPresets->Count(), 2);
+    EXPECT_EQ(recorder->FQualityPresets->GetItem(0)->Name, QStringLiteral("Nizkoe"));
+    ASSERT_EQ(recorder->FVasPresets->Count(), 1);
+    EXPECT_EQ(recorder->FVasPresets->GetItem(0)->Params.T1, 4);
+
+    TRecordProfile high;
+    high.SampleRate = 16000;
+    EXPECT_EQ(FindQualityPreset(*recorder, high), 1);
+    EXPECT_EQ(FindVasPreset(*recorder, recorder->FVasPresets->GetItem(0)->Params), 0);
+    EXPECT_THROW(recorder->FVasPresets->GetItem(1), std::out_of_range);
+}
+
+TEST_F(RecorderObjectTest, CreateAndDestroyThroughTheExports)
+{
+    TCustomRecorder* recorder = CreateRecorder(3);
+    ASSERT_NE(recorder, nullptr);
+    EXPECT_EQ(dynamic_cast<TRecorder*>(recorder)->FConnectType, 3u);
+    EXPECT_EQ(recorder->GetState(), rsIdle);
+    DestroyRecorder(recorder);
+    DestroyRecorder(nullptr);
+    EXPECT_EQ(m_host.Destroyed, 1);
+}
