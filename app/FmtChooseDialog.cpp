@@ -55,17 +55,7 @@ void TfrmFmtChoose::BuildWidgets()
     groupLayout->addWidget(rbuLaw);
     groupLayout->addLayout(scaleRow);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    SetModalResult(OKBtn, mrOk);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    SetModalResult(CancelBtn, mrCancel);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = MakeOkCancelRow(OKBtn, CancelBtn);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(gbCompression);

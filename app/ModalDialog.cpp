@@ -1,6 +1,8 @@
 #include "ModalDialog.h"
 
 #include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QPushButton>
 
 #include "ModalResult.h"
 
@@ -14,4 +16,20 @@ void TModalDialog::reject()
 void TModalDialog::SetModalResult(QAbstractButton* button, int result)
 {
     connect(button, &QAbstractButton::clicked, this, [this, result] { done(result); });
+}
+
+QHBoxLayout* TModalDialog::MakeOkCancelRow(QPushButton*& ok, QPushButton*& cancel)
+{
+    ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setDefault(true);
+    SetModalResult(ok, mrOk);
+    cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    SetModalResult(cancel, mrCancel);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
 }

@@ -3,6 +3,8 @@
 #include <QDialog>
 
 class QAbstractButton;
+class QHBoxLayout;
+class QPushButton;
 
 // A dialog whose results keep the program's numbers: Escape and the close
 // box finish with Cancel (2), never with Qt's 0.
@@ -16,4 +18,7 @@ public:
 protected:
     // A click on the button finishes the dialog with that result.
     void SetModalResult(QAbstractButton* button, int result);
+    // Makes the "OK" (default, result 1) and "Cancel" (result 2) buttons,
+    // named OKBtn and CancelBtn, right-aligned in the returned row.
+    QHBoxLayout* MakeOkCancelRow(QPushButton*& ok, QPushButton*& cancel);
 };

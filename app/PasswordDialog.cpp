@@ -29,18 +29,7 @@ void TPasswordDlg::BuildWidgets()
     Password->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 43; }")); // "+"
     Label1->setBuddy(Password);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    SetModalResult(OKBtn, mrOk);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    SetModalResult(CancelBtn, mrCancel);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = MakeOkCancelRow(OKBtn, CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(Password);

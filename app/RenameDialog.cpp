@@ -26,18 +26,7 @@ void TfrmRename::BuildWidgets()
     edFileName->setMinimumWidth(360);
     Label1->setBuddy(edFileName);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    SetModalResult(OKBtn, mrOk);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    SetModalResult(CancelBtn, mrCancel);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = MakeOkCancelRow(OKBtn, CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(edFileName);

@@ -16,6 +16,7 @@
 #include "RecXchange.h"
 #include "RecorderCommands.h"
 #include "RecorderSettingsTransfer.h"
+#include "SampleRecorderSettings.h"
 
 namespace {
 
@@ -37,36 +38,6 @@ Codes LoggedCodes(const SimRecorder& sim)
     for (const SimCommandRecord& record : sim.CommandLog())
         codes.push_back(record.code);
     return codes;
-}
-
-TRecorderSettings SampleSettings()
-{
-    TRecorderSettings s;
-    const std::uint16_t rates[] = {16000, 8000, 4000};
-    for (std::size_t i = 0; i < s.Profiles.size(); ++i) {
-        const auto n = static_cast<std::uint8_t>(i);
-        s.Profiles[i] = {n,
-                         rates[i % 3],
-                         static_cast<std::uint8_t>(i % 3),
-                         static_cast<std::uint8_t>(n + 1),
-                         static_cast<std::uint8_t>(i & 1),
-                         static_cast<std::uint8_t>(i >> 2),
-                         static_cast<std::uint8_t>(10 + n)};
-    }
-    s.Vas = {1001, 1002, 1003, 104, 1005, 106, 107, 108};
-    s.SearchStep = 21;
-    s.PressType = 1;
-    s.AccessLevel = 3;
-    s.BatteryLevels = {0, 3001, 3302, 3603};
-    s.CodecGain = 5;
-    s.ExtDevice = 6;
-    s.OnceTimer = {1700000000, 1700003600, 0};
-    s.DailyTimer = {3600, 7200, 1};
-    s.CurrentProfile = 6;
-    s.Password = {'s', 'e', 'c', 'r', 'e', 't', 0, 0};
-    for (std::size_t i = 0; i < s.Aon.size(); ++i)
-        s.Aon[i] = {static_cast<std::uint8_t>(i + 1), static_cast<std::uint8_t>(0xA0 + i)};
-    return s;
 }
 
 // A link straight into a SimRecorder, without frames.
@@ -131,7 +102,7 @@ TEST_F(SettingsOverCommands, ReadNormalisesWhatTheRecorderReports)
 
 TEST_F(SettingsOverCommands, StoreSendsEveryItemThenReadsBack)
 {
-    TRecorderSettings settings = SampleSettings();
+    TRecorderSettings settings = DistinctSettings();
     StoreRecorderSettings(settings, ctUsb11Adapter);
     EXPECT_EQ(LoggedCodes(sim), Concat(kStoreOrder, kReadOrder));
     const auto log = sim.CommandLog();
@@ -140,14 +111,14 @@ TEST_F(SettingsOverCommands, StoreSendsEveryItemThenReadsBack)
 
     EXPECT_EQ(sim.StoredPassword(), (SimRecorder::Password{'s', 'e', 'c', 'r', 'e', 't', 0}));
     std::uint8_t raw[TRecordProfile::kSize];
-    SampleSettings().Profiles[4].Serialize(raw);
+    DistinctSettings().Profiles[4].Serialize(raw);
     EXPECT_EQ(sim.StoredProfile(4),
               (SimRecorder::Profile{raw[0], raw[1], raw[2], raw[3], raw[4], raw[5], raw[6], raw[7]}));
     EXPECT_EQ(sim.Setting(cmdGetCodecGain), (std::vector<std::uint8_t>{5}));
     EXPECT_EQ(sim.Setting(cmdGetCurrentProfile), (std::vector<std::uint8_t>{6}));
 
     // The record is what the recorder now holds; the password is not read back.
-    EXPECT_EQ(settings, SampleSettings());
+    EXPECT_EQ(settings, DistinctSettings());
 }
 
 TEST_F(SettingsOverCommands, FailureKeepsTheItemsReadBeforeIt)
@@ -180,7 +151,7 @@ TEST_F(SettingsOverCommands, FailureKeepsTheItemsReadBeforeIt)
 TEST_F(SettingsOverCommands, StoreStopsAtAFailingCommand)
 {
     sim.InjectFault({SimFaultKind::Fail, 0, 1, std::uint8_t{cmdSetVas}});
-    TRecorderSettings settings = SampleSettings();
+    TRecorderSettings settings = DistinctSettings();
     EXPECT_THROW(StoreRecorderSettings(settings, ctUsb11Adapter), TERecXchange);
     EXPECT_EQ(LoggedCodes(sim).size(), 11u); // 61, 57, eight profiles, then 10 failed
     EXPECT_NE(sim.Setting(cmdGetPressType), (std::vector<std::uint8_t>{1}));
@@ -218,15 +189,15 @@ protected:
 TEST_F(SettingsOverTheAdapter, Usb20AdapterUsesTheCommandPairs)
 {
     ASSERT_TRUE(LinkProbe());
-    TRecorderSettings settings = SampleSettings();
+    TRecorderSettings settings = DistinctSettings();
     StoreRecorderSettings(settings, ctUsb20Adapter);
     EXPECT_EQ(LoggedCodes(sim), Concat(kStoreOrder, kReadOrder));
-    EXPECT_EQ(settings, SampleSettings());
+    EXPECT_EQ(settings, DistinctSettings());
 
     TRecorderSettings read;
     ReadRecorderSettings(read, ctUsb20Adapter);
     read.Password = settings.Password;
-    EXPECT_EQ(read, SampleSettings());
+    EXPECT_EQ(read, DistinctSettings());
     EXPECT_EQ(ImageBytes(), QByteArray(512, 'k'));
 }
 
@@ -266,7 +237,7 @@ protected:
 
 TEST_F(SettingsOnAnImage, StoreThenReadGivesBackEveryFieldTheHeaderHolds)
 {
-    TRecorderSettings stored = SampleSettings();
+    TRecorderSettings stored = DistinctSettings();
     StoreRecorderSettings(stored, ctImageFile);
 
     const std::vector<std::uint8_t> header = FileHeader();
@@ -284,7 +255,7 @@ TEST_F(SettingsOnAnImage, StoreThenReadGivesBackEveryFieldTheHeaderHolds)
     read.Password.fill(0x99);
     ReadRecorderSettings(read, ctImageFile);
 
-    TRecorderSettings expected = SampleSettings();
+    TRecorderSettings expected = DistinctSettings();
     expected.CodecGain = 77;
     expected.ExtDevice = 88;
     expected.Password.fill(0x99);
@@ -293,7 +264,7 @@ TEST_F(SettingsOnAnImage, StoreThenReadGivesBackEveryFieldTheHeaderHolds)
 
 TEST_F(SettingsOnAnImage, DemoStoreFillsTheHeaderAndIsNotReadBack)
 {
-    TRecorderSettings stored = SampleSettings();
+    TRecorderSettings stored = DistinctSettings();
     stored.AccessLevel = 0; // a read would make it 1
     StoreRecorderSettings(stored, ctDemo);
     EXPECT_EQ(stored.AccessLevel, 0);
@@ -317,7 +288,7 @@ TEST_F(SettingsOnAnImage, AHeaderThatCannotBeWrittenIsAnError)
         ImageExecute(code, request, requestLength, reply, replyLength, timeoutMs);
         LinkGeometry.imagePath = *target + QStringLiteral(".missing/x.qdm");
     });
-    TRecorderSettings stored = SampleSettings();
+    TRecorderSettings stored = DistinctSettings();
     try {
         StoreRecorderSettings(stored, ctImageFile);
         FAIL() << "no exception";
@@ -329,11 +300,11 @@ TEST_F(SettingsOnAnImage, AHeaderThatCannotBeWrittenIsAnError)
 
 TEST_F(SettingsOnAnImage, UnreadableHeaderGivesTheFieldsInMemory)
 {
-    TRecorderSettings stored = SampleSettings();
+    TRecorderSettings stored = DistinctSettings();
     StoreRecorderSettings(stored, ctImageFile);
     LinkGeometry.imagePath = path + QStringLiteral(".gone");
     TRecorderSettings read;
     EXPECT_NO_THROW(ReadRecorderSettings(read, ctImageFile));
-    EXPECT_EQ(read.Vas, SampleSettings().Vas);
+    EXPECT_EQ(read.Vas, DistinctSettings().Vas);
     EXPECT_EQ(read.CurrentProfile, 6);
 }
