@@ -1,9 +1,17 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
-// One flash block of a recording, a flash-drive file or the free list. The
-// scan adds the header and call data it keeps per block.
+#include "BlockHeader.h"
+#include "CallInfo.h"
+
+// One flash block of a recording, a flash-drive file or the free list;
+// zeroed when made. Header, page count and call data are kept for
+// recording blocks only.
 struct TBlockRecord {
-    std::uint16_t Block = 0;  // block number
+    std::uint16_t Block = 0;      // block number
+    std::uint16_t PageCount = 0;  // pages per block
+    TBlockHeader Header{};        // the voted header
+    TCallInfo CallInfo{};         // from byte 64 of the first page when header byte 13 bit 7 is set
 };

@@ -2,13 +2,26 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 
-// One file in the recorder's flash-drive area. The content scan adds the
-// rest of what it learns about a file.
+#include "BlockHeader.h"
+#include "BlockList.h"
+#include "SystemTime.h"
+
+// One file in the recorder's flash-drive area.
 class TDriveFileInfo {
 public:
+    TDriveFileInfo() : Blocks(std::make_unique<TBlockList>()) {}
     virtual ~TDriveFileInfo() = default;
+    TDriveFileInfo(const TDriveFileInfo&) = delete;
+    TDriveFileInfo& operator=(const TDriveFileInfo&) = delete;
 
-    std::uint16_t Number = 0;  // flash-drive file number
-    QString Name;              // may hold folder parts, "\"-separated
+    std::uint16_t Number = 0;            // flash-drive file number (owner without bit 15)
+    QString Name;                        // may hold folder parts, "\"-separated
+    std::int64_t Size = 0;               // bytes, from the header
+    SYSTEMTIME Time{};                   // local date and time of the header stamp
+    QString SecondText;                  // empty after the scan
+    std::uint8_t Flag = 0;               // non-zero: a folder entry without data
+    std::unique_ptr<TBlockList> Blocks;  // the file's blocks in block-number order
+    TBlockHeader Header{};               // header of the first block the scan met
 };

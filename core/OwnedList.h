@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <stdexcept>
@@ -34,6 +35,21 @@ public:
 
     // Frees every item, then empties the list.
     void Clear() { m_items.clear(); }
+
+    // Frees the items from index on.
+    void Truncate(int index)
+    {
+        if (index >= 0 && index < Count())
+            m_items.erase(m_items.begin() + index, m_items.end());
+    }
+
+    // Sorts by less, keeping the order of equal items.
+    template <class Less>
+    void StableSort(Less less)
+    {
+        std::stable_sort(m_items.begin(), m_items.end(),
+                         [&less](const std::unique_ptr<T>& a, const std::unique_ptr<T>& b) { return less(*a, *b); });
+    }
 
 protected:
     template <class Predicate>

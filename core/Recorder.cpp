@@ -214,7 +214,9 @@ void TRecorder::RefreshContent()
     ReadFirmwareAndSerial();
     ReadRecorderSettings(FSettings, FConnectType);
     RecorderHost().RestoreSettingsControls();
-    LaunchJob(TRecorderJob::Scan, {});
+    TRecorderJobParams params;
+    params.ScanTexts = TScanTexts::Take(RecorderHost());
+    LaunchJob(TRecorderJob::Scan, std::move(params));
 }
 
 void TRecorder::StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length)

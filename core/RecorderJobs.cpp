@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "ContentScanJob.h"
+
 namespace {
 
 // Each job's body joins this table with the job itself.
 constexpr TRecorderJobInfo kJobs[] = {
-    {TRecorderJob::Scan, "Reading the recorder content", rsRunning, nullptr},
+    {TRecorderJob::Scan, "Reading the recorder content", rsRunning, ScanBlockHeaders},
     {TRecorderJob::Download, "Downloading a recording", rsRunning, nullptr},
     {TRecorderJob::DownloadPart, "Downloading a voice part", rsRunning, nullptr},
     {TRecorderJob::DriveFileDownload, "Copying a flash-drive file to the PC", rsRunning, nullptr},

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "FileHandle.h"
+#include "ScanTexts.h"
 #include "SystemTime.h"
 
 class TRecorder;
@@ -48,6 +49,7 @@ struct TRecorderJobParams {
     TWaveSource* Source = nullptr;
     QString Name;
     SYSTEMTIME Time{};
+    TScanTexts ScanTexts;  // the scan's captions and words, taken on the GUI thread
 };
 
 // A job's body: runs on the job thread and tells how it ended; a link failure

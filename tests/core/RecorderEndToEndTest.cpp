@@ -74,8 +74,11 @@ void ConnectAndCheck(TCustomRecorder& recorder)
     EXPECT_FALSE(recorder.CheckPassword(QStringLiteral("abcdef")));
     EXPECT_TRUE(recorder.CheckPassword(QStringLiteral("ab")));
     ASSERT_TRUE(recorder.CheckConnection());  // now with the status
-    EXPECT_THROW(recorder.RefreshContent(), ERecorderJobUnavailable);
+    recorder.RefreshContent();
+    dynamic_cast<TRecorder&>(recorder).WaitForJob();
     EXPECT_EQ(recorder.GetState(), rsIdle);
+    EXPECT_EQ(dynamic_cast<TRecorder&>(recorder).LastJobOutcome(), TJobOutcome::Completed);
+    EXPECT_FALSE(recorder.IsContentChanged());
 }
 
 }  // namespace
@@ -142,7 +145,9 @@ TEST_F(RecorderEndToEndTest, DemoConnectionCreatesItsImage)
     EXPECT_TRUE(QFile::exists(path));
     ASSERT_TRUE(recorder->CheckConnection());
     EXPECT_TRUE(recorder->CheckPassword(QString()));  // a fresh image has no password
-    EXPECT_THROW(recorder->RefreshContent(), ERecorderJobUnavailable);
+    recorder->RefreshContent();
+    Object(recorder).WaitForJob();
+    EXPECT_EQ(Object(recorder).LastJobOutcome(), TJobOutcome::Completed);
 
     TRecorder& object = Object(recorder);
     EXPECT_EQ(object.FChipCount, 1);

@@ -76,14 +76,22 @@ TEST(RecorderListsTest, DriveFilesFindByNumberAndByExactName)
     EXPECT_EQ(list.IndexOfNumber(6), -1);
 }
 
-TEST(RecorderListsTest, PageListsShareTheirPages)
+TEST(RecorderListsTest, VoicePartPagesAreARangeOfTheRecordings)
 {
-    TSoundPage page{42};
     TSoundPageList recording;
+    for (std::uint32_t page = 40; page < 44; ++page) {
+        TSoundPage entry;
+        entry.Page = page;
+        recording.Add(entry);
+    }
     TSoundPageList voicePart;
-    recording.Add(&page);
-    voicePart.Add(&page);
-    EXPECT_EQ(recording.Item(0), voicePart.Item(0));
+    voicePart.SetRange(recording, 1, 2);
+    EXPECT_EQ(voicePart.Count(), 2);
+    EXPECT_EQ(voicePart.Item(0), recording.Item(1));  // the same entry, not a copy
+    EXPECT_EQ(voicePart.Last().Page, 42u);
+    EXPECT_THROW(voicePart.Item(2), std::out_of_range);
+    EXPECT_THROW(voicePart.Add(TSoundPage{}), std::logic_error);
+    EXPECT_THROW(voicePart.SetRange(recording, 3, 2), std::out_of_range);
     voicePart.Clear();
-    EXPECT_EQ(recording.Item(0)->Page, 42u);
+    EXPECT_EQ(recording.Item(1)->Page, 41u);
 }

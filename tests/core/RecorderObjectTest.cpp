@@ -257,27 +257,30 @@ TEST_F(RecorderObjectTest, AGeometryWithoutPagesIsALinkFailure)
     }
 }
 
-TEST_F(RecorderObjectTest, RefreshReadsFirmwareSerialAndSettingsThenNeedsTheScan)
+TEST_F(RecorderObjectTest, RefreshReadsFirmwareSerialAndSettingsThenScans)
 {
     auto recorder = Make(0);
     ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(1, 128, 1024, 2048);
     ScriptedLink().Replies[cmdGetFwVer] = U16(0x0A03);
     ScriptedLink().Replies[cmdGetProdParam] = U32(4000000000u);
     ScriptedLink().Replies[cmdGetCurrentProfile] = {3};
-    EXPECT_THROW(recorder->RefreshContent(), ERecorderJobUnavailable);
+    recorder->RefreshContent();
+    recorder->WaitForJob();
     EXPECT_EQ(recorder->GetFirmwareVersion(), 0x0A03);
     EXPECT_EQ(recorder->GetHardwareVariant(), 2);
     EXPECT_EQ(recorder->GetSerialNumber(), QStringLiteral("4000000000"));
     EXPECT_EQ(recorder->FSettings.CurrentProfile, 3);
     EXPECT_EQ(m_host.Restores, 1);
-    EXPECT_EQ(recorder->GetState(), rsIdle);  // nothing pretends to run
+    EXPECT_EQ(recorder->GetState(), rsIdle);
+    EXPECT_EQ(recorder->LastJobOutcome(), TJobOutcome::Completed);
     const Log& log = ScriptedLink().Log;
     ASSERT_GE(log.size(), 5u);
     EXPECT_EQ((Log{log.begin(), log.begin() + 5}), (Log{"cmd 29", "cmd 78", "cmd 20", "cmd 22", "cmd 56"}));
 
     // A firmware major outside the table keeps the variant.
     ScriptedLink().Replies[cmdGetFwVer] = U16(0x0201);
-    EXPECT_THROW(recorder->RefreshContent(), ERecorderJobUnavailable);
+    recorder->RefreshContent();
+    recorder->WaitForJob();
     EXPECT_EQ(recorder->GetHardwareVariant(), 2);
 }
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "BlockHeader.h"
+#include "ScanContext.h"
+
+class TBlockList;
+class TSoundFileList;
+class TDriveFileList;
+
+// The lists a scan rebuilds from scratch.
+struct TContentLists {
+    TBlockList& FreeBlocks;
+    TSoundFileList& SoundFiles;
+    TDriveFileList& DriveFiles;
+};
+
+// Turns the flash into the lists: reads every block header (256 blocks a
+// command), sorts the data blocks into free blocks, recordings and
+// flash-drive files, then assembles each recording and file. Runs to its
+// end; it does not look at an abort flag.
+class TContentScan {
+public:
+    using Progress = std::function<void(std::uint8_t percent)>;
+
+    explicit TContentScan(TScanContext context) : m_context(std::move(context)) {}
+
+    // A link failure raises TERecXchange after dropping every record that
+    // was not fully assembled, so no list holds a half-built entry.
+    void Run(const TContentLists& lists, const Progress& progress);
+
+    std::uint64_t TotalBytes() const { return m_context.Geometry.TotalBytes(); }
+    std::uint64_t FreeBytes() const { return m_freeBytes; }
+
+private:
+    void ReadHeaders(std::vector<TBlockHeader>& headers, const Progress& progress) const;
+    void SortBlocks(const std::vector<TBlockHeader>& headers, const TContentLists& lists) const;
+    void Assemble(const TContentLists& lists, const Progress& progress) const;
+
+    TScanContext m_context;
+    std::uint64_t m_freeBytes = 0;
+};

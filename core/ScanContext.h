@@ -1,0 +1,12 @@
+#pragma once
+
+#include "FlashGeometry.h"
+#include "ScanTexts.h"
+
+// What the content scan works with besides the link: the flash geometry,
+// the skip-silence setting and the texts taken before it started.
+struct TScanContext {
+    TFlashGeometry Geometry;
+    bool SkipSilence = false;
+    TScanTexts Texts;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+class TRecorderHost;
+
+// The texts the content scan writes into descriptions and call texts: the
+// captions of the settings dialog's compression controls and scale list,
+// and the localized words. Taken on the GUI thread before the scan starts,
+// so the scan thread never reaches into the user interface.
+struct TScanTexts {
+    QString NoCompress = QStringLiteral("No compress");
+    QString uLaw = QStringLiteral("uLaw");
+    QString Adpcm2 = QStringLiteral("ADPCM 2 bit");
+    QString Adpcm4 = QStringLiteral("ADPCM 4 bit");
+    std::array<QString, 5> Scale{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8"),
+                                 QStringLiteral("16")};
+    QString Hz = QStringLiteral("Hz");
+    QString Circular = QStringLiteral("Circular");
+    QString Outgoing = QStringLiteral("Out");
+    QString Incoming = QStringLiteral("In");
+    QString NumberSign = QStringLiteral("\u2116");
+
+    // The host's captions and the active language's words.
+    static TScanTexts Take(TRecorderHost& host);
+};
