@@ -1,8 +1,429 @@
 #include "MainWindow.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "AppMessageBox.h"
+#include "CommandLine.h"
+#include "ConnectionController.h"
+#include "IdleScheduler.h"
+#include "LanguageMenu.h"
+#include "LanguageMenuView.h"
+#include "LongOperation.h"
+#include "MainSettingsFile.h"
+#include "MainUiLock.h"
+#include "PasswordDialog.h"
+#include "ProgramOptions.h"
+#include "RecSettingsDialog.h"
+#include "SplashWindow.h"
+#include "StatusPanel.h"
+#include "StatusWindow.h"
+
+namespace {
+
+QAction* MakeAction(QObject* owner, const char* name, const QString& caption, const QString& hint = {},
+                    const QKeySequence& shortcut = {})
+{
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(QLatin1String(name));
+    action->setToolTip(hint.isEmpty() ? caption : hint);
+    action->setStatusTip(hint);
+    action->setShortcut(shortcut);
+    return action;
+}
+
+QToolButton* MakeToolButton(QToolBar* bar, const char* name, QAction* action)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setDefaultAction(action);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addWidget(button);
+    return button;
+}
+
+QTreeView* MakeListView(QWidget* parent, const char* name)
+{
+    auto* view = new QTreeView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setRootIsDecorated(false);
+    view->setSortingEnabled(true);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    return view;
+}
+
+}  // namespace
+
 TfrmTrellavoxMain::TfrmTrellavoxMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTrellavoxMain"));
     setWindowTitle(QStringLiteral("Trellavox"));
-    resize(800, 600);
+    resize(900, 600);
+    BuildActions();
+    BuildPanels();
+    BuildMenus();
+    BuildToolBar();
+    m_uiLock = std::make_unique<TMainUiLock>(*this, *mainPanel);
+    m_operation = std::make_unique<TLongOperation>(*m_uiLock);
+    WireConnection();
+    FormCreate();
+}
+
+TfrmTrellavoxMain::~TfrmTrellavoxMain()
+{
+    // The recorder goes before the dialogs it reports to.
+    delete m_scheduler;
+    m_scheduler = nullptr;
+    delete m_connection;
+    m_connection = nullptr;
+}
+
+void TfrmTrellavoxMain::AttachForms(TfrmRecSettings* recSettings, TfrmStatus* status, TPasswordDlg* password)
+{
+    m_recSettings = recSettings;
+    m_passwordDlg = password;
+    m_operation->SetStatusWindow(status);
+    delete m_connection;
+    m_connection = nullptr;
+    WireConnection();
+}
+
+void TfrmTrellavoxMain::BuildActions()
+{
+    actConnect = MakeAction(this, "actConnect", QStringLiteral("Connect"));
+    actDisconnect = MakeAction(this, "actDisconnect", QStringLiteral("Disconnect"));
+    actDisconnect->setEnabled(false);
+    actRecRefresh = MakeAction(this, "actRecRefresh", QStringLiteral("Refresh content"));
+    actCopyToPC = MakeAction(this, "actCopyToPC", QStringLiteral("Copy to PC"), {}, QKeySequence(Qt::Key_F5));
+    actMoveToPC =
+        MakeAction(this, "actMoveToPC", QStringLiteral("Move to PC"), {}, QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    actCopyToDefFolder = MakeAction(this, "actCopyToDefFolder", QStringLiteral("Copy to default folder"),
+                                    QStringLiteral("Copy Selected Items To Default Folder"), QKeySequence(Qt::Key_F6));
+    actMoveToDefFolder =
+        MakeAction(this, "actMoveToDefFolder", QStringLiteral("Move to default folder"),
+                   QStringLiteral("Move Selected Items To Default Folder"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    actShowRec = MakeAction(this, "actShowRec", QStringLiteral("Records"));
+    actSyncClock = MakeAction(this, "actSyncClock", QStringLiteral("Synchronize clock"),
+                              QStringLiteral("Synchronize recorder time with system time"));
+    actRecErase = MakeAction(this, "actRecErase", QStringLiteral("Erase selected items"), {}, QKeySequence(Qt::Key_F8));
+    actFormat = MakeAction(this, "actFormat", QStringLiteral("Format recorder memory"));
+    actViewExp =
+        MakeAction(this, "actViewExp", QStringLiteral("Explorer Window"), {}, QKeySequence(Qt::CTRL | Qt::Key_E));
+    actViewExp->setCheckable(true);
+    actViewExp->setChecked(true);
+    actFolderTree = MakeAction(this, "actFolderTree", QStringLiteral("Folders"),
+                               QStringLiteral("Show / Hide Folder Tree"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    actFolderTree->setCheckable(true);
+    actFolderTree->setChecked(true);
+    for (QAction* action : {actCopyToPC, actMoveToPC, actCopyToDefFolder, actMoveToDefFolder, actRecErase})
+        action->setEnabled(false);
+    addActions({actConnect, actDisconnect, actRecRefresh, actCopyToPC, actMoveToPC, actCopyToDefFolder,
+                actMoveToDefFolder, actShowRec, actSyncClock, actRecErase, actFormat, actViewExp, actFolderTree});
+}
+
+void TfrmTrellavoxMain::BuildMenus()
+{
+    Recorder1 = menuBar()->addMenu(QStringLiteral("&Recorder"));
+    Recorder1->setObjectName(QStringLiteral("Recorder1"));
+    Recorder1->addAction(actConnect);
+    Recorder1->addAction(actDisconnect);
+    Recorder1->addSeparator();
+    Recorder1->addAction(actRecRefresh);
+    Recorder1->addAction(actSyncClock);
+    Recorder1->addAction(actFormat);
+    Recorder1->addSeparator();
+    Connectiontype1 = Recorder1->addAction(QStringLiteral("Connection type"));
+    Connectiontype1->setObjectName(QStringLiteral("Connectiontype1"));
+    Connectiontype1->setVisible(false);
+
+    View1 = menuBar()->addMenu(QStringLiteral("&View"));
+    View1->setObjectName(QStringLiteral("View1"));
+    View1->addAction(actShowRec);
+    View1->addSeparator();
+    View1->addAction(actViewExp);
+    View1->addAction(actFolderTree);
+    View1->addSeparator();
+    auto* styles = new QActionGroup(this);
+    const auto addStyle = [&](QAction*& item, const char* name, const QString& caption, int style) {
+        item = View1->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        item->setCheckable(true);
+        styles->addAction(item);
+        connect(item, &QAction::triggered, this, [this, style] { RunGuarded([&] { ViewStyleClick(style); }); });
+    };
+    addStyle(mnLargeIcons, "mnLargeIcons", QStringLiteral("Large Icons"), 0);
+    addStyle(mnSmallIcons, "mnSmallIcons", QStringLiteral("Small Icons"), 1);
+    addStyle(mnList, "mnList", QStringLiteral("List"), 2);
+    addStyle(mnReport, "mnReport", QStringLiteral("Details"), 3);
+
+    Language1 = menuBar()->addMenu(QStringLiteral("&Language"));
+    Language1->setObjectName(QStringLiteral("Language1"));
+    m_languageView = std::make_unique<TMenuLanguageView>(
+        *Language1, [this](int position) { RunGuarded([&] { LanguageClick(position); }); });
+
+    BuildConnectionMenu();
+    connect(actViewExp, &QAction::triggered, this, &TfrmTrellavoxMain::actViewExpExecute);
+    connect(actFolderTree, &QAction::triggered, this, &TfrmTrellavoxMain::actFolderTreeExecute);
+}
+
+void TfrmTrellavoxMain::BuildConnectionMenu()
+{
+    pmConnect = new QMenu(this);
+    pmConnect->setObjectName(QStringLiteral("pmConnect"));
+    auto* group = new QActionGroup(this);
+    const auto addItem = [&](QAction*& item, const char* name, const QString& caption, int type, bool shown) {
+        item = pmConnect->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        item->setCheckable(true);
+        item->setVisible(shown);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, type] { RunGuarded([&] { ConnectMenuClick(type); }); });
+    };
+    // The adapters and "Image file..." are reached through the saved type.
+    addItem(miUSB11, "miUSB11", QStringLiteral("USB 1.1 adapter"), 0, false);
+    addItem(miImageFile, "miImageFile", QStringLiteral("Image file..."), 1, false);
+    addItem(miUSB20_ADPT, "miUSB20_ADPT", QStringLiteral("USB 2.0 adapter"), 2, false);
+    addItem(miDemo, "miDemo", QStringLiteral("Emulation (Demo mode)"), 3, true);
+    addItem(miUSB20_SPI, "miUSB20_SPI", QStringLiteral("USB 2.0 SPI adapter"), 4, false);
+    addItem(miQ71_ADPT, "miQ71_ADPT", QStringLiteral("USB 2.0"), 5, true);
+}
+
+void TfrmTrellavoxMain::BuildToolBar()
+{
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    addToolBar(ToolBar1);
+    tlbtnConnect = MakeToolButton(ToolBar1, "tlbtnConnect", actConnect);
+    tlbtnRefresh = MakeToolButton(ToolBar1, "tlbtnRefresh", actRecRefresh);
+    ToolBar1->addSeparator();
+    tlbtnCopyToPc = MakeToolButton(ToolBar1, "tlbtnCopyToPc", actCopyToPC);
+    tlbtnCopyToDefFolder = MakeToolButton(ToolBar1, "tlbtnCopyToDefFolder", actCopyToDefFolder);
+    ToolBar1->hide();
+}
+
+void TfrmTrellavoxMain::BuildPanels()
+{
+    mainPanel = new QWidget(this);
+    mainPanel->setObjectName(QStringLiteral("mainPanel"));
+    setCentralWidget(mainPanel);
+    auto* mainLayout = new QHBoxLayout(mainPanel);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Horizontal, mainPanel);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    mainLayout->addWidget(Splitter1);
+
+    pnlRecContent = new QWidget(Splitter1);
+    pnlRecContent->setObjectName(QStringLiteral("pnlRecContent"));
+    pnlRecContent->setFocusPolicy(Qt::StrongFocus);
+    auto* recLayout = new QVBoxLayout(pnlRecContent);
+    recLayout->setContentsMargins(0, 0, 0, 0);
+    recLayout->setSpacing(2);
+
+    auto* captionBar = new QHBoxLayout;
+    pnlRecLocation = new QWidget(pnlRecContent);
+    pnlRecLocation->setObjectName(QStringLiteral("pnlRecLocation"));
+    auto* locationLayout = new QHBoxLayout(pnlRecLocation);
+    locationLayout->setContentsMargins(0, 0, 0, 0);
+    cbexRecLocation = new QComboBox(pnlRecLocation);
+    cbexRecLocation->setObjectName(QStringLiteral("cbexRecLocation"));
+    locationLayout->addWidget(cbexRecLocation);
+    lbDemo = new QLabel(pnlRecContent);
+    lbDemo->setObjectName(QStringLiteral("lbDemo"));
+    lbDemo->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; padding: 0 6px; }"));
+    captionBar->addWidget(pnlRecLocation, 1);
+    captionBar->addWidget(lbDemo);
+    recLayout->addLayout(captionBar);
+
+    pnlStatus = new TStatusPanel(pnlRecContent);
+    pnlStatus->hide();
+    recLayout->addWidget(pnlStatus);
+
+    auto* viewArea = new QWidget(pnlRecContent);
+    auto* viewGrid = new QGridLayout(viewArea);
+    viewGrid->setContentsMargins(0, 0, 0, 0);
+    lbErrorState = new QLabel(viewArea);
+    lbErrorState->setObjectName(QStringLiteral("lbErrorState"));
+    lbErrorState->setAlignment(Qt::AlignCenter);
+    lbErrorState->setWordWrap(true);
+    pnlRecorder = new QWidget(viewArea);
+    pnlRecorder->setObjectName(QStringLiteral("pnlRecorder"));
+    pnlRecorder->setAutoFillBackground(true);
+    auto* recorderLayout = new QVBoxLayout(pnlRecorder);
+    recorderLayout->setContentsMargins(0, 0, 0, 0);
+    lvRecContent = MakeListView(pnlRecorder, "lvRecContent");
+    lvDrvContent = MakeListView(pnlRecorder, "lvDrvContent");
+    lvDrvContent->hide();
+    recorderLayout->addWidget(lvRecContent);
+    recorderLayout->addWidget(lvDrvContent);
+    viewGrid->addWidget(lbErrorState, 0, 0);
+    viewGrid->addWidget(pnlRecorder, 0, 0);
+    pnlRecorder->hide();
+    recLayout->addWidget(viewArea, 1);
+
+    pnlExpWindow = new QWidget(Splitter1);
+    pnlExpWindow->setObjectName(QStringLiteral("pnlExpWindow"));
+    auto* expLayout = new QVBoxLayout(pnlExpWindow);
+    expLayout->setContentsMargins(0, 0, 0, 0);
+    auto* expCaption = new QHBoxLayout;
+    expCaption->addWidget(new QLabel(QStringLiteral("Explorer"), pnlExpWindow), 1);
+    _spbtnExpClose = new QToolButton(pnlExpWindow);
+    _spbtnExpClose->setObjectName(QStringLiteral("_spbtnExpClose"));
+    _spbtnExpClose->setText(QStringLiteral("x"));
+    _spbtnExpClose->setAutoRaise(true);
+    connect(_spbtnExpClose, &QToolButton::clicked, actViewExp, &QAction::trigger);
+    expCaption->addWidget(_spbtnExpClose);
+    expLayout->addLayout(expCaption);
+    Splitter2 = new QSplitter(Qt::Horizontal, pnlExpWindow);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    ShellTreeView1 = MakeListView(Splitter2, "ShellTreeView1");
+    ShellListView1 = MakeListView(Splitter2, "ShellListView1");
+    expLayout->addWidget(Splitter2, 1);
+    Splitter1->setStretchFactor(0, 1);
+
+    mainPanel->hide();  // shown at the end of the start-up work
+}
+
+void TfrmTrellavoxMain::WireConnection()
+{
+    TConnectionUi ui;
+    ui.MainWindow = this;
+    ui.MainPanel = mainPanel;
+    ui.PnlRecorder = pnlRecorder;
+    ui.LbErrorState = lbErrorState;
+    ui.LbDemo = lbDemo;
+    ui.PnlStatus = pnlStatus;
+    ui.ActConnect = actConnect;
+    ui.ActDisconnect = actDisconnect;
+    ui.ActCopyToPC = actCopyToPC;
+    ui.ActMoveToPC = actMoveToPC;
+    ui.ActCopyToDefFolder = actCopyToDefFolder;
+    ui.ActMoveToDefFolder = actMoveToDefFolder;
+    ui.TlbtnCopyToPc = tlbtnCopyToPc;
+    ui.TlbtnCopyToDefFolder = tlbtnCopyToDefFolder;
+    ui.PasswordDlg = m_passwordDlg;
+    ui.Views = this;
+    ui.Operation = m_operation.get();
+    m_connection = new TConnectionController(ui, this);
+    m_connection->FDiagMode = FDiagMode;
+    m_connection->FProfMode = FProfMode;
+    m_connection->SetPassHooks({}, [this] { FreeSplash(); });
+    if (m_scheduler)
+        m_connection->SetSchedulePass([this] { m_scheduler->SchedulePass(); });
+    TConnectionController* connection = m_connection;
+    const auto guarded = [connection](void (TConnectionController::*handler)()) {
+        return [connection, handler] { RunGuarded([&] { (connection->*handler)(); }); };
+    };
+    connect(actConnect, &QAction::triggered, m_connection, guarded(&TConnectionController::actConnectExecute));
+    connect(actDisconnect, &QAction::triggered, m_connection, guarded(&TConnectionController::actDisconnectExecute));
+    connect(actRecRefresh, &QAction::triggered, m_connection, guarded(&TConnectionController::actRecRefreshExecute));
+    connect(actSyncClock, &QAction::triggered, m_connection, guarded(&TConnectionController::actSyncClockExecute));
+}
+
+void TfrmTrellavoxMain::FormCreate()
+{
+    FDiagMode = HasCommandLineWord(QStringLiteral("diag"));
+    FProfMode = HasCommandLineWord(QStringLiteral("prof"));
+    m_connection->FDiagMode = FDiagMode;
+    m_connection->FProfMode = FProfMode;
+    FDrvSelection.SetSortKey(TFileList::SortName);
+    FDrvFolderView.SetSortKey(TFileList::SortName);
+    FDrvFolderView.SetSource(&FDrvFiles);
+    // The record list, its selection and its first-column sort come with the lists.
+    FDriveView = false;
+    pnlRecLocation->setFixedHeight(cbexRecLocation->sizeHint().height());
+    // The connection menu is also a submenu of Recorder1, where the
+    // placeholder stands.
+    pmConnect->setTitle(Connectiontype1->text());
+    Recorder1->insertMenu(Connectiontype1, pmConnect);
+}
+
+void TfrmTrellavoxMain::EnableIdlePasses()
+{
+    if (m_scheduler)
+        return;
+    m_scheduler = new TIdleScheduler([this](bool& done) { m_connection->IdlePass(done); },
+                                     [this] { return m_uiLock->IsLocked(); }, this);
+    m_connection->SetSchedulePass([this] { m_scheduler->SchedulePass(); });
+    m_uiLock->SetOnUnlocked([this] { m_scheduler->SchedulePass(); });
+    m_scheduler->SchedulePass();
+}
+
+void TfrmTrellavoxMain::BringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void TfrmTrellavoxMain::FreeSplash()
+{
+    if (!m_splash)
+        return;
+    m_splash.reset();
+    activateWindow();
+}
+
+void TfrmTrellavoxMain::ConnectMenuClick(int connectType)
+{
+    if (!m_connection->SelectConnectType(connectType))
+        CheckConnectMenuItem(ConnectMenuItemFor(ProgramOptions.ConnectType));
+}
+
+void TfrmTrellavoxMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        m_uiLock->RememberFocus();
+}
+
+// TContentViews: the record and flash-drive lists fill these in.
+
+void TfrmTrellavoxMain::ClearContent()
+{
+    // RecordList.Clear and the lvRecContent row count come with the record list.
+    FDrvFiles.Clear();
+    FDrvFolderView.Refilter();
+}
+
+void TfrmTrellavoxMain::ClearViewItems()
+{
+    // The rows of lvRecContent and lvDrvContent come with the lists.
+}
+
+void TfrmTrellavoxMain::FillContent(TCustomRecorder&)
+{
+    // FillRecordList, FillDriveList and the location combo come with the lists.
+}
+
+void TfrmTrellavoxMain::ShowRecordsView()
+{
+    FDriveView = false;
+    lvDrvContent->hide();
+    lvRecContent->show();
+}
+
+void TfrmTrellavoxMain::DriveFolderToTop()
+{
+    FDrvFolderView.SetFolder(QStringLiteral("\\"));
+}
+
+void TfrmTrellavoxMain::RunAutoDownload(bool, bool)
+{
+    // Wired with actCopyToDefFolder and actRecErase.
 }

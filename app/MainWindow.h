@@ -1,11 +1,187 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 
-// The main window's frame; the connection controller, the lists and the
-// actions are hosted here as they come.
-class TfrmTrellavoxMain : public QMainWindow {
+#include "ContentViews.h"
+#include "FileList.h"
+#include "MainWindowSettingsHost.h"
+
+class QComboBox;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class TConnectionController;
+class TIdleScheduler;
+class TLongOperation;
+class TMainUiLock;
+class TMenuLanguageView;
+class TPasswordDlg;
+class TStatusPanel;
+class TfrmRecSettings;
+class TfrmSplash;
+class TfrmStatus;
+struct TLanguageMenuState;
+
+// The main window: the frame of menus, tool bar, panels and actions that
+// the connection controller, the lists and the action groups fill.
+class TfrmTrellavoxMain : public QMainWindow, public TMainWindowSettingsHost, public TContentViews {
     Q_OBJECT
 public:
+    // FormCreate.
     explicit TfrmTrellavoxMain(QWidget* parent = nullptr);
+    ~TfrmTrellavoxMain() override;
+
+    // The dialogs made after the main window (see TAppForms).
+    void AttachForms(TfrmRecSettings* recSettings, TfrmStatus* status, TPasswordDlg* password);
+    // The start-up work, once, after every form exists.
+    void StartupWork();
+    // Shows the window as the saved placement says.
+    void ShowPlaced();
+    // From now on the event loop drives the idle pass.
+    void EnableIdlePasses();
+    // A second copy asked for this one: restore and raise it.
+    void BringToFront();
+    // FormCloseQuery: refused while a long operation or a recorder job runs.
+    bool CanClose() const;
+
+    TConnectionController& Connection() const { return *m_connection; }
+    TLongOperation& Operation() const { return *m_operation; }
+    TMainUiLock& UiLock() const { return *m_uiLock; }
+    TfrmSplash* Splash() const { return m_splash.get(); }
+
+    // TMainWindowSettingsHost.
+    WINDOWPLACEMENT CurrentPlacement() const override;
+    int ExplorerWidth() const override;
+    void SetExplorerWidth(int width) override;
+    bool ExplorerShown() const override;
+    void SetExplorerShown(bool shown) override;
+    int FoldersWidth() const override;
+    void SetFoldersWidth(int width) override;
+    bool FolderTreeShown() const override;
+    void SetFolderTreeShown(bool shown) override;
+    int ViewStyle() const override { return m_viewStyle; }
+    void SetViewStyle(int style) override;
+    int ColumnCount(TSettingsListView list) const override;
+    int ColumnWidth(TSettingsListView list, int column) const override;
+    void SetColumnWidth(TSettingsListView list, int column, int width) override;
+    void CheckConnectMenuItem(TConnectMenuItem item) override;
+    void RebuildRecentFilesMenu() override;
+
+    // TContentViews.
+    void ClearContent() override;
+    void ClearViewItems() override;
+    void FillContent(TCustomRecorder& recorder) override;
+    void ShowRecordsView() override;
+    void DriveFolderToTop() override;
+    void RunAutoDownload(bool nonDownOnly, bool autoDelete) override;
+
+    bool FDiagMode = false;
+    bool FProfMode = false;
+    bool FDriveView = false;
+    TFileList FDrvFiles;
+    TFileList FDrvSelection;  // the flash-drive entries an action works on
+    TFilteredFileList FDrvFolderView;
+
+    // Actions.
+    QAction* actConnect = nullptr;
+    QAction* actDisconnect = nullptr;
+    QAction* actRecRefresh = nullptr;
+    QAction* actCopyToPC = nullptr;
+    QAction* actMoveToPC = nullptr;
+    QAction* actCopyToDefFolder = nullptr;
+    QAction* actMoveToDefFolder = nullptr;
+    QAction* actShowRec = nullptr;
+    QAction* actSyncClock = nullptr;
+    QAction* actRecErase = nullptr;
+    QAction* actFormat = nullptr;
+    QAction* actViewExp = nullptr;
+    QAction* actFolderTree = nullptr;
+
+    // Menus.
+    QMenu* Recorder1 = nullptr;
+    QAction* Connectiontype1 = nullptr;
+    QMenu* pmConnect = nullptr;
+    QAction* miUSB11 = nullptr;
+    QAction* miImageFile = nullptr;
+    QAction* miUSB20_ADPT = nullptr;
+    QAction* miDemo = nullptr;
+    QAction* miUSB20_SPI = nullptr;
+    QAction* miQ71_ADPT = nullptr;
+    QMenu* Language1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* mnLargeIcons = nullptr;
+    QAction* mnSmallIcons = nullptr;
+    QAction* mnList = nullptr;
+    QAction* mnReport = nullptr;
+
+    // Tool bar.
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* tlbtnConnect = nullptr;
+    QToolButton* tlbtnRefresh = nullptr;
+    QToolButton* tlbtnCopyToPc = nullptr;
+    QToolButton* tlbtnCopyToDefFolder = nullptr;
+
+    // Panels.
+    QWidget* mainPanel = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* pnlRecContent = nullptr;
+    QWidget* pnlRecLocation = nullptr;
+    QComboBox* cbexRecLocation = nullptr;
+    QLabel* lbDemo = nullptr;
+    TStatusPanel* pnlStatus = nullptr;
+    QWidget* pnlRecorder = nullptr;
+    QTreeView* lvRecContent = nullptr;
+    QTreeView* lvDrvContent = nullptr;
+    QLabel* lbErrorState = nullptr;
+    QWidget* pnlExpWindow = nullptr;
+    QToolButton* _spbtnExpClose = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    QTreeView* ShellTreeView1 = nullptr;
+    QTreeView* ShellListView1 = nullptr;
+
+signals:
+    // The accepted close: the program ends.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildPanels();
+    void BuildConnectionMenu();
+    void FormCreate();
+    void WireConnection();
+    void FormClose();
+
+    void PrepareSettingsFile();
+    void BuildLanguageMenuFromFiles();
+    void ApplyDefaultFolder();
+    void ViewStyleClick(int style);
+    void actViewExpExecute();
+    void actFolderTreeExecute();
+    void ConnectMenuClick(int connectType);
+    void LanguageClick(int position);
+    void FreeSplash();
+
+    std::unique_ptr<TMainUiLock> m_uiLock;
+    std::unique_ptr<TLongOperation> m_operation;
+    TConnectionController* m_connection = nullptr;
+    TIdleScheduler* m_scheduler = nullptr;
+    std::unique_ptr<TMenuLanguageView> m_languageView;
+    std::unique_ptr<TLanguageMenuState> m_languageState;
+    std::unique_ptr<TfrmSplash> m_splash;
+    TfrmRecSettings* m_recSettings = nullptr;
+    TPasswordDlg* m_passwordDlg = nullptr;
+    int m_viewStyle = 3;
+    int m_explorerWidth = 300;
+    int m_foldersWidth = 150;
+    std::uint32_t m_showCmd = 1;
 };

@@ -1,11 +1,6 @@
-#include <QApplication>
-
-#include "MainWindow.h"
+#include "ProgramEntry.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
-    TfrmTrellavoxMain mainWindow;
-    mainWindow.show();
-    return application.exec();
+    return RunTrellavox(argc, argv);
 }

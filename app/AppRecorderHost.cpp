@@ -1,0 +1,61 @@
+#include "AppRecorderHost.h"
+
+#include "AppMessageBox.h"
+#include "FmtChooseDialog.h"
+#include "GuiThreadCall.h"
+#include "RecSettingsDialog.h"
+
+TAppRecorderHost::TAppRecorderHost(QWidget* mainWindow, TfrmRecSettings* settingsDialog)
+    : m_mainWindow(mainWindow), m_settings(settingsDialog)
+{
+}
+
+void TAppRecorderHost::SetSettingsRecorder(TCustomRecorder* recorder)
+{
+    CallOnGuiThread([&] { m_settings->SetRecorder(recorder); });
+}
+
+void TAppRecorderHost::RecorderDestroyed(TCustomRecorder* recorder)
+{
+    CallOnGuiThread([&] { m_settings->RecorderDestroyed(recorder); });
+}
+
+void TAppRecorderHost::RestoreSettingsControls()
+{
+    CallOnGuiThread([&] { m_settings->RestoreControls(); });
+}
+
+void TAppRecorderHost::SetHiddenSettingsVisible(bool visible)
+{
+    CallOnGuiThread([&] { m_settings->SetHiddenPageVisible(visible); });
+}
+
+bool TAppRecorderHost::ChooseUploadFormat(std::uint8_t& compress, std::uint8_t& param)
+{
+    return CallOnGuiThread([&] { return ::ChooseUploadFormat(m_mainWindow, compress, param); });
+}
+
+int TAppRecorderHost::AppMessageBox(const QString& text, std::uint32_t flags, const QString& caption)
+{
+    return ::AppMessageBox(text, flags, caption);
+}
+
+void TAppRecorderHost::ShowRecorderError(const TERecXchange& error)
+{
+    ::ShowRecorderError(error);
+}
+
+void TAppRecorderHost::ShowError(const QString& text)
+{
+    ShowErrorMessage(text);
+}
+
+QString TAppRecorderHost::CompressionCaption(TCompressionCaption which)
+{
+    return CallOnGuiThread([&] { return m_settings->CompressionCaption(which); });
+}
+
+QString TAppRecorderHost::ScaleCaption(int index)
+{
+    return CallOnGuiThread([&] { return m_settings->ScaleCaption(index); });
+}

@@ -1,0 +1,411 @@
+#include "ConnectionController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include "AppMessageBox.h"
+#include "ApplicationTitle.h"
+#include "ConnectType.h"
+#include "ConnectionKinds.h"
+#include "ContentViews.h"
+#include "CustomRecorder.h"
+#include "DemoImage.h"
+#include "DocumentsFolder.h"
+#include "DriveFileList.h"
+#include "FormatAction.h"
+#include "LangConst.h"
+#include "LanguageManager.h"
+#include "LongOperation.h"
+#include "MainUiLock.h"
+#include "ModalResult.h"
+#include "PasswordDialog.h"
+#include "ProgramOptions.h"
+#include "RecInterface.h"
+#include "RecXchange.h"
+#include "RecorderJobs.h"
+#include "SoundFileList.h"
+#include "StatusPanel.h"
+#include "StatusWindow.h"
+
+namespace {
+
+constexpr std::uint32_t kQuestionFlags = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
+
+// The caption's connection text for a type; unknown types have none.
+QString ConnectionText(int connectType)
+{
+    switch (connectType) {
+    case ctUsb11Adapter:
+        return LangConst(QStringLiteral("USB11AdapterStr"));
+    case ctImageFile:
+        return LangConst(QStringLiteral("ImageFileStr")) + QStringLiteral(" ") + ProgramOptions.ImageFileName;
+    case ctUsb20Adapter:
+    case ctUsb20SpiAdapter:
+    case ctMassStorage:
+        return LangConst(QStringLiteral("USB20AdapterStr"));
+    case ctDemo:
+        return LangConst(QStringLiteral("DemoModeStr"));
+    default:
+        return {};
+    }
+}
+
+// lbDemo's text for a type.
+QString ConnectionLabel(int connectType)
+{
+    switch (connectType) {
+    case ctUsb11Adapter:
+        return LangConst(QStringLiteral("USB11Str"));
+    case ctImageFile:
+        return QFileInfo(ProgramOptions.ImageFileName).fileName();
+    case ctUsb20Adapter:
+    case ctUsb20SpiAdapter:
+    case ctMassStorage:
+        return LangConst(QStringLiteral("USB20Str"));
+    case ctDemo:
+        return LangConst(QStringLiteral("DemoModeStr"));
+    default:
+        return {};
+    }
+}
+
+bool ShiftIsDown()
+{
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
+}  // namespace
+
+TConnectionController::TConnectionController(const TConnectionUi& ui, QObject* parent)
+    : QObject(parent), m_ui(ui), m_create(CreateRecorder), m_destroy(DestroyRecorder), m_shiftDown(ShiftIsDown)
+{
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setSingleShot(true);
+    m_timer1->setInterval(1000);
+    // Timer1Timer: the one-shot ends by itself; the next pass may probe.
+    connect(m_timer1, &QTimer::timeout, this, &TConnectionController::RequestPass);
+}
+
+TConnectionController::~TConnectionController()
+{
+    if (FRecorder)
+        m_destroy(FRecorder);
+}
+
+void TConnectionController::SetRecorderFactory(TCreateRecorder create, TDestroyRecorder destroy)
+{
+    m_create = std::move(create);
+    m_destroy = std::move(destroy);
+}
+
+void TConnectionController::SetBackOffMs(int ms)
+{
+    m_timer1->setInterval(ms);
+}
+
+void TConnectionController::SetPassHooks(std::function<void()> explorerRefresh, std::function<void()> freeSplash)
+{
+    m_explorerRefresh = std::move(explorerRefresh);
+    m_freeSplash = std::move(freeSplash);
+}
+
+void TConnectionController::RequestPass()
+{
+    if (m_schedulePass)
+        m_schedulePass();
+}
+
+bool TConnectionController::IsBusy() const
+{
+    if (m_ui.Operation && m_ui.Operation->UiLock().IsLocked())
+        return true;
+    return FRecorder && FRecorder->GetState() != rsIdle;
+}
+
+void TConnectionController::IdlePass(bool& done)
+{
+    if (!FIdleReady)
+        return;
+    FIdleReady = false;
+    try {
+        PassSteps(done);
+    } catch (const std::exception& error) {
+        ShowException(error);
+    } catch (...) {
+        ShowErrorMessage(QString());
+    }
+    try {
+        if (m_ui.Operation)
+            m_ui.Operation->CloseProgressWindow(m_statusCloseDelayMs);
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
+    FIdleReady = true;
+}
+
+void TConnectionController::PassSteps(bool& done)
+{
+    UpdateCaption();
+    if (!m_ui.MainPanel->isEnabled())
+        return;
+    UpdateCopyButtons();
+    if (m_timer1->isActive() || !FStartupDone)
+        return;
+    m_timer1->start();
+    if (m_explorerRefresh)
+        m_explorerRefresh();
+    if (m_freeSplash)
+        m_freeSplash();
+    if (!FRecorder) {
+        Connect();
+        return;
+    }
+    try {
+        ProbeAndRefresh(done);
+    } catch (const TERecXchange& error) {
+        ShowRecorderError(error);
+    }
+}
+
+void TConnectionController::UpdateCaption()
+{
+    const int type = ProgramOptions.ConnectType;
+    const QString text = ConnectionText(type);
+    if (type < 0 || type > static_cast<int>(ctMassStorage))
+        m_ui.LbDemo->clear();
+    SetApplicationTitle(LangConst(QStringLiteral("AppNameStr")));
+    m_ui.MainWindow->setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + text);
+}
+
+void TConnectionController::UpdateCopyButtons()
+{
+    const bool move = m_ui.MainWindow->isActiveWindow() && m_shiftDown && m_shiftDown();
+    // Only a change touches the buttons (each change repaints them).
+    const auto show = [](QToolButton* button, QAction* action) {
+        if (button && button->defaultAction() != action)
+            button->setDefaultAction(action);
+    };
+    show(m_ui.TlbtnCopyToPc, move ? m_ui.ActMoveToPC : m_ui.ActCopyToPC);
+    show(m_ui.TlbtnCopyToDefFolder, move ? m_ui.ActMoveToDefFolder : m_ui.ActCopyToDefFolder);
+}
+
+bool TConnectionController::Connect()
+{
+    const int type = ProgramOptions.ConnectType;
+    FRecorder = m_create(type);
+    FRecorder->SetImageFile(type == ctDemo ? DemoImagePath(GetDocumentsFolder()) : ProgramOptions.ImageFileName);
+    LangManager().SetActiveLangID(LangManager().GetActiveLangID());
+    m_ui.LbDemo->setText(ConnectionLabel(type));
+    FRecorder->SetDebugLog(FDiagMode ? 1 : 0);
+    FRecorder->SetHiddenSettingsVisible(FProfMode);
+    FConnected = false;
+    FFreshConnection = true;
+    m_refreshFailed = false;
+    m_timer1->stop();
+    m_ui.LbErrorState->setText(LangConst(QStringLiteral("CantFindRecorderStr")));
+    // The first probe does not wait for the next event.
+    RequestPass();
+    return true;
+}
+
+bool TConnectionController::Disconnect()
+{
+    if (IsBusy())
+        return false;
+    if (m_ui.Views)
+        m_ui.Views->ClearContent();
+    TCustomRecorder* recorder = FRecorder;
+    FRecorder = nullptr;
+    FConnected = false;
+    if (recorder)
+        m_destroy(recorder);
+    return true;
+}
+
+bool TConnectionController::SelectConnectType(int connectType)
+{
+    if (IsBusy())
+        return false;
+    ProgramOptions.ConnectType = connectType;
+    Disconnect();
+    m_timer1->stop();
+    RequestPass();
+    return true;
+}
+
+void TConnectionController::ProbeAndRefresh(bool& done)
+{
+    m_ui.ActConnect->setEnabled(false);
+    m_ui.ActDisconnect->setEnabled(false);
+    FRecorder->SetSkipSilence(ProgramOptions.SkipSilence);
+    FConnected = FRecorder->CheckConnection();
+    bool granted = false;
+    if (FConnected) {
+        granted = FRecorder->CheckPassword(FPassword);
+        if (!granted) {
+            granted = RunPasswordLoop();
+            FConnected = FRecorder->CheckConnection();
+        }
+    }
+    if (FConnected && granted)
+        EnterGranted(done);
+    else
+        EnterNotConnected(done);
+}
+
+bool TConnectionController::RunPasswordLoop()
+{
+    bool granted = false;
+    while (!granted && FRecorder->CheckConnection()) {
+        TPasswordDlg& dialog = *m_ui.PasswordDlg;
+        dialog.Label1->setText(
+            LangConst(QStringLiteral("AccessQuestionStr")).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        dialog.Password->clear();
+        if (dialog.exec() != mrOk) {
+            // Cancel switches the link off: the next probe ends the loop.
+            FRecorder->SetEnabled(false);
+            continue;
+        }
+        FPassword = dialog.Password->text();
+        granted = FRecorder->CheckPassword(FPassword);
+        if (!granted && AskToClearPassword()) {
+            ClearPasswordAndContent();
+            FPassword.clear();
+            break;
+        }
+    }
+    return granted;
+}
+
+bool TConnectionController::AskToClearPassword()
+{
+    const QString title = ApplicationTitle();
+    if (AppMessageBox(LangConst(QStringLiteral("InvalidPwdStr")) + QStringLiteral(" ") +
+                          LangConst(QStringLiteral("ClearPwdStr")),
+                      kQuestionFlags, title) != IDYES)
+        return false;
+    return AppMessageBox(LangConst(QStringLiteral("EraseAllQuestionStr")), kQuestionFlags, title) == IDYES;
+}
+
+void TConnectionController::ClearPasswordAndContent()
+{
+    if (RecorderResetsItself(ProgramOptions.ConnectType)) {
+        AppMessageBox(LangConst(QStringLiteral("LongWaitingStr")), MB_OK, ApplicationTitle());
+        FRecorder->ResetToDefaults();
+        return;
+    }
+    // The password goes only with the content: after a format that ended.
+    if (FormatRecorderMemory(*FRecorder, *m_ui.Operation, false) == TJobOutcome::Completed)
+        FRecorder->ResetDefaultsNoErase();
+}
+
+void TConnectionController::EnterGranted(bool& done)
+{
+    FContentChanged = FContentChanged || FRecorder->IsContentChanged();
+    if (FFreshConnection && m_ui.Views)
+        m_ui.Views->DriveFolderToTop();
+    if (FFreshConnection || (FContentChanged && !m_refreshFailed))
+        actRecRefreshExecute();
+    m_ui.PnlRecorder->show();
+    m_ui.PnlStatus->show();
+    done = true;
+    m_ui.ActDisconnect->setEnabled(true);
+    FFreshConnection = false;
+    StatusPanelUpdate();
+}
+
+void TConnectionController::EnterNotConnected(bool& done)
+{
+    m_ui.ActConnect->setEnabled(true);
+    m_ui.PnlRecorder->hide();
+    m_ui.PnlStatus->hide();
+    if (m_ui.Views)
+        m_ui.Views->ClearViewItems();
+    FFreshConnection = true;
+    m_refreshFailed = false;
+    done = false;
+}
+
+void TConnectionController::RefreshRecorderContent()
+{
+    if (m_ui.Views)
+        m_ui.Views->ClearContent();
+    FRecorder->RefreshContent();
+    m_ui.Operation->WaitForJob(*FRecorder, false);
+    FContentChanged = FRecorder->IsContentChanged();
+    if (m_ui.Views)
+        m_ui.Views->FillContent(*FRecorder);
+    StatusPanelUpdate();
+}
+
+void TConnectionController::actRecRefreshExecute()
+{
+    if (!FRecorder)
+        return;
+    if (TfrmStatus* status = m_ui.Operation->StatusWindow())
+        status->lbStatus->setText(LangConst(QStringLiteral("StatusRefreshingStr")));
+    m_ui.Operation->ShowProgressWindow(false);
+    TBusyCursorScope cursor;
+    TMainUiLockScope lock(m_ui.Operation->UiLock());
+    try {
+        if (!FRecorder->CheckConnection())
+            return;
+        RefreshRecorderContent();
+        m_refreshFailed = false;
+        if (!FFreshConnection)
+            return;
+        if (m_ui.Views)
+            m_ui.Views->ShowRecordsView();
+        FFreshConnection = false;
+        if (ProgramOptions.SyncTime)
+            actSyncClockExecute();
+        if (ProgramOptions.AutoDownload && m_ui.Views)
+            m_ui.Views->RunAutoDownload(ProgramOptions.NonDownOnly, ProgramOptions.AutoDelete);
+        const bool noRecords = !FRecorder->GetSoundFiles() || FRecorder->GetSoundFiles()->Count() == 0;
+        const bool noDriveFiles = !FRecorder->GetDriveFiles() || FRecorder->GetDriveFiles()->Count() == 0;
+        if (noRecords && noDriveFiles && FRecorder->GetUnusedMemory() == 0)
+            AppMessageBox(LangConst(QStringLiteral("RecMemNotFormatedStr")), MB_ICONINFORMATION, ApplicationTitle());
+    } catch (const std::exception& error) {
+        m_refreshFailed = true;
+        ShowException(error);
+    }
+}
+
+void TConnectionController::actConnectExecute()
+{
+    m_ui.ActConnect->setEnabled(false);
+    if (FRecorder)
+        FRecorder->SetEnabled(true);
+    m_timer1->stop();
+    QApplication::processEvents();
+    RequestPass();
+}
+
+void TConnectionController::actDisconnectExecute()
+{
+    m_ui.ActDisconnect->setEnabled(false);
+    if (FRecorder)
+        FRecorder->SetEnabled(false);
+    m_timer1->stop();
+    QApplication::processEvents();
+    RequestPass();
+}
+
+void TConnectionController::actSyncClockExecute()
+{
+    if (FRecorder)
+        FRecorder->SetRecorderTime(civil::LocalNow());
+}
+
+void TConnectionController::StatusPanelUpdate()
+{
+    if (FRecorder)
+        m_ui.PnlStatus->UpdateFrom(*FRecorder, ProgramOptions.ConnectType);
+}

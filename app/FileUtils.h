@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include "SystemTime.h"
+
+// The system's text for an error number (errno).
+QString GetSystemErrorText(int errorCode);
+
+// True when an existing file opens for reading (or, with forWrite, for
+// writing without being truncated); the file is closed at once. Folders
+// never count as files.
+bool FileCanBeOpened(const QString& path, bool forWrite);
+
+// The local time of the file's last write when the file opens for reading;
+// the present local time when the file has none. A file that does not open
+// leaves time as it was.
+void GetFileLocalTime(const QString& path, SYSTEMTIME& time);

@@ -1,0 +1,288 @@
+// The main window's start-up and shut-down, and what the settings file
+// reads from and writes to it.
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "AppMessageBox.h"
+#include "ApplicationTitle.h"
+#include "ConnectionController.h"
+#include "DocumentsFolder.h"
+#include "IdleScheduler.h"
+#include "LangConst.h"
+#include "LanguageManager.h"
+#include "LanguageMenu.h"
+#include "LanguageMenuView.h"
+#include "LongOperation.h"
+#include "MainSettingsFile.h"
+#include "MainUiLock.h"
+#include "MainWindow.h"
+#include "ProgramFolder.h"
+#include "ProgramOptions.h"
+#include "RecSettingsDialog.h"
+#include "SplashWindow.h"
+
+namespace {
+
+constexpr std::uint32_t kShowNormal = 1;
+constexpr std::uint32_t kShowMinimized = 2;
+constexpr std::uint32_t kShowMaximized = 3;
+
+// The program file whose folder holds the language files.
+QString ProgramFile()
+{
+    return GetProgramFolder() + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+}
+
+QTreeView* ListOf(const TfrmTrellavoxMain& window, TSettingsListView list)
+{
+    switch (list) {
+    case TSettingsListView::RecContent:
+        return window.lvRecContent;
+    case TSettingsListView::DrvContent:
+        return window.lvDrvContent;
+    case TSettingsListView::ShellContent:
+        return window.ShellListView1;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void TfrmTrellavoxMain::StartupWork()
+{
+    PrepareSettingsFile();
+    LoadLangID();
+    BuildLanguageMenuFromFiles();
+    SetApplicationTitle(LangConst(QStringLiteral("AppNameStr")));
+
+    m_splash = std::make_unique<TfrmSplash>(!FDiagMode);
+    m_splash->setFocus(Qt::OtherFocusReason);
+    m_splash->repaint();
+
+    const WINDOWPLACEMENT placement = LoadWindowPlacement(*this);
+    const auto& normal = placement.rcNormalPosition;
+    if (normal.right > normal.left && normal.bottom > normal.top)
+        setGeometry(normal.left, normal.top, normal.right - normal.left, normal.bottom - normal.top);
+    m_showCmd = placement.showCmd;
+
+    LoadSettings(*this);
+    ApplyDefaultFolder();
+    if (ProgramOptions.FileNameMask.isEmpty())
+        ProgramOptions.FileNameMask = LangConst(QStringLiteral("DefFNMaskStr"));
+
+    ViewStyleClick(m_viewStyle);
+    pnlRecContent->repaint();
+    mainPanel->show();
+    // The explorer pane goes to the default folder with the explorer itself.
+    actViewExpExecute();
+    actFolderTreeExecute();
+    m_uiLock->SetFocusControl(pnlRecContent);
+    ToolBar1->show();
+    tlbtnConnect->setMenu(pmConnect);
+    tlbtnConnect->setPopupMode(QToolButton::MenuButtonPopup);
+    if (m_recSettings)
+        m_recSettings->SetDefaultFolder(ProgramOptions.DefFolder);
+    m_connection->FStartupDone = true;
+}
+
+void TfrmTrellavoxMain::PrepareSettingsFile()
+{
+    CreateSettingsFileFromDefault();
+    // The current folder is arbitrary here: the default file also ships
+    // beside the program.
+    const QString target = SettingsFilePath();
+    if (!QFile::exists(target))
+        QFile::copy(GetProgramFolder() + SettingsFileName(), target);
+}
+
+void TfrmTrellavoxMain::BuildLanguageMenuFromFiles()
+{
+    TLanguageMenuHooks hooks;
+    hooks.ShowError = [](const QString& text) { ShowErrorMessage(text); };
+    int langID = LangID;
+    m_languageState = std::make_unique<TLanguageMenuState>(
+        BuildLanguageMenu(LangManager(), *m_languageView, ProgramFile(), langID, hooks));
+    LangID = static_cast<std::uint16_t>(langID);
+}
+
+void TfrmTrellavoxMain::LanguageClick(int position)
+{
+    TLanguageMenuHooks hooks;
+    hooks.ShowError = [](const QString& text) { ShowErrorMessage(text); };
+    hooks.BeforeSwitch = [this] { m_connection->Disconnect(); };
+    hooks.AfterSwitch = [this] {
+        m_connection->Timer1()->stop();
+        if (m_scheduler)
+            m_scheduler->SchedulePass();
+    };
+    int langID = LangID;
+    LanguageMenuClick(LangManager(), *m_languageView, *m_languageState, position, langID, hooks);
+    LangID = static_cast<std::uint16_t>(langID);
+}
+
+void TfrmTrellavoxMain::ApplyDefaultFolder()
+{
+    QString& folder = ProgramOptions.DefFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = GetDocumentsFolder() + QStringLiteral("Voice Digital Recorder Files");
+        QDir().mkpath(folder);
+    }
+}
+
+void TfrmTrellavoxMain::ShowPlaced()
+{
+    if (m_showCmd == kShowMaximized)
+        showMaximized();
+    else if (m_showCmd == kShowMinimized)
+        showMinimized();
+    else
+        show();
+}
+
+bool TfrmTrellavoxMain::CanClose() const
+{
+    const QCursor* cursor = QApplication::overrideCursor();
+    if (cursor && cursor->shape() == Qt::WaitCursor)
+        return false;
+    return !m_connection->IsBusy();
+}
+
+void TfrmTrellavoxMain::closeEvent(QCloseEvent* event)
+{
+    if (!CanClose()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+    emit Closed();
+}
+
+void TfrmTrellavoxMain::FormClose()
+{
+    try {
+        SaveSettings(*this);
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
+    m_connection->Disconnect();
+}
+
+void TfrmTrellavoxMain::ViewStyleClick(int style)
+{
+    m_viewStyle = style;
+    QAction* items[] = {mnLargeIcons, mnSmallIcons, mnList, mnReport};
+    if (style >= 0 && style < 4)
+        items[style]->setChecked(true);
+    ShellListView1->header()->setVisible(style == 3);
+}
+
+void TfrmTrellavoxMain::actViewExpExecute()
+{
+    pnlExpWindow->setVisible(actViewExp->isChecked());
+    if (actViewExp->isChecked())
+        Splitter1->setSizes({std::max(200, width() - m_explorerWidth), m_explorerWidth});
+}
+
+void TfrmTrellavoxMain::actFolderTreeExecute()
+{
+    ShellTreeView1->setVisible(actFolderTree->isChecked());
+    if (actFolderTree->isChecked())
+        Splitter2->setSizes({m_foldersWidth, std::max(100, m_explorerWidth - m_foldersWidth)});
+}
+
+// TMainWindowSettingsHost.
+
+WINDOWPLACEMENT TfrmTrellavoxMain::CurrentPlacement() const
+{
+    WINDOWPLACEMENT placement;
+    placement.showCmd = isMaximized() ? kShowMaximized : isMinimized() ? kShowMinimized : kShowNormal;
+    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    placement.rcNormalPosition = {normal.left(), normal.top(), normal.left() + normal.width(),
+                                  normal.top() + normal.height()};
+    return placement;
+}
+
+int TfrmTrellavoxMain::ExplorerWidth() const
+{
+    return pnlExpWindow->isVisible() ? pnlExpWindow->width() : m_explorerWidth;
+}
+
+void TfrmTrellavoxMain::SetExplorerWidth(int width)
+{
+    m_explorerWidth = width;
+}
+
+bool TfrmTrellavoxMain::ExplorerShown() const
+{
+    return actViewExp->isChecked();
+}
+
+void TfrmTrellavoxMain::SetExplorerShown(bool shown)
+{
+    actViewExp->setChecked(shown);
+}
+
+int TfrmTrellavoxMain::FoldersWidth() const
+{
+    return ShellTreeView1->isVisible() ? ShellTreeView1->width() : m_foldersWidth;
+}
+
+void TfrmTrellavoxMain::SetFoldersWidth(int width)
+{
+    m_foldersWidth = width;
+}
+
+bool TfrmTrellavoxMain::FolderTreeShown() const
+{
+    return actFolderTree->isChecked();
+}
+
+void TfrmTrellavoxMain::SetFolderTreeShown(bool shown)
+{
+    actFolderTree->setChecked(shown);
+}
+
+void TfrmTrellavoxMain::SetViewStyle(int style)
+{
+    m_viewStyle = style;
+}
+
+int TfrmTrellavoxMain::ColumnCount(TSettingsListView list) const
+{
+    return ListOf(*this, list)->header()->count();
+}
+
+int TfrmTrellavoxMain::ColumnWidth(TSettingsListView list, int column) const
+{
+    return ListOf(*this, list)->columnWidth(column);
+}
+
+void TfrmTrellavoxMain::SetColumnWidth(TSettingsListView list, int column, int width)
+{
+    ListOf(*this, list)->setColumnWidth(column, width);
+}
+
+void TfrmTrellavoxMain::CheckConnectMenuItem(TConnectMenuItem item)
+{
+    QAction* items[] = {miUSB11, miImageFile, miUSB20_ADPT, miDemo, miUSB20_SPI, miQ71_ADPT};
+    const auto index = static_cast<std::size_t>(item);
+    if (index < std::size(items))
+        items[index]->setChecked(true);
+}
+
+void TfrmTrellavoxMain::RebuildRecentFilesMenu()
+{
+    // The recent-file entries come with the connection menu.
+}

@@ -1,0 +1,17 @@
+#include "TrellavoxApplication.h"
+
+#include "AppMessageBox.h"
+
+TTrellavoxApplication::TTrellavoxApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TTrellavoxApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowException(error);
+    } catch (...) {
+        ShowErrorMessage(QString());
+    }
+    return false;
+}
