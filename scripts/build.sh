@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# scripts/build.sh release|test: installs what is missing, configures and builds.
+# scripts/build.sh release|test [TARGET...]: installs what is missing, configures
+# and builds (everything, or the targets named).
 #   release -> build/release (optimised, for running the program and the benchmarks)
 #   test    -> build/test    (Debug with AddressSanitizer and UndefinedBehaviorSanitizer)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 kind=${1:-release}
+shift || true
 
 "$root/scripts/install-deps.sh"
 
@@ -15,4 +17,8 @@ case "$kind" in
 esac
 
 cmake -S "$root" -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-cmake --build "$dir" --parallel "$(nproc)"
+if [ $# -gt 0 ]; then
+  cmake --build "$dir" --parallel "$(nproc)" --target "$@"
+else
+  cmake --build "$dir" --parallel "$(nproc)"
+fi
