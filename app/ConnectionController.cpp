@@ -12,7 +12,6 @@
 #include "AppMessageBox.h"
 #include "ApplicationTitle.h"
 #include "ConnectType.h"
-#include "ConnectionKinds.h"
 #include "ContentViews.h"
 #include "CustomRecorder.h"
 #include "DemoImage.h"

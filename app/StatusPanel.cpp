@@ -4,7 +4,7 @@
 #include <QProgressBar>
 
 #include "BatteryBar.h"
-#include "ConnectionKinds.h"
+#include "ConnectType.h"
 #include "CustomRecorder.h"
 #include "LangFormat.h"
 #include "StatusPanelLayout.h"

@@ -24,13 +24,6 @@
 
 namespace {
 
-// The image link learns its geometry in its probe; the USB 2.0 adapter and
-// the device library need command 29 before anything reads pages.
-bool ReadsGeometryOnConnect(std::uint32_t connectType)
-{
-    return connectType == ctUsb20Adapter || connectType == ctMassStorage;
-}
-
 void CopyPassword(TRecorderSettings& settings, const TPasswordBytes& bytes)
 {
     std::copy(bytes.begin(), bytes.end(), settings.Password.begin());
