@@ -12,22 +12,13 @@ void TfrmRecSettings::RecorderDestroyed(TCustomRecorder* recorder)
         m_recorder = nullptr;
 }
 
+// The controls come with the settings pages; until then their built-in captions.
 QString TfrmRecSettings::CompressionCaption(TCompressionCaption which) const
 {
-    switch (which) {
-    case TCompressionCaption::NoCompress:
-        return QStringLiteral("No compress");
-    case TCompressionCaption::uLaw:
-        return QStringLiteral("uLaw");
-    case TCompressionCaption::Adpcm2:
-        return QStringLiteral("ADPCM 2 bit");
-    case TCompressionCaption::Adpcm4:
-        return QStringLiteral("ADPCM 4 bit");
-    }
-    return {};
+    return BuiltInCompressionCaption(which);
 }
 
 QString TfrmRecSettings::ScaleCaption(int index) const
 {
-    return index >= 0 && index <= 4 ? QString::number(1 << index) : QString();
+    return BuiltInScaleCaption(index);
 }

@@ -5,6 +5,26 @@
 #include "DebugLog.h"
 #include "RecXchange.h"
 
+QString BuiltInCompressionCaption(TCompressionCaption which)
+{
+    switch (which) {
+    case TCompressionCaption::NoCompress:
+        return QStringLiteral("No compress");
+    case TCompressionCaption::uLaw:
+        return QStringLiteral("uLaw");
+    case TCompressionCaption::Adpcm2:
+        return QStringLiteral("ADPCM 2 bit");
+    case TCompressionCaption::Adpcm4:
+        return QStringLiteral("ADPCM 4 bit");
+    }
+    return {};
+}
+
+QString BuiltInScaleCaption(int index)
+{
+    return index >= 0 && index <= 4 ? QString::number(1 << index) : QString();
+}
+
 namespace {
 
 class TQuietRecorderHost final : public TRecorderHost {
@@ -24,24 +44,8 @@ public:
         DebugLog(QStringLiteral("ERROR: %1. Error code %2").arg(error.Text).arg(error.Code));
     }
     void ShowError(const QString& text) override { DebugLog(text); }
-    QString CompressionCaption(TCompressionCaption which) override
-    {
-        switch (which) {
-        case TCompressionCaption::NoCompress:
-            return QStringLiteral("No compress");
-        case TCompressionCaption::uLaw:
-            return QStringLiteral("uLaw");
-        case TCompressionCaption::Adpcm2:
-            return QStringLiteral("ADPCM 2 bit");
-        case TCompressionCaption::Adpcm4:
-            return QStringLiteral("ADPCM 4 bit");
-        }
-        return {};
-    }
-    QString ScaleCaption(int index) override
-    {
-        return index >= 0 && index <= 4 ? QString::number(1 << index) : QString();
-    }
+    QString CompressionCaption(TCompressionCaption which) override { return BuiltInCompressionCaption(which); }
+    QString ScaleCaption(int index) override { return BuiltInScaleCaption(index); }
 };
 
 TQuietRecorderHost g_quietHost;

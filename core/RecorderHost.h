@@ -12,6 +12,11 @@ class TERecXchange;
 // the scan writes into recording descriptions.
 enum class TCompressionCaption { NoCompress, uLaw, Adpcm2, Adpcm4 };
 
+// The settings dialog's built-in captions of the compression controls and
+// of the scale entries 0..4 ("1" ... "16"; "" outside).
+QString BuiltInCompressionCaption(TCompressionCaption which);
+QString BuiltInScaleCaption(int index);
+
 // What the recorder object needs of the user interface. The program
 // registers its implementation at start-up; tests register a fake. Message
 // boxes and errors may be raised on a job thread: the implementation takes
