@@ -13,6 +13,7 @@
 #include "Link.h"
 #include "LinkGeometry.h"
 #include "ProgramFolder.h"
+#include "ProcessState.h"
 #include "ProgramOptions.h"
 #include "Recorder.h"
 #include "RecorderCommands.h"
@@ -55,19 +56,10 @@ class ContentScanJobTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetProgramOptions();
+        ResetProcessState();
         SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
-        ResetImageEmulator();
-        ResetLinkGeometry();
     }
-    void TearDown() override
-    {
-        ResetLink();
-        ResetImageEmulator();
-        ResetLinkGeometry();
-        SetProgramFolderOverride(QString());
-        ResetProgramOptions();
-    }
+    void TearDown() override { ResetProcessState(); }
 
     // Refresh and wait for the scan.
     static void Refresh(TRecorder& recorder)

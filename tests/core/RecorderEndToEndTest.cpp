@@ -16,6 +16,7 @@
 #include "Link.h"
 #include "LinkGeometry.h"
 #include "ProgramFolder.h"
+#include "ProcessState.h"
 #include "ProgramOptions.h"
 #include "Q71Library.h"
 #include "Q71Link.h"
@@ -87,20 +88,11 @@ class RecorderEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetProgramOptions();
+        ResetProcessState();
         SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
         SetDocumentsFolderOverride(QString::fromStdString(m_dir.Path().string()));
-        ResetImageEmulator();
-        ResetLinkGeometry();
     }
-    void TearDown() override
-    {
-        ResetLink();
-        ResetImageEmulator();
-        ResetLinkGeometry();
-        SetProgramFolderOverride(QString());
-        ResetProgramOptions();
-    }
+    void TearDown() override { ResetProcessState(); }
 
     TempDir m_dir;
     FakeRecorderHost m_host;

@@ -12,6 +12,7 @@
 #include "Link.h"
 #include "NoPasswordBytes.h"
 #include "ProgramFolder.h"
+#include "ProcessState.h"
 #include "ProgramOptions.h"
 #include "RecInterface.h"
 #include "RecXchange.h"
@@ -68,15 +69,10 @@ class RecorderObjectTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetProgramOptions();
+        ResetProcessState();
         SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
     }
-    void TearDown() override
-    {
-        SetProgramFolderOverride(QString());
-        ResetLink();
-        ResetProgramOptions();
-    }
+    void TearDown() override { ResetProcessState(); }
 
     // A recorder whose link is the script (the constructor chose the real one).
     std::unique_ptr<TRecorder> Make(std::uint32_t connectType)
