@@ -9,11 +9,6 @@
 
 namespace {
 
-std::int64_t FileTimeOrder(const SYSTEMTIME& t)
-{
-    return civil::SecondsSince1970(t) * 1000 + t.wMilliseconds;
-}
-
 template <typename T>
 int Sign(T value)
 {
@@ -64,7 +59,7 @@ public:
             item.Path = relativePath;
             TFileListItem* added = m_list.Add(item);
             m_total += item.Size;
-            if (item.IsFolder)
+            if (item.IsFolder && !entry.isSymLink())
                 added->Size = Collect(entry.filePath(), relativePath + item.Name + QLatin1Char('\\'));
         }
         return static_cast<int>(entries.size());
@@ -79,6 +74,12 @@ private:
 };
 
 }  // namespace
+
+int CompareFileTimes(const SYSTEMTIME& a, const SYSTEMTIME& b)
+{
+    const auto order = [](const SYSTEMTIME& t) { return civil::SecondsSince1970(t) * 1000 + t.wMilliseconds; };
+    return Sign(order(a) - order(b));
+}
 
 TFileListItem* TFileList::Add(const TFileListItem& item)
 {
@@ -95,7 +96,7 @@ int TFileList::Compare(const TFileListItem& a, const TFileListItem& b) const
         if (m_sortKey == SortSize)
             result = Sign(a.Size - b.Size);
         else if (m_sortKey == SortTime)
-            result = Sign(FileTimeOrder(a.Time) - FileTimeOrder(b.Time));
+            result = CompareFileTimes(a.Time, b.Time);
         if (result == 0)
             result = Sign(a.Name.compare(b.Name, Qt::CaseInsensitive));
     }
@@ -137,7 +138,8 @@ void TFilteredFileList::SetFolder(const QString& path)
 {
     if (path == m_folder)
         return;
-    m_folder = EnsureTrailingBackslash(path);
+    // Double click, Level Up and the location combo hand in different forms.
+    m_folder = CanonicalDriveFolder(path);
     Refilter();
 }
 

@@ -9,6 +9,9 @@
 
 class TDriveFileInfo;
 
+// Orders two local times as file times do (to the millisecond).
+int CompareFileTimes(const SYSTEMTIME& a, const SYSTEMTIME& b);
+
 // One PC or flash-drive entry of a list view.
 struct TFileListItem {
     QString Name;            // without folder
@@ -34,6 +37,12 @@ public:
     void Sort();
     void SetSortKey(int key);
     void SetAscending(bool ascending);
+    // Both at once, without sorting (the caller sorts).
+    void SetSortOrder(int key, bool ascending)
+    {
+        m_sortKey = key;
+        m_ascending = ascending;
+    }
     int SortKey() const { return m_sortKey; }
     bool Ascending() const { return m_ascending; }
     int Compare(const TFileListItem& a, const TFileListItem& b) const;
@@ -66,6 +75,6 @@ private:
 };
 
 // Fills list with the folder itself (Path "\") and everything beneath it;
-// returns the byte size of all files beneath it. Directory links are
-// followed once: a link back into the tree is listed but not entered again.
+// returns the byte size of all files beneath it. A link to a folder is
+// listed (size 0) but never entered, so a link loop cannot recurse.
 std::int64_t CollectPath(const QString& path, TFileList* list);

@@ -19,6 +19,7 @@
 
 #include "AppMessageBox.h"
 #include "CommandLine.h"
+#include "ConnectType.h"
 #include "ConnectionController.h"
 #include "IdleScheduler.h"
 #include "LanguageMenu.h"
@@ -29,6 +30,7 @@
 #include "PasswordDialog.h"
 #include "ProgramOptions.h"
 #include "RecSettingsDialog.h"
+#include "RecorderContentLists.h"
 #include "SplashWindow.h"
 #include "StatusPanel.h"
 #include "StatusWindow.h"
@@ -77,6 +79,7 @@ TfrmTrellavoxMain::TfrmTrellavoxMain(QWidget* parent) : QMainWindow(parent)
     BuildPanels();
     BuildMenus();
     BuildToolBar();
+    BuildContentLists();
     m_uiLock = std::make_unique<TMainUiLock>(*this, *mainPanel);
     m_operation = std::make_unique<TLongOperation>(*m_uiLock);
     WireConnection();
@@ -90,6 +93,9 @@ TfrmTrellavoxMain::~TfrmTrellavoxMain()
     m_scheduler = nullptr;
     delete m_connection;
     m_connection = nullptr;
+    // The views' models read RecordList and the drive lists: they go first.
+    delete m_lists;
+    m_lists = nullptr;
 }
 
 void TfrmTrellavoxMain::AttachForms(TfrmRecSettings* recSettings, TfrmStatus* status, TPasswordDlg* password)
@@ -116,7 +122,10 @@ void TfrmTrellavoxMain::BuildActions()
     actMoveToDefFolder =
         MakeAction(this, "actMoveToDefFolder", QStringLiteral("Move to default folder"),
                    QStringLiteral("Move Selected Items To Default Folder"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    actShowRec = MakeAction(this, "actShowRec", QStringLiteral("Records"));
+    actShowRec = MakeAction(this, "actShowRec", QStringLiteral("Records"), {}, QKeySequence(Qt::Key_F3));
+    actShowDrv = MakeAction(this, "actShowDrv", QStringLiteral("Flash Drive"), {}, QKeySequence(Qt::Key_F4));
+    actDrvLevelUp = MakeAction(this, "actDrvLevelUp", QStringLiteral("Level Up"), QStringLiteral("Up One Level"));
+    actDrvLevelUp->setEnabled(false);
     actSyncClock = MakeAction(this, "actSyncClock", QStringLiteral("Synchronize clock"),
                               QStringLiteral("Synchronize recorder time with system time"));
     actRecErase = MakeAction(this, "actRecErase", QStringLiteral("Erase selected items"), {}, QKeySequence(Qt::Key_F8));
@@ -132,7 +141,8 @@ void TfrmTrellavoxMain::BuildActions()
     for (QAction* action : {actCopyToPC, actMoveToPC, actCopyToDefFolder, actMoveToDefFolder, actRecErase})
         action->setEnabled(false);
     addActions({actConnect, actDisconnect, actRecRefresh, actCopyToPC, actMoveToPC, actCopyToDefFolder,
-                actMoveToDefFolder, actShowRec, actSyncClock, actRecErase, actFormat, actViewExp, actFolderTree});
+                actMoveToDefFolder, actShowRec, actShowDrv, actDrvLevelUp, actSyncClock, actRecErase, actFormat,
+                actViewExp, actFolderTree});
 }
 
 void TfrmTrellavoxMain::BuildMenus()
@@ -153,6 +163,7 @@ void TfrmTrellavoxMain::BuildMenus()
     View1 = menuBar()->addMenu(QStringLiteral("&View"));
     View1->setObjectName(QStringLiteral("View1"));
     View1->addAction(actShowRec);
+    View1->addAction(actShowDrv);
     View1->addSeparator();
     View1->addAction(actViewExp);
     View1->addAction(actFolderTree);
@@ -174,6 +185,14 @@ void TfrmTrellavoxMain::BuildMenus()
     Language1->setObjectName(QStringLiteral("Language1"));
     m_languageView = std::make_unique<TMenuLanguageView>(
         *Language1, [this](int position) { RunGuarded([&] { LanguageClick(position); }); });
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->addActions({actCopyToPC, actMoveToPC});
+    PopupMenu2->addSeparator();
+    PopupMenu2->addActions({actCopyToDefFolder, actMoveToDefFolder});
+    PopupMenu2->addSeparator();
+    PopupMenu2->addAction(actRecErase);
 
     BuildConnectionMenu();
     connect(actViewExp, &QAction::triggered, this, &TfrmTrellavoxMain::actViewExpExecute);
@@ -200,6 +219,26 @@ void TfrmTrellavoxMain::BuildConnectionMenu()
     addItem(miDemo, "miDemo", QStringLiteral("Emulation (Demo mode)"), 3, true);
     addItem(miUSB20_SPI, "miUSB20_SPI", QStringLiteral("USB 2.0 SPI adapter"), 4, false);
     addItem(miQ71_ADPT, "miQ71_ADPT", QStringLiteral("USB 2.0"), 5, true);
+}
+
+void TfrmTrellavoxMain::BuildContentLists()
+{
+    TContentListsUi ui;
+    ui.LvRecContent = lvRecContent;
+    ui.LvDrvContent = lvDrvContent;
+    ui.CbexRecLocation = cbexRecLocation;
+    ui.ActShowRec = actShowRec;
+    ui.ActShowDrv = actShowDrv;
+    ui.ActDrvLevelUp = actDrvLevelUp;
+    ui.PopupMenu2 = PopupMenu2;
+    ui.RecordList = &RecordList;
+    ui.DrvFiles = &FDrvFiles;
+    ui.DrvFolderView = &FDrvFolderView;
+    ui.DriveView = &FDriveView;
+    ui.StatusKeyAllowed = [this] { return ProgramOptions.ConnectType == ctDemo || FDiagMode; };
+    ui.Recorder = [this] { return m_connection ? m_connection->Recorder() : nullptr; };
+    ui.Connected = [this] { return m_connection && m_connection->FConnected; };
+    m_lists = new TRecorderContentLists(ui, this);
 }
 
 void TfrmTrellavoxMain::BuildToolBar()
@@ -343,7 +382,8 @@ void TfrmTrellavoxMain::FormCreate()
     FDrvSelection.SetSortKey(TFileList::SortName);
     FDrvFolderView.SetSortKey(TFileList::SortName);
     FDrvFolderView.SetSource(&FDrvFiles);
-    // The record list, its selection and its first-column sort come with the lists.
+    // RecordList and FRecordSelection are members; BuildContentLists sorted
+    // the record view as after a click on its first column.
     FDriveView = false;
     pnlRecLocation->setFixedHeight(cbexRecLocation->sizeHint().height());
     // The connection menu is also a submenu of Recorder1, where the
@@ -356,8 +396,12 @@ void TfrmTrellavoxMain::EnableIdlePasses()
 {
     if (m_scheduler)
         return;
-    m_scheduler = new TIdleScheduler([this](bool& done) { m_connection->IdlePass(done); },
-                                     [this] { return m_uiLock->IsLocked(); }, this);
+    m_scheduler = new TIdleScheduler(
+        [this](bool& done) {
+            m_connection->IdlePass(done);
+            m_lists->UpdateActions();
+        },
+        [this] { return m_uiLock->IsLocked(); }, this);
     m_connection->SetSchedulePass([this] { m_scheduler->SchedulePass(); });
     m_uiLock->SetOnUnlocked([this] { m_scheduler->SchedulePass(); });
     m_scheduler->SchedulePass();
@@ -392,35 +436,34 @@ void TfrmTrellavoxMain::changeEvent(QEvent* event)
         m_uiLock->RememberFocus();
 }
 
-// TContentViews: the record and flash-drive lists fill these in.
+// TContentViews: the record and flash-drive lists.
 
 void TfrmTrellavoxMain::ClearContent()
 {
-    // RecordList.Clear and the lvRecContent row count come with the record list.
-    FDrvFiles.Clear();
-    FDrvFolderView.Refilter();
+    // The selection first: its items point into the recorder's lists too.
+    FRecordSelection.Clear();
+    m_lists->ClearContent();
 }
 
 void TfrmTrellavoxMain::ClearViewItems()
 {
-    // The rows of lvRecContent and lvDrvContent come with the lists.
+    m_lists->ClearViewItems();
+    m_lists->UpdateActions();
 }
 
-void TfrmTrellavoxMain::FillContent(TCustomRecorder&)
+void TfrmTrellavoxMain::FillContent(TCustomRecorder& recorder)
 {
-    // FillRecordList, FillDriveList and the location combo come with the lists.
+    m_lists->FillContent(recorder);
 }
 
 void TfrmTrellavoxMain::ShowRecordsView()
 {
-    FDriveView = false;
-    lvDrvContent->hide();
-    lvRecContent->show();
+    m_lists->ShowRecordsView();
 }
 
 void TfrmTrellavoxMain::DriveFolderToTop()
 {
-    FDrvFolderView.SetFolder(QStringLiteral("\\"));
+    m_lists->DriveFolderToTop();
 }
 
 void TfrmTrellavoxMain::RunAutoDownload(bool, bool)

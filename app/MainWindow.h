@@ -6,6 +6,7 @@
 #include "ContentViews.h"
 #include "FileList.h"
 #include "MainWindowSettingsHost.h"
+#include "RecordList.h"
 
 class QComboBox;
 class QLabel;
@@ -20,6 +21,7 @@ class TLongOperation;
 class TMainUiLock;
 class TMenuLanguageView;
 class TPasswordDlg;
+class TRecorderContentLists;
 class TStatusPanel;
 class TfrmRecSettings;
 class TfrmSplash;
@@ -85,6 +87,11 @@ public:
     TFileList FDrvFiles;
     TFileList FDrvSelection;  // the flash-drive entries an action works on
     TFilteredFileList FDrvFolderView;
+    TRecordList RecordList;        // the rows of lvRecContent
+    TRecordList FRecordSelection;  // the records an action works on
+
+    // The record and flash-drive views with the location combo.
+    TRecorderContentLists& Lists() const { return *m_lists; }
 
     // Actions.
     QAction* actConnect = nullptr;
@@ -95,6 +102,8 @@ public:
     QAction* actCopyToDefFolder = nullptr;
     QAction* actMoveToDefFolder = nullptr;
     QAction* actShowRec = nullptr;
+    QAction* actShowDrv = nullptr;
+    QAction* actDrvLevelUp = nullptr;
     QAction* actSyncClock = nullptr;
     QAction* actRecErase = nullptr;
     QAction* actFormat = nullptr;
@@ -117,6 +126,7 @@ public:
     QAction* mnSmallIcons = nullptr;
     QAction* mnList = nullptr;
     QAction* mnReport = nullptr;
+    QMenu* PopupMenu2 = nullptr;  // the rows of both recorder views
 
     // Tool bar.
     QToolBar* ToolBar1 = nullptr;
@@ -157,6 +167,7 @@ private:
     void BuildToolBar();
     void BuildPanels();
     void BuildConnectionMenu();
+    void BuildContentLists();
     void FormCreate();
     void WireConnection();
     void FormClose();
@@ -174,6 +185,7 @@ private:
     std::unique_ptr<TMainUiLock> m_uiLock;
     std::unique_ptr<TLongOperation> m_operation;
     TConnectionController* m_connection = nullptr;
+    TRecorderContentLists* m_lists = nullptr;
     TIdleScheduler* m_scheduler = nullptr;
     std::unique_ptr<TMenuLanguageView> m_languageView;
     std::unique_ptr<TLanguageMenuState> m_languageState;

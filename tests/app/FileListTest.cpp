@@ -117,9 +117,13 @@ TEST(FilteredFileList, FolderSubfoldersAndGoUp)
         EXPECT_FALSE(view.Items(i)->Path.startsWith(QLatin1Char('\\'))) << view.Items(i)->Name.toStdString();
     view.SetIncludeSubfolders(false);
 
-    view.SetFolder(QStringLiteral("\\A\\B"));
-    EXPECT_EQ(view.Folder(), QStringLiteral("\\A\\B\\"));
-    EXPECT_EQ(Names(view), (QStringList{"b1.txt"}));
+    // Every form of a folder text lists the same entries.
+    for (const char* form : {"\\A\\B", "A\\B", "\\A\\B\\", "A\\B\\"}) {
+        view.SetFolder(QStringLiteral("\\"));
+        view.SetFolder(QString::fromLatin1(form));
+        EXPECT_EQ(view.Folder(), QStringLiteral("\\A\\B\\")) << form;
+        EXPECT_EQ(Names(view), (QStringList{"b1.txt"})) << form;
+    }
     view.GoUp();
     EXPECT_EQ(view.Folder(), QStringLiteral("\\A\\"));
     EXPECT_EQ(Names(view), (QStringList{"B", "a1.txt"}));
@@ -145,6 +149,11 @@ TEST(CollectPath, EmptyFolderNestingAndALinkLoop)
     write(root + "/sub/b.bin", 20);
     write(root + "/sub/deeper/c.bin", 3);
     std::filesystem::create_directory_symlink(root.toStdString(), (root + "/sub/loop").toStdString());
+    // A link to a folder outside the tree is listed but not entered either.
+    const QString outside = QString::fromStdString(temp.File("outside"));
+    QDir().mkpath(outside);
+    write(outside + "/big.bin", 5000);
+    std::filesystem::create_directory_symlink(outside.toStdString(), (root + "/away").toStdString());
 
     TFileList list;
     EXPECT_EQ(CollectPath(root, &list), 123);
@@ -157,7 +166,10 @@ TEST(CollectPath, EmptyFolderNestingAndALinkLoop)
     EXPECT_EQ(byName["\\up\\sub"]->Size, 3);  // b.bin, deeper, loop
     EXPECT_EQ(byName["\\up\\sub\\deeper\\c.bin"]->Size, 3);
     EXPECT_TRUE(byName.count("\\up\\sub\\loop"));
-    EXPECT_EQ(list.Count(), 8);
+    EXPECT_EQ(byName["\\up\\sub\\loop"]->Size, 0);
+    EXPECT_EQ(byName["\\up\\away"]->Size, 0);
+    EXPECT_FALSE(byName.count("\\up\\away\\big.bin"));
+    EXPECT_EQ(list.Count(), 9);
 
     TFileList single;
     EXPECT_EQ(CollectPath(root + "/empty/", &single), 0);

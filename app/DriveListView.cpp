@@ -1,0 +1,99 @@
+#include "DriveListView.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+
+#include "DriveFileList.h"
+#include "DriveListModel.h"
+#include "DrivePath.h"
+#include "FileList.h"
+#include "ListSortRule.h"
+#include "ListViewSetup.h"
+#include "ViewSelection.h"
+
+TDriveListView::TDriveListView(QTreeView& view, TFileList& files, TFilteredFileList& folderView, QObject* parent)
+    : QObject(parent), m_view(view), m_files(files), m_folderView(folderView),
+      m_model(new TDriveListModel(folderView, this))
+{
+    SetUpOwnerDataView(m_view, *m_model);
+    connect(m_view.header(), &QHeaderView::sectionClicked, this, &TDriveListView::ColumnClick);
+}
+
+void TDriveListView::Fill(const TDriveFileList* driveFiles)
+{
+    m_model->SetRowCount(0);
+    m_files.Clear();
+    if (driveFiles) {
+        for (int i = 0; i < driveFiles->Count(); ++i) {
+            const TDriveFileInfo& file = *driveFiles->Item(i);
+            TFileListItem item;
+            item.Name = DriveNamePart(file.Name);
+            item.Path = CanonicalDriveFolder(DriveFolderPart(file.Name));
+            item.Size = file.Size;
+            item.Time = file.Time;
+            item.IsFolder = file.Flag != 0;
+            item.DriveFile = &file;
+            m_files.Add(item);
+        }
+    }
+    m_folderView.SetSource(&m_files);
+    m_model->SetRowCount(m_folderView.Count());
+    FocusFirstRow(m_view);
+}
+
+void TDriveListView::Clear()
+{
+    m_model->SetRowCount(0);
+    m_files.Clear();
+    m_folderView.Refilter();
+}
+
+void TDriveListView::ColumnClick(int column)
+{
+    const TSortOrder order = SortOrderAfterClick({m_folderView.SortKey(), m_folderView.Ascending()},
+                                                 TDriveListModel::SortKeyOfColumn(column));
+    m_folderView.SetSortOrder(order.Key, order.Ascending);
+    ShowSortArrow(*m_view.header(), column, order.Ascending);
+    m_folderView.Sort();
+    m_model->Repaint();
+}
+
+bool TDriveListView::OpenSelectedFolder()
+{
+    const int row = FirstSelectedRow(m_view);
+    if (row < 0 || row >= m_folderView.Count() || !m_folderView.Items(row)->IsFolder)
+        return false;
+    m_folderView.SetFolder(m_folderView.Folder() + m_folderView.Items(row)->Name + QLatin1Char('\\'));
+    ShowFolder();
+    return true;
+}
+
+bool TDriveListView::CanLevelUp() const
+{
+    return m_folderView.Folder() != QStringLiteral("\\");
+}
+
+void TDriveListView::LevelUp()
+{
+    m_folderView.GoUp();
+    ShowFolder();
+}
+
+void TDriveListView::SetFolder(const QString& folder)
+{
+    m_folderView.SetFolder(folder);
+    ShowFolder();
+}
+
+void TDriveListView::SelectAll()
+{
+    SelectAllRows(m_view);
+}
+
+void TDriveListView::ShowFolder()
+{
+    m_model->SetRowCount(m_folderView.Count());
+    FocusFirstRow(m_view);
+    if (OnFolderChanged)
+        OnFolderChanged();
+}

@@ -1,0 +1,20 @@
+#include "ListViewSetup.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+
+void SetUpOwnerDataView(QTreeView& view, QAbstractItemModel& model)
+{
+    view.setSortingEnabled(false);
+    view.setModel(&model);
+    view.setRootIsDecorated(false);
+    view.setItemsExpandable(false);
+    view.setUniformRowHeights(true);  // thousands of rows lay out at once
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setDragEnabled(true);
+    view.setDragDropMode(QAbstractItemView::DragOnly);
+    view.header()->setSectionsClickable(true);
+    view.header()->setSortIndicatorShown(false);
+}

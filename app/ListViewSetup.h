@@ -1,0 +1,9 @@
+#pragma once
+
+class QAbstractItemModel;
+class QTreeView;
+
+// A report-style list view over an owner-data model: whole rows, several
+// selected, no label editing, drag started from the rows, Qt's sorting off
+// and the header clickable for the lists' own sorting.
+void SetUpOwnerDataView(QTreeView& view, QAbstractItemModel& model);

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+#include <QTreeView>
+
+#include "ConnectType.h"
+#include "DemoContent.h"
+#include "DriveListView.h"
+#include "FileList.h"
+#include "Link.h"
+#include "ProgramOptions.h"
+#include "RecordList.h"
+#include "RecordListModel.h"
+#include "RecordListView.h"
+#include "Recorder.h"
+#include "RecorderContentLists.h"
+#include "TempDir.h"
+#include "ViewSelection.h"
+
+namespace {
+
+// The demo recorder object with the status command recorded.
+class StatusRecorder : public TRecorder {
+public:
+    using TRecorder::TRecorder;
+
+    void SetSoundFileStatus(std::uint16_t record, std::uint8_t status) override { Calls.emplace_back(record, status); }
+
+    std::vector<std::pair<std::uint16_t, std::uint8_t>> Calls;
+};
+
+QStringList Column(const QAbstractItemModel& model, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts << model.index(row, column).data().toString().trimmed();
+    return texts;
+}
+
+// The content lists on plain widgets over the recorder object of a demo
+// image.
+class ContentListsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProgramOptions();
+        ProgramOptions.ConnectType = ctDemo;
+        const std::string path = m_dir.File("demo.qdm");
+        WriteDemoContentImage(path);
+        recorder = std::make_unique<StatusRecorder>(ctDemo);
+        recorder->SetImageFile(QString::fromStdString(path));
+        ASSERT_TRUE(recorder->CheckConnection());
+        ASSERT_TRUE(recorder->CheckPassword(QString()));
+
+        for (QAction** action : {&showRec, &showDrv, &levelUp})
+            *action = new QAction(&menu);
+        TContentListsUi ui;
+        ui.LvRecContent = &recView;
+        ui.LvDrvContent = &drvView;
+        ui.CbexRecLocation = &combo;
+        ui.ActShowRec = showRec;
+        ui.ActShowDrv = showDrv;
+        ui.ActDrvLevelUp = levelUp;
+        ui.PopupMenu2 = &menu;
+        ui.RecordList = &recordList;
+        ui.DrvFiles = &drvFiles;
+        ui.DrvFolderView = &folderView;
+        ui.DriveView = &driveView;
+        ui.StatusKeyAllowed = [this] { return ProgramOptions.ConnectType == ctDemo || diag; };
+        ui.Recorder = [this]() -> TCustomRecorder* { return recorder.get(); };
+        ui.Connected = [] { return true; };
+        folderView.SetSortKey(TFileList::SortName);
+        lists = std::make_unique<TRecorderContentLists>(ui);
+        Refresh();
+    }
+
+    void TearDown() override
+    {
+        lists.reset();
+        recorder.reset();
+        ResetLink();
+        ResetProgramOptions();
+    }
+
+    void Refresh()
+    {
+        lists->ClearContent();
+        recorder->RefreshContent();
+        recorder->WaitForJob();
+        lists->FillContent(*recorder);
+    }
+
+    QStringList Records() const { return Column(*recView.model(), 0); }
+    QStringList DriveNames() const { return Column(*drvView.model(), 0); }
+    QStringList ComboTexts() const
+    {
+        QStringList texts;
+        for (int i = 0; i < combo.count(); ++i)
+            texts << combo.itemText(i);
+        return texts;
+    }
+    void SelectDriveRow(const char* name)
+    {
+        drvView.clearSelection();
+        const int row = static_cast<int>(DriveNames().indexOf(QLatin1String(name)));
+        ASSERT_GE(row, 0) << name;
+        SelectRows(drvView, {row});
+    }
+
+    TempDir m_dir;
+    std::unique_ptr<StatusRecorder> recorder;
+    QTreeView recView;
+    QTreeView drvView;
+    QComboBox combo;
+    QMenu menu;
+    QAction* showRec = nullptr;
+    QAction* showDrv = nullptr;
+    QAction* levelUp = nullptr;
+    TRecordList recordList;
+    TFileList drvFiles;
+    TFilteredFileList folderView;
+    bool driveView = false;
+    bool diag = false;
+    std::unique_ptr<TRecorderContentLists> lists;
+};
+
+}  // namespace
+
+TEST_F(ContentListsTest, VoicePartsShownAndHiddenAndDateSorting)
+{
+    EXPECT_EQ(Records(), (QStringList{"1", "2", "3"}));
+    ProgramOptions.ShowVoiceParts = true;
+    Refresh();
+    EXPECT_EQ(Records(), (QStringList{"1", "1.1", "1.2", "2", "3", "3.1", "3.2"}));
+
+    emit recView.header()->sectionClicked(TRecordListModel::colDate);
+    EXPECT_EQ(Records(), (QStringList{"3", "3.1", "3.2", "1", "1.1", "1.2", "2"}));
+    emit recView.header()->sectionClicked(TRecordListModel::colDate);
+    EXPECT_EQ(Records(), (QStringList{"2", "1", "1.1", "1.2", "3", "3.1", "3.2"}));
+    // A refresh keeps the chosen order.
+    Refresh();
+    EXPECT_EQ(Records().first(), QStringLiteral("2"));
+}
+
+TEST_F(ContentListsTest, FlashDriveFoldersThroughKeysAndTheCombo)
+{
+    EXPECT_EQ(ComboTexts(), (QStringList{"Records"}));
+    showDrv->trigger();
+    EXPECT_TRUE(driveView);
+    EXPECT_TRUE(showDrv->isChecked());
+    EXPECT_FALSE(showRec->isChecked());
+    EXPECT_FALSE(levelUp->isEnabled());
+    EXPECT_EQ(ComboTexts(), (QStringList{"Flash Drive"}));
+    EXPECT_EQ(DriveNames(), (QStringList{"SUB", "ROOT.TXT"}));
+
+    SelectDriveRow("SUB");
+    QTest::keyClick(&drvView, Qt::Key_Return);
+    EXPECT_EQ(DriveNames(), (QStringList{"DEEP", "INNER.BIN"}));
+    EXPECT_EQ(ComboTexts(), (QStringList{"Flash Drive", "SUB"}));
+    EXPECT_TRUE(levelUp->isEnabled());
+    SelectDriveRow("DEEP");
+    QTest::keyClick(&drvView, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(DriveNames(), (QStringList{"X.TXT"}));
+    EXPECT_EQ(Column(*drvView.model(), 1), (QStringList{"2 KB"}));
+    EXPECT_EQ(ComboTexts(), (QStringList{"Flash Drive", "SUB", "DEEP"}));
+
+    combo.setCurrentIndex(1);
+    EXPECT_EQ(DriveNames(), (QStringList{"DEEP", "INNER.BIN"}));
+    QTest::keyClick(&drvView, Qt::Key_Backspace);
+    EXPECT_EQ(DriveNames(), (QStringList{"SUB", "ROOT.TXT"}));
+    EXPECT_FALSE(levelUp->isEnabled());
+
+    // The drive files point at the recorder's entries by their full names.
+    EXPECT_EQ(drvFiles.Items(2)->DriveFile, recorder->GetDriveFiles()->Item(2));
+    EXPECT_EQ(drvFiles.Items(2)->Path, QStringLiteral("\\SUB\\"));
+
+    // Disabled by the settings, the drive view falls back to the records.
+    ProgramOptions.DisableFlashDrive = true;
+    lists->UpdateActions();
+    EXPECT_FALSE(showDrv->isEnabled());
+    EXPECT_FALSE(driveView);
+    EXPECT_TRUE(showRec->isChecked());
+    EXPECT_EQ(ComboTexts(), (QStringList{"Records"}));
+}
+
+TEST_F(ContentListsTest, CtrlSMarksTheRecordingInTheDemoAndWithDiagOnly)
+{
+    using Call = std::pair<std::uint16_t, std::uint8_t>;
+    ProgramOptions.ShowVoiceParts = true;
+    Refresh();
+    SelectRows(recView, {2});  // part 1.2
+    QTest::keyClick(&recView, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(recorder->Calls, (std::vector<Call>{{1, 0xFF}})) << "the recording of the part";
+
+    // Another connection without "diag": the key does nothing.
+    ProgramOptions.ConnectType = ctMassStorage;
+    recView.clearSelection();
+    SelectRows(recView, {4});  // recording 3
+    QTest::keyClick(&recView, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(recorder->Calls.size(), 1u);
+    EXPECT_EQ(SelectedRows(recView), (std::vector<int>{4})) << "nor does the view react";
+    diag = true;
+    QTest::keyClick(&recView, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(recorder->Calls.back(), (Call{3, 0xFF}));
+}
