@@ -93,14 +93,14 @@ int TFileList::Compare(const TFileListItem& a, const TFileListItem& b) const
     if (a.IsFolder != b.IsFolder) {
         result = a.IsFolder ? -1 : 1;
     } else {
-        if (m_sortKey == SortSize)
+        if (m_order.SortKey() == SortSize)
             result = Sign(a.Size - b.Size);
-        else if (m_sortKey == SortTime)
+        else if (m_order.SortKey() == SortTime)
             result = CompareFileTimes(a.Time, b.Time);
         if (result == 0)
             result = Sign(a.Name.compare(b.Name, Qt::CaseInsensitive));
     }
-    return m_ascending ? result : -result;
+    return m_order.Directed(result);
 }
 
 void TFileList::Sort()
@@ -111,20 +111,13 @@ void TFileList::Sort()
 
 void TFileList::SetSortKey(int key)
 {
-    if (key == m_sortKey)
-        return;
-    m_sortKey = key;
-    m_ascending = true;
-    if (key != SortNone)
+    if (m_order.SetSortKey(key))
         Sort();
 }
 
 void TFileList::SetAscending(bool ascending)
 {
-    if (ascending == m_ascending)
-        return;
-    m_ascending = ascending;
-    if (m_sortKey != SortNone)
+    if (m_order.SetAscending(ascending))
         Sort();
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "ListSortRule.h"
 #include "SystemTime.h"
 
 class TDriveFileInfo;
@@ -38,21 +39,16 @@ public:
     void SetSortKey(int key);
     void SetAscending(bool ascending);
     // Both at once, without sorting (the caller sorts).
-    void SetSortOrder(int key, bool ascending)
-    {
-        m_sortKey = key;
-        m_ascending = ascending;
-    }
-    int SortKey() const { return m_sortKey; }
-    bool Ascending() const { return m_ascending; }
+    void SetSortOrder(int key, bool ascending) { m_order.SetSortOrder(key, ascending); }
+    int SortKey() const { return m_order.SortKey(); }
+    bool Ascending() const { return m_order.Ascending(); }
     int Compare(const TFileListItem& a, const TFileListItem& b) const;
 
     std::function<void()> OnChange;
 
 private:
     std::vector<std::unique_ptr<TFileListItem>> m_items;
-    int m_sortKey = SortNone;
-    bool m_ascending = true;
+    TListSortState m_order;
 };
 
 // The entries of a source list that lie in one folder (or beneath it), with

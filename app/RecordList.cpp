@@ -55,7 +55,7 @@ TRecordList::TItem* TRecordList::Add(std::shared_ptr<TItem> item)
 int TRecordList::CompareRecordings(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const
 {
     int result = 0;
-    switch (m_sortKey) {
+    switch (m_order.SortKey()) {
     case SortSize:
         result = Sign(a.Size - b.Size);  // all 64 bits
         break;
@@ -70,7 +70,7 @@ int TRecordList::CompareRecordings(const TCustomSoundFileInfo& a, const TCustomS
     }
     if (result == 0)
         result = Sign(static_cast<int>(a.Number) - static_cast<int>(b.Number));
-    return m_ascending ? result : -result;
+    return m_order.Directed(result);
 }
 
 int TRecordList::Compare(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const
@@ -95,27 +95,14 @@ void TRecordList::Sort()
 
 void TRecordList::SetSortKey(int key)
 {
-    if (key == m_sortKey)
-        return;
-    m_sortKey = key;
-    m_ascending = true;
-    if (key != SortNone)
+    if (m_order.SetSortKey(key))
         Sort();
 }
 
 void TRecordList::SetAscending(bool ascending)
 {
-    if (ascending == m_ascending)
-        return;
-    m_ascending = ascending;
-    if (m_sortKey != SortNone)
+    if (m_order.SetAscending(ascending))
         Sort();
-}
-
-void TRecordList::SetSortOrder(int key, bool ascending)
-{
-    m_sortKey = key;
-    m_ascending = ascending;
 }
 
 void FillRecordList(TRecordList& list, const TSoundFileList* recordings, bool showVoiceParts)

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "ListSortRule.h"
 #include "SoundFileInfo.h"
 
 class TSoundFileList;
@@ -54,9 +55,9 @@ public:
     void SetSortKey(int key);
     void SetAscending(bool ascending);
     // Both at once, without sorting (the caller sorts).
-    void SetSortOrder(int key, bool ascending);
-    int SortKey() const { return m_sortKey; }
-    bool Ascending() const { return m_ascending; }
+    void SetSortOrder(int key, bool ascending) { m_order.SetSortOrder(key, ascending); }
+    int SortKey() const { return m_order.SortKey(); }
+    bool Ascending() const { return m_order.Ascending(); }
 
     // Negative, 0 or positive. Voice parts follow their recording, ordered
     // by part number, whatever the key and direction.
@@ -66,8 +67,7 @@ private:
     int CompareRecordings(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const;
 
     std::vector<std::shared_ptr<TItem>> m_items;
-    int m_sortKey = SortNone;
-    bool m_ascending = true;
+    TListSortState m_order;
 };
 
 // Rebuilds the list from the recorder's recordings in list order: one item
