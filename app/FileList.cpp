@@ -6,6 +6,7 @@
 #include <set>
 
 #include "DrivePath.h"
+#include "FileUtils.h"
 
 namespace {
 
@@ -15,29 +16,13 @@ int Sign(T value)
     return (value > 0) - (value < 0);
 }
 
-SYSTEMTIME ToSystemTime(const QDateTime& local)
-{
-    const QDate date = local.date();
-    const QTime time = local.time();
-    SYSTEMTIME t;
-    t.wYear = static_cast<std::uint16_t>(date.year());
-    t.wMonth = static_cast<std::uint16_t>(date.month());
-    t.wDay = static_cast<std::uint16_t>(date.day());
-    t.wDayOfWeek = static_cast<std::uint16_t>(date.dayOfWeek() % 7);
-    t.wHour = static_cast<std::uint16_t>(time.hour());
-    t.wMinute = static_cast<std::uint16_t>(time.minute());
-    t.wSecond = static_cast<std::uint16_t>(time.second());
-    t.wMilliseconds = static_cast<std::uint16_t>(time.msec());
-    return t;
-}
-
 TFileListItem ItemOf(const QFileInfo& info)
 {
     TFileListItem item;
     item.Name = info.fileName();
     item.IsFolder = info.isDir();
     item.Size = item.IsFolder ? 0 : info.size();
-    item.Time = ToSystemTime(info.lastModified().toLocalTime());
+    item.Time = SystemTimeOf(info.lastModified().toLocalTime());
     return item;
 }
 

@@ -5,6 +5,22 @@
 #include <QFileInfo>
 #include <system_error>
 
+SYSTEMTIME SystemTimeOf(const QDateTime& local)
+{
+    const QDate date = local.date();
+    const QTime clock = local.time();
+    SYSTEMTIME time;
+    time.wYear = static_cast<std::uint16_t>(date.year());
+    time.wMonth = static_cast<std::uint16_t>(date.month());
+    time.wDayOfWeek = static_cast<std::uint16_t>(date.dayOfWeek() % 7);
+    time.wDay = static_cast<std::uint16_t>(date.day());
+    time.wHour = static_cast<std::uint16_t>(clock.hour());
+    time.wMinute = static_cast<std::uint16_t>(clock.minute());
+    time.wSecond = static_cast<std::uint16_t>(clock.second());
+    time.wMilliseconds = static_cast<std::uint16_t>(clock.msec());
+    return time;
+}
+
 QString GetSystemErrorText(int errorCode)
 {
     return QString::fromStdString(std::error_code(errorCode, std::system_category()).message());
@@ -29,15 +45,5 @@ void GetFileLocalTime(const QString& path, SYSTEMTIME& time)
         time = civil::LocalNow();
         return;
     }
-    const QDateTime local = written.toLocalTime();
-    const QDate date = local.date();
-    const QTime clock = local.time();
-    time.wYear = static_cast<std::uint16_t>(date.year());
-    time.wMonth = static_cast<std::uint16_t>(date.month());
-    time.wDayOfWeek = static_cast<std::uint16_t>(date.dayOfWeek() % 7);
-    time.wDay = static_cast<std::uint16_t>(date.day());
-    time.wHour = static_cast<std::uint16_t>(clock.hour());
-    time.wMinute = static_cast<std::uint16_t>(clock.minute());
-    time.wSecond = static_cast<std::uint16_t>(clock.second());
-    time.wMilliseconds = static_cast<std::uint16_t>(clock.msec());
+    time = SystemTimeOf(written.toLocalTime());
 }

@@ -4,6 +4,11 @@
 
 #include "SystemTime.h"
 
+class QDateTime;
+
+// The date and time fields of a local date and time, with its day of the week.
+SYSTEMTIME SystemTimeOf(const QDateTime& local);
+
 // The system's text for an error number (errno).
 QString GetSystemErrorText(int errorCode);
 
