@@ -30,6 +30,14 @@ bool MoveAside(const QString& path)
     return ::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) == 0;
 }
 
+// A valid header on a file cut short still leaves no block to answer from.
+bool HoldsAWholeBlock()
+{
+    ImageSession session;
+    const std::optional<std::uint64_t> size = session.IsOpen() ? ImageFileSize() : std::nullopt;
+    return size && *size >= std::uint64_t{LinkGeometry.dataStart} + LinkGeometry.blockStride;
+}
+
 }  // namespace
 
 bool CreateBlankImage(const QString& path)
@@ -67,7 +75,7 @@ void AttachImageFile(const QString& path, bool create)
         return;
     CloseImage();
     SetDefaultImageGeometry(LinkGeometry);
-    if (!ReadImageHeader()) {
+    if (!ReadImageHeader() || !HoldsAWholeBlock()) {
         if (!MoveAside(path) || !CreateBlankImage(path))
             return;
     }

@@ -132,6 +132,17 @@ TEST_F(DemoImageTest, InvalidImageIsMovedAsideBeforeItIsRecreated)
     EXPECT_TRUE(ImageProbe());
 }
 
+TEST_F(DemoImageTest, ImageCutShortIsMovedAsideAndRecreated)
+{
+    AttachDemoImage(Q(Folder()));
+    std::filesystem::resize_file(DemoPath(), 5000);  // the header survives, no block does
+    AttachDemoImage(Q(Folder()));
+
+    EXPECT_EQ(std::filesystem::file_size(DemoPath()), kDemoSize);
+    EXPECT_EQ(std::filesystem::file_size(DemoPath() + ".bad"), 5000u);
+    EXPECT_TRUE(ImageProbe());
+}
+
 TEST_F(DemoImageTest, HeaderWithWrongCrcIsRecreated)
 {
     AttachDemoImage(Q(Folder()));
