@@ -6,7 +6,9 @@
 #include <QFile>
 #include <cmath>
 #include <memory>
+#include <random>
 
+#include "BlockHeader.h"
 #include "BlockList.h"
 #include "ContentBuilder.h"
 #include "ContentScan.h"
@@ -132,6 +134,51 @@ protected:
     std::vector<std::uint8_t> m_progress;
     std::uint64_t m_freeBytes = 0;
 };
+
+// Flash whose headers are valid but whose fields and pages are anything at
+// all: the scan ends, and what it lists is whole.
+TEST_P(ContentScanTest, HostileFlashNeverBreaksTheScan)
+{
+    std::mt19937 random(17);
+    auto byte = [&random] { return static_cast<std::uint8_t>(random()); };
+    int listed = 0;
+    for (int round = 0; round < 12; ++round) {
+        ResetFlash();
+        for (std::uint32_t block = 0; block < kBlocks; ++block) {
+            if (random() % 4 == 0)
+                continue;  // erased
+            for (std::uint16_t page = 0; page < kPages; ++page) {
+                std::vector<std::uint8_t> bytes(P());
+                for (auto& b : bytes)
+                    b = random() % 3 == 0 ? 0xFF : byte();
+                if (page == 0) {
+                    TBlockHeader header;
+                    for (auto& b : header.Bytes)
+                        b = byte();
+                    header.SetOwner(static_cast<std::uint16_t>(random() % 2 ? random() % 6 : 0x8000 | random() % 4));
+                    header.SetTime(kStart + random() % 50000);
+                    header.SetSequence(static_cast<std::uint16_t>(random() % 4));
+                    header.UpdateCrc();
+                    header.WriteCopies(bytes.data());
+                }
+                m_sim->WritePage(static_cast<std::uint64_t>(block) * kPages + page, bytes);
+            }
+        }
+        TContentScan scan(Context());
+        try {
+            scan.Run(Lists(), [](std::uint8_t) {});
+        } catch (const TERecXchange&) {
+        }
+        EXPECT_LE(scan.FreeBytes(), std::uint64_t{kBlocks} * kPages * P()) << "round " << round;
+        for (int i = 0; i < m_sounds.Count(); ++i) {
+            const TSoundFileInfo& recording = *m_sounds.Item(i);
+            ASSERT_TRUE(recording.Pages) << "round " << round;
+            EXPECT_GT(recording.Pages->Count(), 0) << "round " << round;
+        }
+        listed += m_sounds.Count() + m_drives.Count();
+    }
+    EXPECT_GT(listed, 0) << "the hostile flash must reach the assembly";
+}
 
 INSTANTIATE_TEST_SUITE_P(PageSizes, ContentScanTest,
                          ::testing::Values(SimPageStride::PageAndSpare, SimPageStride::PageOnly), [](const auto& info) {
