@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <filesystem>
 #include <optional>
+#include <random>
 
 #include "IniFile.h"
 #include "IniTestFiles.h"
@@ -239,4 +241,33 @@ TEST_F(IniFileTest, SaveKeepsThePermissionsOfTheFile)
     ini.WriteString(u"S"_s, u"K"_s, u"2"_s);
     ini.Save();
     EXPECT_EQ(fs::status(Path().toStdString()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// Random bytes in every encoding the reader knows: values read as text or
+// as nothing, and the file saves without losing its lines.
+TEST(IniFileHostile, RandomBytesReadAndSaveWithoutHarm)
+{
+    std::mt19937 random(29);
+    const char alphabet[] = "[]=;\"\r\n $0x-Settings ConnectType\xFF\xFE\xEF\xBB\xBF\x00\xC3\xA9";
+    TempDir dir;
+    const QString path = QString::fromStdString(dir.File("hostile.ini"));
+    for (int round = 0; round < 200; ++round) {
+        QByteArray bytes;
+        const int length = static_cast<int>(random() % 300);
+        for (int i = 0; i < length; ++i)
+            bytes.append(random() % 2 ? alphabet[random() % (sizeof alphabet - 1)] : static_cast<char>(random()));
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+        }
+        TIniFile ini(path);
+        ini.ReadInteger(QStringLiteral("Settings"), QStringLiteral("ConnectType"), 3);
+        ini.ReadBinary(QStringLiteral("Settings"), QStringLiteral("Placement"));
+        ini.WriteString(QStringLiteral("Settings"), QStringLiteral("Key"), QStringLiteral("value"));
+        ini.Save();
+        TIniFile again(path);
+        EXPECT_EQ(again.ReadString(QStringLiteral("Settings"), QStringLiteral("Key"), QString()), QStringLiteral("value"))
+            << "round " << round;
+    }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <random>
 
 #include "LangError.h"
 #include "LangFileReader.h"
@@ -125,3 +126,21 @@ TEST(LangFileReaderTest, ParamsOnlyStopsAtTheFirstBracketLine)
 }
 
 } // namespace
+
+// Random bytes with language-file punctuation in them: the reader either
+// reads them or raises its own error, and nothing else happens.
+TEST(LangFileReader, RandomBytesGiveAResultOrALanguageError)
+{
+    std::mt19937 random(23);
+    const char alphabet[] = "[]=$\\;\r\n\"0123456789abcCONSTANTS \xFF\xFE\xEF\xBB\xBF\x00\x80\xC3";
+    for (int round = 0; round < 300; ++round) {
+        QByteArray bytes;
+        const int length = static_cast<int>(random() % 400);
+        for (int i = 0; i < length; ++i)
+            bytes.append(random() % 2 ? alphabet[random() % (sizeof alphabet - 1)] : static_cast<char>(random()));
+        try {
+            ReadLangText(DecodeLangFileText(bytes));
+        } catch (const ELangError&) {
+        }
+    }
+}
