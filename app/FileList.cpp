@@ -88,24 +88,6 @@ int TFileList::Compare(const TFileListItem& a, const TFileListItem& b) const
     return m_order.Directed(result);
 }
 
-void TFileList::Sort()
-{
-    std::sort(m_items.begin(), m_items.end(),
-              [this](const auto& a, const auto& b) { return Compare(*a, *b) < 0; });
-}
-
-void TFileList::SetSortKey(int key)
-{
-    if (m_order.SetSortKey(key))
-        Sort();
-}
-
-void TFileList::SetAscending(bool ascending)
-{
-    if (m_order.SetAscending(ascending))
-        Sort();
-}
-
 void TFilteredFileList::SetSource(const TFileList* source)
 {
     m_source = source;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "ListSortRule.h"
+#include "SortedList.h"
 #include "SystemTime.h"
 
 class TDriveFileInfo;
@@ -24,31 +24,17 @@ struct TFileListItem {
 };
 
 // Owns copies of its items; sorts folders first, then by the sort key.
-class TFileList {
+class TFileList : public TSortedList<TFileListItem, std::unique_ptr<TFileListItem>> {
 public:
     enum SortKeys { SortNone = 0, SortName = 1, SortSize = 3, SortTime = 4 };
 
-    virtual ~TFileList() = default;
-
     TFileListItem* Add(const TFileListItem& item);
-    TFileListItem* Items(int index) const { return m_items[static_cast<std::size_t>(index)].get(); }
-    int Count() const { return static_cast<int>(m_items.size()); }
-    void Clear() { m_items.clear(); }
-
-    void Sort();
-    void SetSortKey(int key);
-    void SetAscending(bool ascending);
-    // Both at once, without sorting (the caller sorts).
-    void SetSortOrder(int key, bool ascending) { m_order.SetSortOrder(key, ascending); }
-    int SortKey() const { return m_order.SortKey(); }
-    bool Ascending() const { return m_order.Ascending(); }
     int Compare(const TFileListItem& a, const TFileListItem& b) const;
 
     std::function<void()> OnChange;
 
-private:
-    std::vector<std::unique_ptr<TFileListItem>> m_items;
-    TListSortState m_order;
+protected:
+    int CompareItems(const TFileListItem& a, const TFileListItem& b) const override { return Compare(a, b); }
 };
 
 // The entries of a source list that lie in one folder (or beneath it), with

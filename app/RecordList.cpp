@@ -88,23 +88,6 @@ int TRecordList::Compare(const TCustomSoundFileInfo& a, const TCustomSoundFileIn
     return CompareRecordings(a, b);
 }
 
-void TRecordList::Sort()
-{
-    std::sort(m_items.begin(), m_items.end(), [this](const auto& a, const auto& b) { return Compare(*a, *b) < 0; });
-}
-
-void TRecordList::SetSortKey(int key)
-{
-    if (m_order.SetSortKey(key))
-        Sort();
-}
-
-void TRecordList::SetAscending(bool ascending)
-{
-    if (m_order.SetAscending(ascending))
-        Sort();
-}
-
 void FillRecordList(TRecordList& list, const TSoundFileList* recordings, bool showVoiceParts)
 {
     list.Clear();

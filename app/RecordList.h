@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "ListSortRule.h"
+#include "SortedList.h"
 #include "SoundFileInfo.h"
 
 class TSoundFileList;
@@ -37,37 +37,23 @@ public:
 
 // The record view's rows in display order. Items are shared, so a
 // selection taken from the list keeps its items alive.
-class TRecordList {
+class TRecordList : public TSortedList<TRecords::TRecordItem, std::shared_ptr<TRecords::TRecordItem>> {
 public:
     using TItem = TRecords::TRecordItem;
     enum SortKeys { SortNone = 0, SortNumber = 1, SortSize = 2, SortTime = 3, SortLength = 4 };
 
-    virtual ~TRecordList() = default;
-
     TItem* Add(std::shared_ptr<TItem> item);
-    TItem* Items(int index) const { return m_items[static_cast<std::size_t>(index)].get(); }
     const std::shared_ptr<TItem>& Item(int index) const { return m_items[static_cast<std::size_t>(index)]; }
-    int Count() const { return static_cast<int>(m_items.size()); }
-    void Clear() { m_items.clear(); }
-
-    void Sort();
-    // A new key resets the direction to ascending; key 0 does not sort.
-    void SetSortKey(int key);
-    void SetAscending(bool ascending);
-    // Both at once, without sorting (the caller sorts).
-    void SetSortOrder(int key, bool ascending) { m_order.SetSortOrder(key, ascending); }
-    int SortKey() const { return m_order.SortKey(); }
-    bool Ascending() const { return m_order.Ascending(); }
 
     // Negative, 0 or positive. Voice parts follow their recording, ordered
     // by part number, whatever the key and direction.
     virtual int Compare(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const;
 
+protected:
+    int CompareItems(const TItem& a, const TItem& b) const override { return Compare(a, b); }
+
 private:
     int CompareRecordings(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const;
-
-    std::vector<std::shared_ptr<TItem>> m_items;
-    TListSortState m_order;
 };
 
 // Rebuilds the list from the recorder's recordings in list order: one item
