@@ -6,7 +6,18 @@ if(TRELLAVOX_SANITIZE)
 endif()
 
 # Warnings for our own code only: dependencies come in as imported targets.
+# One include root for every target: the repository (and the build folder for
+# generated files), so an include names the room it reaches into.
+file(GLOB_RECURSE _our_headers ${PROJECT_SOURCE_DIR}/*.h ${PROJECT_SOURCE_DIR}/*.inc)
+list(FILTER _our_headers EXCLUDE REGEX "/build/")
+set(_our_header_dirs "")
+foreach(h ${_our_headers})
+  get_filename_component(d ${h} DIRECTORY)
+  list(APPEND _our_header_dirs ${d})
+endforeach()
+list(REMOVE_DUPLICATES _our_header_dirs)
 function(trellavox_defaults target)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${_our_header_dirs} ${PROJECT_BINARY_DIR}/localizer)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
   if(TRELLAVOX_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
@@ -14,12 +25,12 @@ function(trellavox_defaults target)
   set_target_properties(${target} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON)
 endfunction()
 
-# trellavox_library(name SOURCES ... [LIBS ...]): a static library of ours
-# whose folder is its public include root.
+# trellavox_library(name [SOURCES ...] [LIBS ...]): a static library of ours;
+# further sources come in blocks of target_sources, one per folder.
 function(trellavox_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   trellavox_defaults(${name})
 endfunction()
@@ -39,7 +50,10 @@ function(trellavox_test name)
   trellavox_defaults(${name})
   target_compile_definitions(${name} PRIVATE TRELLAVOX_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
   include(GoogleTest)
+  # Parameterised cases are named by their generators; NO_PRETTY_VALUES keeps
+  # gtest's printed parameter out of the CTest name.
   gtest_discover_tests(${name}
+    NO_PRETTY_VALUES
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1"
