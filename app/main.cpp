@@ -1,4 +1,4 @@
-#include "ProgramEntry.h"
+#include "app/main/ProgramEntry.h"
 
 int main(int argc, char* argv[])
 {

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "SampleCodecs.h"
+#include "core/flash/SampleCodecs.h"
 
 namespace {
 

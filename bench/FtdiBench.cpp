@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "FakeFtdiLibrary.h"
-#include "FtdiLink.h"
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
-#include "SimRecorder.h"
-#include "SimRecorderFtdiDevice.h"
+#include "core/links/ftdi/FtdiLink.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
+#include "tests/support/FakeFtdiLibrary.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderFtdiDevice.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "DemoImage.h"
-#include "ImageEmulator.h"
-#include "ImageProbe.h"
-#include "LinkGeometry.h"
-#include "RecorderCommands.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/DemoImage.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/links/image/ImageProbe.h"
+#include "core/protocol/RecorderCommands.h"
 
 namespace {
 

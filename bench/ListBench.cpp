@@ -8,11 +8,11 @@
 #include <QTreeView>
 #include <memory>
 
-#include "RecordList.h"
-#include "RecordListKeys.h"
-#include "RecordListModel.h"
-#include "RecordListView.h"
-#include "SoundFileList.h"
+#include "app/lists/RecordList.h"
+#include "app/lists/RecordListKeys.h"
+#include "app/lists/RecordListModel.h"
+#include "app/lists/RecordListView.h"
+#include "core/flash/SoundFileList.h"
 
 namespace {
 

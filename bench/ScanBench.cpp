@@ -6,11 +6,11 @@
 #include <QTemporaryDir>
 #include <stdexcept>
 
-#include "ConnectType.h"
-#include "ContentBuilder.h"
-#include "ImageBuilder.h"
-#include "ProgramFolder.h"
-#include "Recorder.h"
+#include "core/links/ConnectType.h"
+#include "core/recorder/Recorder.h"
+#include "core/settings/ProgramFolder.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/ImageBuilder.h"
 
 namespace {
 

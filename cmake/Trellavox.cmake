@@ -8,16 +8,8 @@ endif()
 # Warnings for our own code only: dependencies come in as imported targets.
 # One include root for every target: the repository (and the build folder for
 # generated files), so an include names the room it reaches into.
-file(GLOB_RECURSE _our_headers ${PROJECT_SOURCE_DIR}/*.h ${PROJECT_SOURCE_DIR}/*.inc)
-list(FILTER _our_headers EXCLUDE REGEX "/build/")
-set(_our_header_dirs "")
-foreach(h ${_our_headers})
-  get_filename_component(d ${h} DIRECTORY)
-  list(APPEND _our_header_dirs ${d})
-endforeach()
-list(REMOVE_DUPLICATES _our_header_dirs)
 function(trellavox_defaults target)
-  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${_our_header_dirs} ${PROJECT_BINARY_DIR}/localizer)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
   target_compile_options(${target} PRIVATE -Wall -Wextra)
   if(TRELLAVOX_WERROR)
     target_compile_options(${target} PRIVATE -Werror)

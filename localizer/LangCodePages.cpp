@@ -1,4 +1,4 @@
-#include "LangCodePages.h"
+#include "localizer/LangCodePages.h"
 
 #include <QLocale>
 #include <QStringDecoder>

@@ -1,9 +1,9 @@
-#include "LangCompTranslations.h"
+#include "localizer/LangCompTranslations.h"
 
 #include <algorithm>
 
-#include "LangError.h"
-#include "LangFormat.h"
+#include "localizer/LangError.h"
+#include "localizer/LangFormat.h"
 
 void TLangCompTranslation::Add(qint32 id, const QString& value)
 {

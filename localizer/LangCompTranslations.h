@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "LangConstants.h"
+#include "localizer/LangConstants.h"
 
 // One translated property value of a form: the property's ID and its text.
 struct TLangPropValueTranslation {

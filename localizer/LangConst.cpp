@@ -1,6 +1,6 @@
-#include "LangConst.h"
+#include "localizer/LangConst.h"
 
-#include "LanguageManager.h"
+#include "localizer/LanguageManager.h"
 
 QString LangConst(const QString& name)
 {

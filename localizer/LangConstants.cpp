@@ -1,10 +1,10 @@
-#include "LangConstants.h"
+#include "localizer/LangConstants.h"
 
 #include <algorithm>
 
-#include "LangCodePages.h"
-#include "LangError.h"
-#include "LangFormat.h"
+#include "localizer/LangCodePages.h"
+#include "localizer/LangError.h"
+#include "localizer/LangFormat.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ struct TEntry {
 
 const TEntry kTable[] = {
 #define LANG_CONST(name, text) {u## #name, text},
-#include "BuiltInLangConsts.inc"
+#include "localizer/BuiltInLangConsts.inc"
 #undef LANG_CONST
 };
 
@@ -82,7 +82,7 @@ int main(int argc, char** argv)
 
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
     out << "// Generated from BuiltInLangConsts.inc at build time; do not edit.\n"
-           "#include \"LangConstsResource.h\"\n\n"
+           "#include \"localizer/LangConstsResource.h\"\n\n"
            "namespace {\n"
            "const unsigned char kStream[] = {";
     for (std::size_t i = 0; i < stream.size(); ++i) {

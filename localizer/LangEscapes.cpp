@@ -1,4 +1,4 @@
-#include "LangEscapes.h"
+#include "localizer/LangEscapes.h"
 
 namespace {
 

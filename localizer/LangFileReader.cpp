@@ -1,12 +1,12 @@
-#include "LangFileReader.h"
+#include "localizer/LangFileReader.h"
 
 #include <QFile>
 #include <QStringDecoder>
 
-#include "LangCodePages.h"
-#include "LangError.h"
-#include "LangEscapes.h"
-#include "LangFormat.h"
+#include "localizer/LangCodePages.h"
+#include "localizer/LangError.h"
+#include "localizer/LangEscapes.h"
+#include "localizer/LangFormat.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-#include "LangCompTranslations.h"
+#include "localizer/LangCompTranslations.h"
 
 // The text of a language file: told by a byte-order mark (UTF-8, UTF-16 LE or
 // BE); without one UTF-8, or, when the bytes are not valid UTF-8, the 8-bit

@@ -1,4 +1,4 @@
-#include "LangFormat.h"
+#include "localizer/LangFormat.h"
 
 #include <QLocale>
 #include <optional>

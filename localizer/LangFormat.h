@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <span>
 
-#include "LangConst.h"
+#include "localizer/LangConst.h"
 
 // One argument of a checked format: a text, an integer or a fraction.
 class TFormatArg {

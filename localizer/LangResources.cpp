@@ -1,4 +1,4 @@
-#include "LangResources.h"
+#include "localizer/LangResources.h"
 
 void TLangResources::Add(const TLangResource& resource)
 {

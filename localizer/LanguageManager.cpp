@@ -1,4 +1,4 @@
-#include "LanguageManager.h"
+#include "localizer/LanguageManager.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,11 +6,11 @@
 #include <atomic>
 #include <mutex>
 
-#include "LangCodePages.h"
-#include "LangConstsResource.h"
-#include "LangError.h"
-#include "LangFileReader.h"
-#include "LangFormat.h"
+#include "localizer/LangCodePages.h"
+#include "localizer/LangConstsResource.h"
+#include "localizer/LangError.h"
+#include "localizer/LangFileReader.h"
+#include "localizer/LangFormat.h"
 
 namespace {
 

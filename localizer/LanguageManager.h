@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
-#include "LangCompTranslations.h"
-#include "LangConstants.h"
-#include "LangController.h"
-#include "LangResources.h"
-#include "MultiReadExclusiveWriteLock.h"
+#include "localizer/LangCompTranslations.h"
+#include "localizer/LangConstants.h"
+#include "localizer/LangController.h"
+#include "localizer/LangResources.h"
+#include "localizer/MultiReadExclusiveWriteLock.h"
 
 // The process-wide language manager: the named constants, the registered
 // languages and form controllers, and the base and active language. Every

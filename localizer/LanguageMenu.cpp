@@ -1,11 +1,11 @@
-#include "LanguageMenu.h"
+#include "localizer/LanguageMenu.h"
 
 #include <QFileInfo>
 #include <exception>
 
-#include "LangConst.h"
-#include "LangError.h"
-#include "LanguageManager.h"
+#include "localizer/LangConst.h"
+#include "localizer/LangError.h"
+#include "localizer/LanguageManager.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "MultiReadExclusiveWriteLock.h"
+#include "localizer/MultiReadExclusiveWriteLock.h"
 
 #include <algorithm>
 #include <stdexcept>

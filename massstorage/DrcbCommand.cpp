@@ -1,4 +1,4 @@
-#include "DrcbCommand.h"
+#include "massstorage/DrcbCommand.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Q71Protocol.h"
+#include "massstorage/Q71Protocol.h"
 
 // The mailbox command sector: "DRCB", the command byte, then its fields
 // (little-endian, unaligned). The library builds it; the simulated device

@@ -1,4 +1,4 @@
-#include "LinuxMailboxFileIo.h"
+#include "massstorage/LinuxMailboxFileIo.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "MailboxCandidates.h"
+#include "massstorage/MailboxCandidates.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MailboxFileIo.h"
+#include "massstorage/MailboxFileIo.h"
 
 // The mailbox file on a mounted disk: O_DIRECT | O_DSYNC with an exclusive
 // flock, the logical sector size of the block device behind the mount, and

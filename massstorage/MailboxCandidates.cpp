@@ -1,4 +1,4 @@
-#include "MailboxCandidates.h"
+#include "massstorage/MailboxCandidates.h"
 
 #include <sstream>
 

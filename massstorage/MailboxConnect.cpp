@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Mailbox.h"
-#include "MailboxExchange.h"
-#include "MailboxState.h"
+#include "massstorage/Mailbox.h"
+#include "massstorage/MailboxExchange.h"
+#include "massstorage/MailboxState.h"
 
 namespace q71 {
 

@@ -1,8 +1,8 @@
-#include "MailboxExchange.h"
+#include "massstorage/MailboxExchange.h"
 
 #include <cstring>
 
-#include "MailboxState.h"
+#include "massstorage/MailboxState.h"
 
 namespace q71 {
 

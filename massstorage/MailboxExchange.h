@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "DrcbCommand.h"
+#include "massstorage/DrcbCommand.h"
 
 namespace q71 {
 

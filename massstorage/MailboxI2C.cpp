@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "Mailbox.h"
-#include "MailboxExchange.h"
-#include "MailboxState.h"
+#include "massstorage/Mailbox.h"
+#include "massstorage/MailboxExchange.h"
+#include "massstorage/MailboxState.h"
 
 namespace q71 {
 

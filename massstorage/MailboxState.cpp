@@ -1,6 +1,6 @@
-#include "MailboxState.h"
+#include "massstorage/MailboxState.h"
 
-#include "LinuxMailboxFileIo.h"
+#include "massstorage/LinuxMailboxFileIo.h"
 
 namespace q71 {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "AlignedBuffer.h"
-#include "MailboxFileIo.h"
-#include "Q71Protocol.h"
+#include "massstorage/AlignedBuffer.h"
+#include "massstorage/MailboxFileIo.h"
+#include "massstorage/Q71Protocol.h"
 
 namespace q71 {
 

@@ -1,6 +1,6 @@
-#include "Q71_API.h"
+#include "massstorage/Q71_API.h"
 
-#include "Mailbox.h"
+#include "massstorage/Mailbox.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "SystemTime.h"
+#include "platform/SystemTime.h"
 
 #include <chrono>
 #include <ctime>

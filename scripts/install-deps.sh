@@ -20,4 +20,5 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Use-Pty=0: no progress bar of carriage returns in logs.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends -o Dpkg::Use-Pty=0 "${missing[@]}"

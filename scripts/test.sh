@@ -2,6 +2,7 @@
 # Installs what is missing, builds with the sanitizers and runs every test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/check-includes.sh"
 "$root/scripts/build.sh" test
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}

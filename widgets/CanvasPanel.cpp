@@ -1,4 +1,4 @@
-#include "CanvasPanel.h"
+#include "widgets/CanvasPanel.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "MyGauge.h"
+#include "widgets/MyGauge.h"
 
 #include <QImage>
 #include <QPainter>
@@ -6,8 +6,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "InvalidOperation.h"
-#include "RoundHalfEven.h"
+#include "widgets/InvalidOperation.h"
+#include "widgets/RoundHalfEven.h"
 
 namespace {
 

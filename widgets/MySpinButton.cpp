@@ -1,4 +1,4 @@
-#include "MySpinButton.h"
+#include "widgets/MySpinButton.h"
 
 #include <QGuiApplication>
 #include <QMetaMethod>

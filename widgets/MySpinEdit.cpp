@@ -1,4 +1,4 @@
-#include "MySpinEdit.h"
+#include "widgets/MySpinEdit.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -9,9 +9,9 @@
 #include <QStyle>
 #include <limits>
 
-#include "MySpinButton.h"
-#include "RoundHalfEven.h"
-#include "SpinUpDown.h"
+#include "widgets/MySpinButton.h"
+#include "widgets/RoundHalfEven.h"
+#include "widgets/SpinUpDown.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "SpinUpDown.h"
+#include "widgets/SpinUpDown.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>

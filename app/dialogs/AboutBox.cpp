@@ -1,4 +1,4 @@
-#include "AboutBox.h"
+#include "app/dialogs/AboutBox.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -7,9 +7,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "LangConst.h"
-#include "ModalResult.h"
-#include "ProgramVersion.h"
+#include "app/dialogs/ModalResult.h"
+#include "app/main/ProgramVersion.h"
+#include "localizer/LangConst.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : TModalDialog(parent)
 {

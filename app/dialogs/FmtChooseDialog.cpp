@@ -1,4 +1,4 @@
-#include "FmtChooseDialog.h"
+#include "app/dialogs/FmtChooseDialog.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ModalResult.h"
+#include "app/dialogs/ModalResult.h"
 
 TfrmFmtChoose::TfrmFmtChoose(QWidget* owner) : TModalDialog(owner)
 {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "ModalDialog.h"
+#include "app/dialogs/ModalDialog.h"
 
 class QComboBox;
 class QGroupBox;

@@ -1,4 +1,4 @@
-#include "JpegDecoder.h"
+#include "app/dialogs/JpegDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,10 +1,10 @@
-#include "ModalDialog.h"
+#include "app/dialogs/ModalDialog.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QPushButton>
 
-#include "ModalResult.h"
+#include "app/dialogs/ModalResult.h"
 
 TModalDialog::TModalDialog(QWidget* parent) : QDialog(parent) {}
 

@@ -1,4 +1,4 @@
-#include "OverwriteDialog.h"
+#include "app/dialogs/OverwriteDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ApplicationTitle.h"
-#include "LangConst.h"
-#include "ModalResult.h"
-#include "RenameDialog.h"
+#include "app/dialogs/ModalResult.h"
+#include "app/dialogs/RenameDialog.h"
+#include "app/main/ApplicationTitle.h"
+#include "localizer/LangConst.h"
 
 TfrmOverwrite::TfrmOverwrite(TfrmRename* renameDialog, QWidget* mainWindow)
     : TModalDialog(mainWindow), m_renameDialog(renameDialog)

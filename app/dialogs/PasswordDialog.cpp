@@ -1,4 +1,4 @@
-#include "PasswordDialog.h"
+#include "app/dialogs/PasswordDialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ModalResult.h"
+#include "app/dialogs/ModalResult.h"
 
 TPasswordDlg::TPasswordDlg(QWidget* mainWindow) : TModalDialog(mainWindow)
 {

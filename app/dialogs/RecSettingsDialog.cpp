@@ -1,4 +1,4 @@
-#include "RecSettingsDialog.h"
+#include "app/dialogs/RecSettingsDialog.h"
 
 TfrmRecSettings::TfrmRecSettings(QWidget* mainWindow) : TModalDialog(mainWindow)
 {

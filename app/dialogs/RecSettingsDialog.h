@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "ModalDialog.h"
-#include "RecorderHost.h"
+#include "app/dialogs/ModalDialog.h"
+#include "core/recorder/RecorderHost.h"
 
 class TCustomRecorder;
 

@@ -1,4 +1,4 @@
-#include "RenameDialog.h"
+#include "app/dialogs/RenameDialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ModalResult.h"
+#include "app/dialogs/ModalResult.h"
 
 TfrmRename::TfrmRename(QWidget* mainWindow) : TModalDialog(mainWindow)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ModalDialog.h"
+#include "app/dialogs/ModalDialog.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "SplashWindow.h"
+#include "app/dialogs/SplashWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,8 +8,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "DebugLog.h"
-#include "JpegDecoder.h"
+#include "app/dialogs/JpegDecoder.h"
+#include "core/protocol/DebugLog.h"
 
 TfrmSplash::TfrmSplash(bool stayOnTop, const QString& picturePath)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | (stayOnTop ? Qt::WindowStaysOnTopHint : Qt::Widget))

@@ -1,4 +1,4 @@
-#include "StatusWindow.h"
+#include "app/dialogs/StatusWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "ApplicationTitle.h"
-#include "CancelRequestSink.h"
-#include "MyGauge.h"
+#include "app/main/ApplicationTitle.h"
+#include "app/services/CancelRequestSink.h"
+#include "widgets/MyGauge.h"
 
 TfrmStatus::TfrmStatus(TCancelRequestSink* cancelSink, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_cancelSink(cancelSink),

@@ -1,10 +1,10 @@
-#include "DriveListKeys.h"
+#include "app/lists/DriveListKeys.h"
 
 #include <QKeyEvent>
 #include <QTreeView>
 
-#include "AppMessageBox.h"
-#include "DriveListView.h"
+#include "app/lists/DriveListView.h"
+#include "app/services/AppMessageBox.h"
 
 TDriveListKeys::TDriveListKeys(TDriveListView& drive, std::function<void()> levelUp, QObject* parent)
     : QObject(parent), m_drive(drive), m_view(&drive.View()), m_levelUp(std::move(levelUp))

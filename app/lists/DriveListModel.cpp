@@ -1,7 +1,7 @@
-#include "DriveListModel.h"
+#include "app/lists/DriveListModel.h"
 
-#include "FileList.h"
-#include "ListRowText.h"
+#include "app/lists/FileList.h"
+#include "app/lists/ListRowText.h"
 
 namespace {
 

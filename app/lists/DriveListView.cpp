@@ -1,15 +1,15 @@
-#include "DriveListView.h"
+#include "app/lists/DriveListView.h"
 
 #include <QHeaderView>
 #include <QTreeView>
 
-#include "DriveFileList.h"
-#include "DriveListModel.h"
-#include "DrivePath.h"
-#include "FileList.h"
-#include "ListSortRule.h"
-#include "ListViewSetup.h"
-#include "ViewSelection.h"
+#include "app/lists/DriveListModel.h"
+#include "app/lists/DrivePath.h"
+#include "app/lists/FileList.h"
+#include "app/lists/ListSortRule.h"
+#include "app/lists/ListViewSetup.h"
+#include "app/lists/ViewSelection.h"
+#include "core/flash/DriveFileList.h"
 
 TDriveListView::TDriveListView(QTreeView& view, TFileList& files, TFilteredFileList& folderView, QObject* parent)
     : QObject(parent), m_view(view), m_files(files), m_folderView(folderView),

@@ -1,4 +1,4 @@
-#include "DrivePath.h"
+#include "app/lists/DrivePath.h"
 
 namespace {
 

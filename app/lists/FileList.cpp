@@ -1,12 +1,12 @@
-#include "FileList.h"
+#include "app/lists/FileList.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <set>
 
-#include "DrivePath.h"
-#include "FileUtils.h"
+#include "app/lists/DrivePath.h"
+#include "app/services/FileUtils.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "SortedList.h"
-#include "SystemTime.h"
+#include "app/lists/SortedList.h"
+#include "platform/SystemTime.h"
 
 class TDriveFileInfo;
 

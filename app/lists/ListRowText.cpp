@@ -1,9 +1,9 @@
-#include "ListRowText.h"
+#include "app/lists/ListRowText.h"
 
-#include "FileList.h"
-#include "LangConst.h"
-#include "LangFormat.h"
-#include "RecordList.h"
+#include "app/lists/FileList.h"
+#include "app/lists/RecordList.h"
+#include "localizer/LangConst.h"
+#include "localizer/LangFormat.h"
 
 QString KiloBytesText(std::int64_t bytes)
 {

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "SystemTime.h"
+#include "platform/SystemTime.h"
 
 struct TFileListItem;
 namespace TRecords {

@@ -1,4 +1,4 @@
-#include "ListViewSetup.h"
+#include "app/lists/ListViewSetup.h"
 
 #include <QHeaderView>
 #include <QTreeView>

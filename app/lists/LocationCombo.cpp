@@ -1,10 +1,10 @@
-#include "LocationCombo.h"
+#include "app/lists/LocationCombo.h"
 
 #include <QComboBox>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include "AppMessageBox.h"
+#include "app/services/AppMessageBox.h"
 
 namespace {
 

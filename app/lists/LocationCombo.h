@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "LocationItems.h"
+#include "app/lists/LocationItems.h"
 
 class QComboBox;
 

@@ -1,8 +1,8 @@
-#include "LocationItems.h"
+#include "app/lists/LocationItems.h"
 
 #include <QStringList>
 
-#include "DrivePath.h"
+#include "app/lists/DrivePath.h"
 
 namespace {
 

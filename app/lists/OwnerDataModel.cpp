@@ -1,6 +1,6 @@
-#include "OwnerDataModel.h"
+#include "app/lists/OwnerDataModel.h"
 
-#include "ListRowText.h"
+#include "app/lists/ListRowText.h"
 
 TOwnerDataModel::TOwnerDataModel(QStringList captions, QList<int> rightAligned, QObject* parent)
     : QAbstractTableModel(parent), m_captions(std::move(captions)), m_rightAligned(std::move(rightAligned))

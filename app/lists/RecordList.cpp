@@ -1,9 +1,9 @@
-#include "RecordList.h"
+#include "app/lists/RecordList.h"
 
 #include <algorithm>
 
-#include "FileList.h"
-#include "SoundFileList.h"
+#include "app/lists/FileList.h"
+#include "core/flash/SoundFileList.h"
 
 namespace TRecords {
 

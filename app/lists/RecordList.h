@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "SortedList.h"
-#include "SoundFileInfo.h"
+#include "app/lists/SortedList.h"
+#include "core/flash/SoundFileInfo.h"
 
 class TSoundFileList;
 

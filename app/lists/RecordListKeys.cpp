@@ -1,13 +1,13 @@
-#include "RecordListKeys.h"
+#include "app/lists/RecordListKeys.h"
 
 #include <QKeyEvent>
 #include <QTreeView>
 
-#include "AppMessageBox.h"
-#include "CustomRecorder.h"
-#include "RecordList.h"
-#include "RecordListView.h"
-#include "ViewSelection.h"
+#include "app/lists/RecordList.h"
+#include "app/lists/RecordListView.h"
+#include "app/lists/ViewSelection.h"
+#include "app/services/AppMessageBox.h"
+#include "core/recorder/CustomRecorder.h"
 
 namespace {
 

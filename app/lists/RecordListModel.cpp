@@ -1,11 +1,11 @@
-#include "RecordListModel.h"
+#include "app/lists/RecordListModel.h"
 
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
 
-#include "ListRowText.h"
-#include "RecordList.h"
+#include "app/lists/ListRowText.h"
+#include "app/lists/RecordList.h"
 
 namespace {
 

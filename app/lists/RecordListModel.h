@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OwnerDataModel.h"
+#include "app/lists/OwnerDataModel.h"
 
 class TRecordList;
 

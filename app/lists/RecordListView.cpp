@@ -1,13 +1,13 @@
-#include "RecordListView.h"
+#include "app/lists/RecordListView.h"
 
 #include <QHeaderView>
 #include <QTreeView>
 
-#include "ListSortRule.h"
-#include "ListViewSetup.h"
-#include "RecordList.h"
-#include "RecordListModel.h"
-#include "ViewSelection.h"
+#include "app/lists/ListSortRule.h"
+#include "app/lists/ListViewSetup.h"
+#include "app/lists/RecordList.h"
+#include "app/lists/RecordListModel.h"
+#include "app/lists/ViewSelection.h"
 
 TRecordListView::TRecordListView(QTreeView& view, TRecordList& list, QObject* parent)
     : QObject(parent), m_view(view), m_list(list), m_model(new TRecordListModel(list, this))

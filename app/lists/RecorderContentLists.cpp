@@ -1,20 +1,20 @@
-#include "RecorderContentLists.h"
+#include "app/lists/RecorderContentLists.h"
 
 #include <QAction>
 #include <QTreeView>
 
-#include "AppMessageBox.h"
-#include "CustomRecorder.h"
-#include "DriveListKeys.h"
-#include "DriveListModel.h"
-#include "DriveListView.h"
-#include "FileList.h"
-#include "LocationCombo.h"
-#include "ProgramOptions.h"
-#include "RecordList.h"
-#include "RecordListKeys.h"
-#include "RecordListView.h"
-#include "RowPopupMenu.h"
+#include "app/lists/DriveListKeys.h"
+#include "app/lists/DriveListModel.h"
+#include "app/lists/DriveListView.h"
+#include "app/lists/FileList.h"
+#include "app/lists/LocationCombo.h"
+#include "app/lists/RecordList.h"
+#include "app/lists/RecordListKeys.h"
+#include "app/lists/RecordListView.h"
+#include "app/lists/RowPopupMenu.h"
+#include "app/services/AppMessageBox.h"
+#include "core/recorder/CustomRecorder.h"
+#include "core/settings/ProgramOptions.h"
 
 TRecorderContentLists::TRecorderContentLists(const TContentListsUi& ui, QObject* parent) : QObject(parent), m_ui(ui)
 {

@@ -1,4 +1,4 @@
-#include "RowPopupMenu.h"
+#include "app/lists/RowPopupMenu.h"
 
 #include <QAbstractItemView>
 #include <QMenu>

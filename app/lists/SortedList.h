@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ListSortRule.h"
+#include "app/lists/ListSortRule.h"
 
 // A list of items held by Holder (an owning or a shared pointer) that sorts
 // by its derived class's comparison under the rules of TListSortState.

@@ -1,4 +1,4 @@
-#include "ViewSelection.h"
+#include "app/lists/ViewSelection.h"
 
 #include <QAbstractItemView>
 #include <QHeaderView>

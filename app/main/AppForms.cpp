@@ -1,14 +1,14 @@
-#include "AppForms.h"
+#include "app/main/AppForms.h"
 
-#include "AboutBox.h"
-#include "AppRecorderHost.h"
-#include "LongOperation.h"
-#include "MainWindow.h"
-#include "OverwriteDialog.h"
-#include "PasswordDialog.h"
-#include "RecSettingsDialog.h"
-#include "RenameDialog.h"
-#include "StatusWindow.h"
+#include "app/dialogs/AboutBox.h"
+#include "app/dialogs/OverwriteDialog.h"
+#include "app/dialogs/PasswordDialog.h"
+#include "app/dialogs/RecSettingsDialog.h"
+#include "app/dialogs/RenameDialog.h"
+#include "app/dialogs/StatusWindow.h"
+#include "app/main/LongOperation.h"
+#include "app/main/MainWindow.h"
+#include "app/services/AppRecorderHost.h"
 
 TAppForms::TAppForms()
 {

@@ -1,4 +1,4 @@
-#include "ApplicationTitle.h"
+#include "app/main/ApplicationTitle.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "BatteryBar.h"
+#include "app/main/BatteryBar.h"
 
 #include <algorithm>
 

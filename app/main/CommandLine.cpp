@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "app/main/CommandLine.h"
 
 #include <QCoreApplication>
 

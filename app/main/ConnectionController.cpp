@@ -1,4 +1,4 @@
-#include "ConnectionController.h"
+#include "app/main/ConnectionController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -9,28 +9,28 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "AppMessageBox.h"
-#include "ApplicationTitle.h"
-#include "ConnectType.h"
-#include "ContentViews.h"
-#include "CustomRecorder.h"
-#include "DemoImage.h"
-#include "DocumentsFolder.h"
-#include "DriveFileList.h"
-#include "FormatAction.h"
-#include "LangConst.h"
-#include "LanguageManager.h"
-#include "LongOperation.h"
-#include "MainUiLock.h"
-#include "ModalResult.h"
-#include "PasswordDialog.h"
-#include "ProgramOptions.h"
-#include "RecInterface.h"
-#include "RecXchange.h"
-#include "RecorderJobs.h"
-#include "SoundFileList.h"
-#include "StatusPanel.h"
-#include "StatusWindow.h"
+#include "app/dialogs/ModalResult.h"
+#include "app/dialogs/PasswordDialog.h"
+#include "app/dialogs/StatusWindow.h"
+#include "app/lists/ContentViews.h"
+#include "app/main/ApplicationTitle.h"
+#include "app/main/FormatAction.h"
+#include "app/main/LongOperation.h"
+#include "app/main/MainUiLock.h"
+#include "app/main/StatusPanel.h"
+#include "app/services/AppMessageBox.h"
+#include "core/flash/DriveFileList.h"
+#include "core/flash/SoundFileList.h"
+#include "core/links/ConnectType.h"
+#include "core/links/image/DemoImage.h"
+#include "core/protocol/RecXchange.h"
+#include "core/recorder/CustomRecorder.h"
+#include "core/recorder/RecInterface.h"
+#include "core/recorder/RecorderJobs.h"
+#include "core/settings/DocumentsFolder.h"
+#include "core/settings/ProgramOptions.h"
+#include "localizer/LangConst.h"
+#include "localizer/LanguageManager.h"
 
 namespace {
 

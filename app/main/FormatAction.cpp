@@ -1,16 +1,16 @@
-#include "FormatAction.h"
+#include "app/main/FormatAction.h"
 
 #include <QLabel>
 #include <QThread>
 
-#include "AppMessageBox.h"
-#include "ApplicationTitle.h"
-#include "LangConst.h"
-#include "LongOperation.h"
-#include "MainUiLock.h"
-#include "MyGauge.h"
-#include "Recorder.h"
-#include "StatusWindow.h"
+#include "app/dialogs/StatusWindow.h"
+#include "app/main/ApplicationTitle.h"
+#include "app/main/LongOperation.h"
+#include "app/main/MainUiLock.h"
+#include "app/services/AppMessageBox.h"
+#include "core/recorder/Recorder.h"
+#include "localizer/LangConst.h"
+#include "widgets/MyGauge.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecorderJobs.h"
+#include "core/recorder/RecorderJobs.h"
 
 class TCustomRecorder;
 class TLongOperation;

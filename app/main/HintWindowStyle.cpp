@@ -1,4 +1,4 @@
-#include "HintWindowStyle.h"
+#include "app/main/HintWindowStyle.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "IdleScheduler.h"
+#include "app/main/IdleScheduler.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "LanguageMenuView.h"
+#include "app/main/LanguageMenuView.h"
 
 #include <QActionGroup>
 #include <QMenu>

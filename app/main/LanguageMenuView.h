@@ -3,7 +3,7 @@
 #include <QObject>
 #include <functional>
 
-#include "LanguageMenu.h"
+#include "localizer/LanguageMenu.h"
 
 class QAction;
 class QActionGroup;

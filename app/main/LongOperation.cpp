@@ -1,14 +1,14 @@
-#include "LongOperation.h"
+#include "app/main/LongOperation.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QThread>
 
-#include "CustomRecorder.h"
-#include "MyGauge.h"
-#include "RecorderJobs.h"
-#include "StatusWindow.h"
+#include "app/dialogs/StatusWindow.h"
+#include "core/recorder/CustomRecorder.h"
+#include "core/recorder/RecorderJobs.h"
+#include "widgets/MyGauge.h"
 
 TLongOperation::TLongOperation(TMainUiLock& uiLock) : m_uiLock(uiLock) {}
 

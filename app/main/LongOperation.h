@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CancelRequestSink.h"
+#include "app/services/CancelRequestSink.h"
 
 class TCustomRecorder;
 class TMainUiLock;

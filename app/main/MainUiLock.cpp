@@ -1,4 +1,4 @@
-#include "MainUiLock.h"
+#include "app/main/MainUiLock.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "MainWindow.h"
+#include "app/main/MainWindow.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -17,23 +17,23 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "AppMessageBox.h"
-#include "CommandLine.h"
-#include "ConnectType.h"
-#include "ConnectionController.h"
-#include "IdleScheduler.h"
-#include "LanguageMenu.h"
-#include "LanguageMenuView.h"
-#include "LongOperation.h"
-#include "MainSettingsFile.h"
-#include "MainUiLock.h"
-#include "PasswordDialog.h"
-#include "ProgramOptions.h"
-#include "RecSettingsDialog.h"
-#include "RecorderContentLists.h"
-#include "SplashWindow.h"
-#include "StatusPanel.h"
-#include "StatusWindow.h"
+#include "app/dialogs/PasswordDialog.h"
+#include "app/dialogs/RecSettingsDialog.h"
+#include "app/dialogs/SplashWindow.h"
+#include "app/dialogs/StatusWindow.h"
+#include "app/lists/RecorderContentLists.h"
+#include "app/main/CommandLine.h"
+#include "app/main/ConnectionController.h"
+#include "app/main/IdleScheduler.h"
+#include "app/main/LanguageMenuView.h"
+#include "app/main/LongOperation.h"
+#include "app/main/MainUiLock.h"
+#include "app/main/StatusPanel.h"
+#include "app/services/AppMessageBox.h"
+#include "core/links/ConnectType.h"
+#include "core/settings/MainSettingsFile.h"
+#include "core/settings/ProgramOptions.h"
+#include "localizer/LanguageMenu.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "ContentViews.h"
-#include "FileList.h"
-#include "MainWindowSettingsHost.h"
-#include "RecordList.h"
+#include "app/lists/ContentViews.h"
+#include "app/lists/FileList.h"
+#include "app/lists/RecordList.h"
+#include "core/settings/MainWindowSettingsHost.h"
 
 class QComboBox;
 class QLabel;

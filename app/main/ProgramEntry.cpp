@@ -1,12 +1,12 @@
-#include "ProgramEntry.h"
+#include "app/main/ProgramEntry.h"
 
-#include "AppForms.h"
-#include "AppMessageBox.h"
-#include "HintWindowStyle.h"
-#include "LanguageManager.h"
-#include "MainWindow.h"
-#include "SingleInstanceGuard.h"
-#include "TrellavoxApplication.h"
+#include "app/main/AppForms.h"
+#include "app/main/HintWindowStyle.h"
+#include "app/main/MainWindow.h"
+#include "app/main/SingleInstanceGuard.h"
+#include "app/main/TrellavoxApplication.h"
+#include "app/services/AppMessageBox.h"
+#include "localizer/LanguageManager.h"
 
 int RunTrellavox(int argc, char** argv)
 {

@@ -1,4 +1,4 @@
-#include "SingleInstanceGuard.h"
+#include "app/main/SingleInstanceGuard.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

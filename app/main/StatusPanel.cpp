@@ -1,13 +1,13 @@
-#include "StatusPanel.h"
+#include "app/main/StatusPanel.h"
 
 #include <QLabel>
 #include <QProgressBar>
 
-#include "BatteryBar.h"
-#include "ConnectType.h"
-#include "CustomRecorder.h"
-#include "LangFormat.h"
-#include "StatusPanelLayout.h"
+#include "app/main/BatteryBar.h"
+#include "app/main/StatusPanelLayout.h"
+#include "core/links/ConnectType.h"
+#include "core/recorder/CustomRecorder.h"
+#include "localizer/LangFormat.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "StatusPanelLayout.h"
+#include "app/main/StatusPanelLayout.h"
 
 #include <algorithm>
 

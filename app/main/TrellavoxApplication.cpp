@@ -1,6 +1,6 @@
-#include "TrellavoxApplication.h"
+#include "app/main/TrellavoxApplication.h"
 
-#include "AppMessageBox.h"
+#include "app/services/AppMessageBox.h"
 
 TTrellavoxApplication::TTrellavoxApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

@@ -1,15 +1,15 @@
-#include "AppMessageBox.h"
+#include "app/services/AppMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <atomic>
 
-#include "ApplicationTitle.h"
-#include "DebugLog.h"
-#include "GuiThreadCall.h"
-#include "LangFormat.h"
-#include "RecXchange.h"
+#include "app/main/ApplicationTitle.h"
+#include "app/services/GuiThreadCall.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecXchange.h"
+#include "localizer/LangFormat.h"
 
 namespace {
 

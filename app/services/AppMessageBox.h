@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <exception>
 
-#include "MessageBoxCodes.h"
+#include "core/recorder/MessageBoxCodes.h"
 
 class TERecXchange;
 

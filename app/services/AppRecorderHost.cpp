@@ -1,9 +1,9 @@
-#include "AppRecorderHost.h"
+#include "app/services/AppRecorderHost.h"
 
-#include "AppMessageBox.h"
-#include "FmtChooseDialog.h"
-#include "GuiThreadCall.h"
-#include "RecSettingsDialog.h"
+#include "app/dialogs/FmtChooseDialog.h"
+#include "app/dialogs/RecSettingsDialog.h"
+#include "app/services/AppMessageBox.h"
+#include "app/services/GuiThreadCall.h"
 
 TAppRecorderHost::TAppRecorderHost(QWidget* mainWindow, TfrmRecSettings* settingsDialog)
     : m_mainWindow(mainWindow), m_settings(settingsDialog)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecorderHost.h"
+#include "core/recorder/RecorderHost.h"
 
 class QWidget;
 class TfrmRecSettings;

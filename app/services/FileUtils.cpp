@@ -1,4 +1,4 @@
-#include "FileUtils.h"
+#include "app/services/FileUtils.h"
 
 #include <QDateTime>
 #include <QFile>

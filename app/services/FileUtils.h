@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "SystemTime.h"
+#include "platform/SystemTime.h"
 
 class QDateTime;
 

@@ -1,11 +1,11 @@
-#include "BlockHeader.h"
+#include "core/flash/BlockHeader.h"
 
 #include <algorithm>
 
-#include "Crc16.h"
-#include "FlashLayout.h"
-#include "Majority.h"
-#include "RecorderCommands.h"
+#include "core/flash/FlashLayout.h"
+#include "core/protocol/Crc16.h"
+#include "core/protocol/Majority.h"
+#include "core/protocol/RecorderCommands.h"
 
 TBlockHeader TBlockHeader::Erased()
 {

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdint>
 
-#include "BlockHeader.h"
-#include "CallInfo.h"
+#include "core/flash/BlockHeader.h"
+#include "core/flash/CallInfo.h"
 
 // One flash block of a recording, a flash-drive file or the free list;
 // zeroed when made. Header, page count and call data are kept for

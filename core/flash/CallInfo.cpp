@@ -1,4 +1,4 @@
-#include "CallInfo.h"
+#include "core/flash/CallInfo.h"
 
 #include <algorithm>
 

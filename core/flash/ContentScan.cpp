@@ -1,15 +1,15 @@
-#include "ContentScan.h"
+#include "core/flash/ContentScan.h"
 
 #include <vector>
 
-#include "BlockList.h"
-#include "DebugLog.h"
-#include "DriveFileAssembly.h"
-#include "DriveFileList.h"
-#include "FlashLayout.h"
-#include "PageReads.h"
-#include "SoundFileAssembly.h"
-#include "SoundFileList.h"
+#include "core/flash/BlockList.h"
+#include "core/flash/DriveFileAssembly.h"
+#include "core/flash/DriveFileList.h"
+#include "core/flash/FlashLayout.h"
+#include "core/flash/PageReads.h"
+#include "core/flash/SoundFileAssembly.h"
+#include "core/flash/SoundFileList.h"
+#include "core/protocol/DebugLog.h"
 
 namespace {
 

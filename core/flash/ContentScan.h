@@ -4,8 +4,8 @@
 #include <functional>
 #include <vector>
 
-#include "BlockHeader.h"
-#include "ScanContext.h"
+#include "core/flash/BlockHeader.h"
+#include "core/flash/ScanContext.h"
 
 class TBlockList;
 class TSoundFileList;

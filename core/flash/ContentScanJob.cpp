@@ -1,7 +1,7 @@
-#include "ContentScanJob.h"
+#include "core/flash/ContentScanJob.h"
 
-#include "ContentScan.h"
-#include "Recorder.h"
+#include "core/flash/ContentScan.h"
+#include "core/recorder/Recorder.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecorderJobs.h"
+#include "core/recorder/RecorderJobs.h"
 
 // The scan job that RefreshContent starts: rebuilds the recorder's free
 // blocks, recordings and flash-drive files and stores total and free

@@ -1,11 +1,11 @@
-#include "DriveFileAssembly.h"
+#include "core/flash/DriveFileAssembly.h"
 
 #include <vector>
 
-#include "DriveFileInfo.h"
-#include "PageReads.h"
-#include "RecorderClock.h"
-#include "RecorderCommands.h"
+#include "core/flash/DriveFileInfo.h"
+#include "core/flash/PageReads.h"
+#include "core/protocol/RecorderClock.h"
+#include "core/protocol/RecorderCommands.h"
 
 void CollectDriveFileInfo(const TScanContext& context, TDriveFileInfo& file)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScanContext.h"
+#include "core/flash/ScanContext.h"
 
 class TDriveFileInfo;
 

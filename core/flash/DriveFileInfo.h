@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "BlockHeader.h"
-#include "BlockList.h"
-#include "SystemTime.h"
+#include "core/flash/BlockHeader.h"
+#include "core/flash/BlockList.h"
+#include "platform/SystemTime.h"
 
 // One file in the recorder's flash-drive area.
 class TDriveFileInfo {

@@ -1,4 +1,4 @@
-#include "DriveFileList.h"
+#include "core/flash/DriveFileList.h"
 
 int TCustomDriveFileList::IndexOfNumber(std::uint16_t number) const
 {

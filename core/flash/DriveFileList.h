@@ -3,8 +3,8 @@
 #include <QString>
 #include <cstdint>
 
-#include "DriveFileInfo.h"
-#include "OwnedList.h"
+#include "core/flash/DriveFileInfo.h"
+#include "core/recorder/OwnedList.h"
 
 // Flash-drive files; frees its items.
 class TCustomDriveFileList : public TOwnedList<TDriveFileInfo> {

@@ -1,11 +1,11 @@
-#include "PageReads.h"
+#include "core/flash/PageReads.h"
 
 #include <stdexcept>
 #include <vector>
 
-#include "FlashLayout.h"
-#include "Link.h"
-#include "RecorderCommands.h"
+#include "core/flash/FlashLayout.h"
+#include "core/links/Link.h"
+#include "core/protocol/RecorderCommands.h"
 
 namespace {
 

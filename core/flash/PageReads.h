@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "BlockHeader.h"
-#include "FlashGeometry.h"
+#include "core/flash/BlockHeader.h"
+#include "core/flash/FlashGeometry.h"
 
 // Reads of flash pages through command 76 (parts of pages). Failures are
 // the link's (TERecXchange).

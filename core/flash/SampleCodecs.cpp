@@ -1,4 +1,4 @@
-#include "SampleCodecs.h"
+#include "core/flash/SampleCodecs.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -24,7 +24,7 @@ const std::uint16_t kCompandExpand[128] = {
     1065, 1112, 1162, 1214, 1268, 1324, 1383, 1445, 1509, 1577, 1647, 1720, 1797, 1876, 1960, 2047};
 
 const std::uint8_t kCompandCompress[2048] = {
-#include "CompandTable.inc"
+#include "core/flash/CompandTable.inc"
 };
 
 }  // namespace codec_tables

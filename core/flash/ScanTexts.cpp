@@ -1,7 +1,7 @@
-#include "ScanTexts.h"
+#include "core/flash/ScanTexts.h"
 
-#include "LangConst.h"
-#include "RecorderHost.h"
+#include "core/recorder/RecorderHost.h"
+#include "localizer/LangConst.h"
 
 TScanTexts TScanTexts::Take(TRecorderHost& host)
 {

@@ -1,20 +1,20 @@
-#include "SoundFileAssembly.h"
+#include "core/flash/SoundFileAssembly.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
 
-#include "DebugLog.h"
-#include "FlashLayout.h"
-#include "Majority.h"
-#include "PageReads.h"
-#include "RecorderCapacity.h"
-#include "RecorderClock.h"
-#include "RecorderCommands.h"
-#include "SampleRate.h"
-#include "SoundFileInfo.h"
-#include "SoundFileList.h"
+#include "core/flash/FlashLayout.h"
+#include "core/flash/PageReads.h"
+#include "core/flash/SoundFileInfo.h"
+#include "core/flash/SoundFileList.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/Majority.h"
+#include "core/protocol/RecorderClock.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/SampleRate.h"
+#include "core/recorder/RecorderCapacity.h"
 
 namespace {
 

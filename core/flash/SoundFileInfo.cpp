@@ -1,6 +1,6 @@
-#include "SoundFileInfo.h"
+#include "core/flash/SoundFileInfo.h"
 
-#include "SoundFileList.h"
+#include "core/flash/SoundFileList.h"
 
 TPcmWaveFormat TPcmWaveFormat::Mono16(std::uint32_t rate)
 {

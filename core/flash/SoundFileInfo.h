@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "BlockHeader.h"
-#include "BlockList.h"
-#include "SoundPageList.h"
-#include "SystemTime.h"
+#include "core/flash/BlockHeader.h"
+#include "core/flash/BlockList.h"
+#include "core/flash/SoundPageList.h"
+#include "platform/SystemTime.h"
 
 class TSoundFileInfo;
 class TSoundFileList;

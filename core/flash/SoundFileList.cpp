@@ -1,4 +1,4 @@
-#include "SoundFileList.h"
+#include "core/flash/SoundFileList.h"
 
 int TCustomSoundFileList::IndexOfNumber(std::uint16_t number) const
 {

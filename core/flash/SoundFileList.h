@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "OwnedList.h"
-#include "SoundFileInfo.h"
+#include "core/flash/SoundFileInfo.h"
+#include "core/recorder/OwnedList.h"
 
 // Recordings, or the voice parts of one recording; frees its items.
 class TCustomSoundFileList : public TOwnedList<TSoundFileInfo> {

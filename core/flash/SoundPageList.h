@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "SoundPage.h"
+#include "core/flash/SoundPage.h"
 
 // A recording's pages in play order. A recording's list holds its pages;
 // a voice part's list is a range of its recording's list, so both see the

@@ -1,7 +1,7 @@
-#include "Link.h"
+#include "core/links/Link.h"
 
-#include "RecXchange.h"
-#include "RecorderCommands.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "LinkGeometry.h"
+#include "core/links/LinkGeometry.h"
 
 #include <unistd.h>
 

@@ -1,11 +1,11 @@
-#include "RecorderLinkSelection.h"
+#include "core/links/RecorderLinkSelection.h"
 
-#include "ConnectType.h"
-#include "FtdiLink.h"
-#include "ImageEmulator.h"
-#include "ImageProbe.h"
-#include "Link.h"
-#include "Q71Link.h"
+#include "core/links/ConnectType.h"
+#include "core/links/Link.h"
+#include "core/links/ftdi/FtdiLink.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/links/image/ImageProbe.h"
+#include "core/links/usb/Q71Link.h"
 
 void SelectRecorderLink(std::uint32_t connectType)
 {

@@ -1,7 +1,7 @@
-#include "CommandTrace.h"
+#include "core/protocol/CommandTrace.h"
 
-#include "DebugLog.h"
-#include "RecorderCommands.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecorderCommands.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Crc16.h"
+#include "core/protocol/Crc16.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "Crc32.h"
+#include "core/protocol/Crc32.h"
 
 #include <zlib.h>
 

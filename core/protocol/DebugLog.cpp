@@ -1,4 +1,4 @@
-#include "DebugLog.h"
+#include "core/protocol/DebugLog.h"
 
 #include <fcntl.h>
 #include <unistd.h>

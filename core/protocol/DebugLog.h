@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "SystemTime.h"
+#include "platform/SystemTime.h"
 
 // The diagnostic log "debug.log": off unless the program was started with
 // "diag". One line per call: "mm:ss:zzz ", two blanks per indent step, the

@@ -1,4 +1,4 @@
-#include "Majority.h"
+#include "core/protocol/Majority.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "NandEcc.h"
+#include "core/protocol/NandEcc.h"
 
 #include <array>
 #include <bit>

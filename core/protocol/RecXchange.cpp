@@ -1,4 +1,4 @@
-#include "RecXchange.h"
+#include "core/protocol/RecXchange.h"
 
 TERecXchange::TERecXchange(const QString& text, int code, int extra)
     : Text(text.left(kMaxTextLength)), Code(code), Extra(extra), m_utf8(Text.toStdString())

@@ -1,4 +1,4 @@
-#include "RecorderClock.h"
+#include "core/protocol/RecorderClock.h"
 
 SYSTEMTIME RtcToSystemTime(std::uint32_t seconds)
 {

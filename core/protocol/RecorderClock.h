@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "SystemTime.h"
+#include "platform/SystemTime.h"
 
 // The recorder's clock counts seconds since 1970-01-01 00:00 in local time:
 // no time-zone conversion either way.

@@ -1,4 +1,4 @@
-#include "RecorderCommands.h"
+#include "core/protocol/RecorderCommands.h"
 
 #include <algorithm>
 #include <array>

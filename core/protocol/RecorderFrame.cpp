@@ -1,8 +1,8 @@
-#include "RecorderFrame.h"
+#include "core/protocol/RecorderFrame.h"
 
 #include <cstring>
 
-#include "Crc16.h"
+#include "core/protocol/Crc16.h"
 
 void BuildRecorderFrame(std::uint8_t* out, std::uint8_t code, const void* payload, std::size_t length)
 {

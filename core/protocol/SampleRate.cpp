@@ -1,4 +1,4 @@
-#include "SampleRate.h"
+#include "core/protocol/SampleRate.h"
 
 std::uint16_t RateCodeToHz(std::uint8_t code)
 {

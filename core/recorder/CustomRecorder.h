@@ -3,8 +3,8 @@
 #include <QString>
 #include <cstdint>
 
-#include "FileHandle.h"
-#include "SystemTime.h"
+#include "core/links/FileHandle.h"
+#include "platform/SystemTime.h"
 
 class TCustomFile;
 class TWaveSource;

@@ -1,4 +1,4 @@
-#include "NoPasswordBytes.h"
+#include "core/recorder/NoPasswordBytes.h"
 
 #include <QStringEncoder>
 

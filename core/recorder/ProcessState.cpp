@@ -1,17 +1,17 @@
-#include "ProcessState.h"
+#include "core/recorder/ProcessState.h"
 
 #include <QString>
 
-#include "DebugLog.h"
-#include "FtdiLink.h"
-#include "ImageEmulator.h"
-#include "LanguageManager.h"
-#include "Link.h"
-#include "LinkGeometry.h"
-#include "ProgramFolder.h"
-#include "ProgramOptions.h"
-#include "Q71Library.h"
-#include "Q71Link.h"
+#include "core/links/Link.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/ftdi/FtdiLink.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/links/usb/Q71Library.h"
+#include "core/links/usb/Q71Link.h"
+#include "core/protocol/DebugLog.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/settings/ProgramOptions.h"
+#include "localizer/LanguageManager.h"
 
 void ResetProcessState()
 {

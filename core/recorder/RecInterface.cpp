@@ -1,6 +1,6 @@
-#include "RecInterface.h"
+#include "core/recorder/RecInterface.h"
 
-#include "Recorder.h"
+#include "core/recorder/Recorder.h"
 
 TCustomRecorder* CreateRecorder(int connectType)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CustomRecorder.h"
+#include "core/recorder/CustomRecorder.h"
 
 // The program's exported functions that make and destroy the recorder
 // object for a connection type (0 USB 1.1 adapter, 1 image file, 2 USB 2.0

@@ -5,16 +5,16 @@
 #include <cstdint>
 #include <memory>
 
-#include "BlockList.h"
-#include "CustomRecorder.h"
-#include "DriveFileList.h"
-#include "QualityPreset.h"
-#include "RecorderJobRunner.h"
-#include "RecorderJobs.h"
-#include "RecorderSettings.h"
-#include "SoundFileList.h"
-#include "SystemTime.h"
-#include "VasPreset.h"
+#include "core/flash/BlockList.h"
+#include "core/flash/DriveFileList.h"
+#include "core/flash/SoundFileList.h"
+#include "core/recorder/CustomRecorder.h"
+#include "core/recorder/RecorderJobRunner.h"
+#include "core/recorder/RecorderJobs.h"
+#include "core/settings/QualityPreset.h"
+#include "core/settings/RecorderSettings.h"
+#include "core/settings/VasPreset.h"
+#include "platform/SystemTime.h"
 
 // The recorder object: selects the link by connection type, holds what was
 // last read from the recorder, the content lists and the presets, and runs

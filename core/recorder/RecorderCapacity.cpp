@@ -1,9 +1,9 @@
-#include "RecorderCapacity.h"
+#include "core/recorder/RecorderCapacity.h"
 
 #include <cmath>
 #include <limits>
 
-#include "SampleRate.h"
+#include "core/protocol/SampleRate.h"
 
 double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param,
                        std::uint32_t pagesPerBlock, std::uint32_t pageSize)

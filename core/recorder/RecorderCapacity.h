@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "WaveSource.h"
+#include "core/recorder/WaveSource.h"
 
 // Audio seconds that one full block holds with the given profile values.
 double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param,

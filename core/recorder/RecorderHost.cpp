@@ -1,9 +1,9 @@
-#include "RecorderHost.h"
+#include "core/recorder/RecorderHost.h"
 
 #include <atomic>
 
-#include "DebugLog.h"
-#include "RecXchange.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecXchange.h"
 
 QString BuiltInCompressionCaption(TCompressionCaption which)
 {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "MessageBoxCodes.h"
+#include "core/recorder/MessageBoxCodes.h"
 
 class TCustomRecorder;
 class TERecXchange;

@@ -1,4 +1,4 @@
-#include "RecorderJobRunner.h"
+#include "core/recorder/RecorderJobRunner.h"
 
 #include <stdexcept>
 

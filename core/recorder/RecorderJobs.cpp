@@ -1,8 +1,8 @@
-#include "RecorderJobs.h"
+#include "core/recorder/RecorderJobs.h"
 
 #include <string>
 
-#include "ContentScanJob.h"
+#include "core/flash/ContentScanJob.h"
 
 namespace {
 

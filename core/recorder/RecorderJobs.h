@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "FileHandle.h"
-#include "ScanTexts.h"
-#include "SystemTime.h"
+#include "core/flash/ScanTexts.h"
+#include "core/links/FileHandle.h"
+#include "platform/SystemTime.h"
 
 class TRecorder;
 class TWaveSource;

@@ -1,4 +1,4 @@
-#include "RecorderStatusValues.h"
+#include "core/recorder/RecorderStatusValues.h"
 
 #include <iterator>
 

@@ -1,4 +1,4 @@
-#include "AtomicFile.h"
+#include "core/settings/AtomicFile.h"
 
 #include <QFile>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "DocumentsFolder.h"
+#include "core/settings/DocumentsFolder.h"
 
 #include <QDir>
 #include <QStandardPaths>

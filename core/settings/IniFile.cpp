@@ -1,11 +1,11 @@
-#include "IniFile.h"
+#include "core/settings/IniFile.h"
 
 #include <QFile>
 #include <utility>
 
-#include "AtomicFile.h"
-#include "IniValues.h"
-#include "LangFormat.h"
+#include "core/settings/AtomicFile.h"
+#include "core/settings/IniValues.h"
+#include "localizer/LangFormat.h"
 
 namespace {
 

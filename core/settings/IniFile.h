@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "IniText.h"
+#include "core/settings/IniText.h"
 
 // A save that the system refused: "Unable to write to <path>".
 class EIniFileError : public std::runtime_error {

@@ -1,11 +1,11 @@
-#include "IniText.h"
+#include "core/settings/IniText.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <optional>
 
-#include "LangCodePages.h"
+#include "localizer/LangCodePages.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "IniValues.h"
+#include "core/settings/IniValues.h"
 
 #include <limits>
 

@@ -1,12 +1,12 @@
-#include "MainSettingsFile.h"
+#include "core/settings/MainSettingsFile.h"
 
 #include <QDir>
 #include <QFile>
 
-#include "DocumentsFolder.h"
-#include "IniFile.h"
-#include "LangConst.h"
-#include "ProgramOptions.h"
+#include "core/settings/DocumentsFolder.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/ProgramOptions.h"
+#include "localizer/LangConst.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "MainWindowSettingsHost.h"
-#include "WindowPlacement.h"
+#include "core/settings/MainWindowSettingsHost.h"
+#include "core/settings/WindowPlacement.h"
 
 // The main settings file: the program options, the main window's layout and
 // the recent image files, in one INI file in the documents folder.

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "WindowPlacement.h"
+#include "core/settings/WindowPlacement.h"
 
 // The main-window lists whose column widths the settings file keeps.
 enum class TSettingsListView {

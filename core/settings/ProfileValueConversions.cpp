@@ -1,4 +1,4 @@
-#include "ProfileValueConversions.h"
+#include "core/settings/ProfileValueConversions.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "ProgramFolder.h"
+#include "core/settings/ProgramFolder.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
-#include "ProgramOptions.h"
+#include "core/settings/ProgramOptions.h"
 
-#include "DocumentsFolder.h"
+#include "core/settings/DocumentsFolder.h"
 
 TProgramOptions ProgramOptions;
 std::uint16_t LangID = kDefaultLangID;

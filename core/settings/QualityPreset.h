@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "OwnedList.h"
+#include "core/recorder/OwnedList.h"
 
 // A named recording quality offered by the settings dialog.
 struct TQualityPreset {

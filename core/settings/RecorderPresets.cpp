@@ -1,13 +1,13 @@
-#include "RecorderPresets.h"
+#include "core/settings/RecorderPresets.h"
 
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
 
-#include "IniFile.h"
-#include "LangConst.h"
-#include "ProfileValueConversions.h"
-#include "ProgramFolder.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/ProfileValueConversions.h"
+#include "core/settings/ProgramFolder.h"
+#include "localizer/LangConst.h"
 
 namespace {
 

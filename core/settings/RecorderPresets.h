@@ -3,9 +3,9 @@
 #include <QString>
 #include <cstdint>
 
-#include "QualityPreset.h"
-#include "RecorderSettings.h"
-#include "VasPreset.h"
+#include "core/settings/QualityPreset.h"
+#include "core/settings/RecorderSettings.h"
+#include "core/settings/VasPreset.h"
 
 class TRecorder;
 

@@ -1,8 +1,8 @@
-#include "RecorderSettings.h"
+#include "core/settings/RecorderSettings.h"
 
 #include <algorithm>
 
-#include "RecorderCommands.h"
+#include "core/protocol/RecorderCommands.h"
 
 void TRecordProfile::Serialize(std::uint8_t* out) const
 {

@@ -1,9 +1,9 @@
-#include "RecorderSettingsHeader.h"
+#include "core/settings/RecorderSettingsHeader.h"
 
 #include <algorithm>
 
-#include "RecorderCommands.h"
-#include "SampleRate.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/SampleRate.h"
 
 namespace h = settings_header;
 

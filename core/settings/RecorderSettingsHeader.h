@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "RecorderSettings.h"
+#include "core/settings/RecorderSettings.h"
 
 // Where an image file's 512-byte header keeps the recorder settings. The
 // header holds rate codes where the wire has Hz, and T4 and X1 widened to

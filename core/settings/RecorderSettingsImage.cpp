@@ -1,14 +1,14 @@
-#include "RecorderSettingsImage.h"
+#include "core/settings/RecorderSettingsImage.h"
 
 #include <QString>
 
-#include "DebugLog.h"
-#include "ImageFile.h"
-#include "Link.h"
-#include "LinkGeometry.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "RecorderSettingsHeader.h"
+#include "core/links/Link.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/ImageFile.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/settings/RecorderSettingsHeader.h"
 
 void ReadSettingsFromImage(TRecorderSettings& settings)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecorderSettings.h"
+#include "core/settings/RecorderSettings.h"
 
 // The settings route of image and demo connections: through the header of
 // the attached image file.

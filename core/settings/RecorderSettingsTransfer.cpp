@@ -1,13 +1,13 @@
-#include "RecorderSettingsTransfer.h"
+#include "core/settings/RecorderSettingsTransfer.h"
 
 #include <QString>
 #include <algorithm>
 
-#include "ConnectType.h"
-#include "DebugLog.h"
-#include "Link.h"
-#include "RecorderCommands.h"
-#include "RecorderSettingsImage.h"
+#include "core/links/ConnectType.h"
+#include "core/links/Link.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/settings/RecorderSettingsImage.h"
 
 namespace {
 

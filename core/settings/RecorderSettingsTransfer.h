@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "RecorderSettings.h"
+#include "core/settings/RecorderSettings.h"
 
 // Moving the settings record between the PC and the recorder. Image and
 // demo connections use the image file's header; every other connection

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "OwnedList.h"
-#include "RecorderSettings.h"
+#include "core/recorder/OwnedList.h"
+#include "core/settings/RecorderSettings.h"
 
 // A named set of voice-activation parameters offered by the settings dialog.
 struct TVasPreset {

@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "core/settings/WindowPlacement.h"
 
 #include <QtEndian>
 #include <array>

@@ -12,17 +12,17 @@
 #include <memory>
 #include <optional>
 
-#include "AppForms.h"
-#include "ConnectionController.h"
-#include "DocumentsFolder.h"
-#include "LanguageManager.h"
-#include "Link.h"
-#include "MainWindow.h"
-#include "PasswordDialog.h"
-#include "ProgramFolder.h"
-#include "ProgramOptions.h"
-#include "ScriptedMessageBoxes.h"
-#include "TempDir.h"
+#include "app/dialogs/PasswordDialog.h"
+#include "app/main/AppForms.h"
+#include "app/main/ConnectionController.h"
+#include "app/main/MainWindow.h"
+#include "core/links/Link.h"
+#include "core/settings/DocumentsFolder.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/settings/ProgramOptions.h"
+#include "localizer/LanguageManager.h"
+#include "tests/app/ScriptedMessageBoxes.h"
+#include "tests/support/TempDir.h"
 
 // Answers every password dialog that comes up with the next entry: a text
 // for OK, nullopt for Cancel; Cancel once the entries are used up.

@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "AppMessageBox.h"
+#include "app/services/AppMessageBox.h"
 
 // Answers AppMessageBox while it lives: queued answers in order, then No
 // for Yes/No questions and OK for everything else. Records every box.

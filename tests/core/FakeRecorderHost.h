@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <atomic>
 
-#include "RecXchange.h"
-#include "RecorderHost.h"
+#include "core/protocol/RecXchange.h"
+#include "core/recorder/RecorderHost.h"
 
 // Records what the recorder object asks of the user interface.
 class FakeRecorderHost : public TRecorderHost {

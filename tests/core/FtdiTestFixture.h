@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "DebugLog.h"
-#include "FakeFtdiLibrary.h"
-#include "FtdiLink.h"
-#include "SimRecorder.h"
-#include "SimRecorderFtdiDevice.h"
-#include "TempDir.h"
+#include "core/links/ftdi/FtdiLink.h"
+#include "core/protocol/DebugLog.h"
+#include "tests/support/FakeFtdiLibrary.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderFtdiDevice.h"
+#include "tests/support/TempDir.h"
 
 // The path of one of the fake D2XX libraries built for the tests.
 inline std::string FakeFtd2xxPath(const std::string& file = "libftd2xx.so")

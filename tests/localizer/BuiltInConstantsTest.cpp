@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "LangConst.h"
-#include "LangConstants.h"
-#include "LangConstsResource.h"
-#include "LanguageManager.h"
+#include "localizer/LangConst.h"
+#include "localizer/LangConstants.h"
+#include "localizer/LangConstsResource.h"
+#include "localizer/LanguageManager.h"
 
 namespace {
 

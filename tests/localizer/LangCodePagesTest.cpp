@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "LangCodePages.h"
+#include "localizer/LangCodePages.h"
 
 namespace {
 

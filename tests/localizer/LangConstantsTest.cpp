@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "LangConstants.h"
-#include "LangError.h"
+#include "localizer/LangConstants.h"
+#include "localizer/LangError.h"
 
 namespace {
 

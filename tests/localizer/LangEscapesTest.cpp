@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "LangEscapes.h"
+#include "localizer/LangEscapes.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <random>
 
-#include "LangError.h"
-#include "LangFileReader.h"
+#include "localizer/LangError.h"
+#include "localizer/LangFileReader.h"
 
 namespace {
 

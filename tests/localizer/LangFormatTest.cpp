@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-#include "LangFormat.h"
+#include "localizer/LangFormat.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <thread>
 
-#include "LangConst.h"
-#include "LangTestFiles.h"
-#include "LanguageManager.h"
-#include "MultiReadExclusiveWriteLock.h"
+#include "localizer/LangConst.h"
+#include "localizer/LanguageManager.h"
+#include "localizer/MultiReadExclusiveWriteLock.h"
+#include "tests/localizer/LangTestFiles.h"
 
 namespace {
 

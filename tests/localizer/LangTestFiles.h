@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 // Writes a language file "Trellavox_<suffix>.lng" into a temporary folder
 // and returns its path.

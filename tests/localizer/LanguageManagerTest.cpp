@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "LangConstsResource.h"
-#include "LangError.h"
-#include "LangTestFiles.h"
-#include "LanguageManager.h"
+#include "localizer/LangConstsResource.h"
+#include "localizer/LangError.h"
+#include "localizer/LanguageManager.h"
+#include "tests/localizer/LangTestFiles.h"
 
 namespace {
 

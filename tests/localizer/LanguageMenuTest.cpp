@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "LangConstsResource.h"
-#include "LangTestFiles.h"
-#include "LanguageManager.h"
-#include "LanguageMenu.h"
+#include "localizer/LangConstsResource.h"
+#include "localizer/LanguageManager.h"
+#include "localizer/LanguageMenu.h"
+#include "tests/localizer/LangTestFiles.h"
 
 namespace {
 

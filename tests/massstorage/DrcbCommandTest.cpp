@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "DrcbCommand.h"
-#include "Q71Protocol.h"
+#include "massstorage/DrcbCommand.h"
+#include "massstorage/Q71Protocol.h"
 
 namespace {
 

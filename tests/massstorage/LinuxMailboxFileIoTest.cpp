@@ -10,9 +10,9 @@
 #include <fstream>
 #include <string>
 
-#include "AlignedBuffer.h"
-#include "LinuxMailboxFileIo.h"
-#include "TempDir.h"
+#include "massstorage/AlignedBuffer.h"
+#include "massstorage/LinuxMailboxFileIo.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "MailboxCandidates.h"
+#include "massstorage/MailboxCandidates.h"
 
 namespace {
 

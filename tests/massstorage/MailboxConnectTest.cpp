@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "MailboxFixture.h"
-#include "MailboxState.h"
+#include "massstorage/MailboxState.h"
+#include "tests/massstorage/MailboxFixture.h"
 
 namespace {
 

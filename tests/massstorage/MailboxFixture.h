@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "Mailbox.h"
-#include "SimMailboxDevice.h"
-#include "SimMailboxFileIo.h"
-#include "SimRecorder.h"
+#include "massstorage/Mailbox.h"
+#include "tests/support/SimMailboxDevice.h"
+#include "tests/support/SimMailboxFileIo.h"
+#include "tests/support/SimRecorder.h"
 
 // One recorder of 1 x 64 blocks x 64 pages of 2048 bytes on a disk with
 // 2048-byte sectors, reached in-process through the library's file seam.

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "MailboxFixture.h"
-#include "RecorderFrame.h"
+#include "core/protocol/RecorderFrame.h"
+#include "tests/massstorage/MailboxFixture.h"
 
 TEST_F(MailboxFixture, FrameTravelsInTheCommandSectorAndTheAnswerInTheNext)
 {

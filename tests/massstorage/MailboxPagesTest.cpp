@@ -3,7 +3,7 @@
 #include <numeric>
 #include <vector>
 
-#include "MailboxFixture.h"
+#include "tests/massstorage/MailboxFixture.h"
 
 namespace {
 

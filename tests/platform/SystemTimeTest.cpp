@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "SystemTime.h"
+#include "platform/SystemTime.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ContentBuilder.h"
+#include "tests/support/ContentBuilder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,17 +6,17 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "CallInfo.h"
-#include "FlashLayout.h"
-#include "ImageBuilder.h"
-#include "ImageHeader.h"
-#include "Majority.h"
-#include "NandEcc.h"
-#include "RecorderCapacity.h"
-#include "RecorderCommands.h"
-#include "SampleCodecs.h"
-#include "SampleRate.h"
-#include "SimRecorder.h"
+#include "core/flash/CallInfo.h"
+#include "core/flash/FlashLayout.h"
+#include "core/flash/SampleCodecs.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/protocol/Majority.h"
+#include "core/protocol/NandEcc.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/SampleRate.h"
+#include "core/recorder/RecorderCapacity.h"
+#include "tests/support/ImageBuilder.h"
+#include "tests/support/SimRecorder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "BlockHeader.h"
+#include "core/flash/BlockHeader.h"
 
 class ImageBuilder;
 class SimRecorder;

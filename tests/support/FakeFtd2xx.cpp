@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "Crc16.h"
-#include "D2xxApi.h"
-#include "FakeFtd2xx.h"
-#include "FtdiLink.h"
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
+#include "core/links/ftdi/D2xxApi.h"
+#include "core/links/ftdi/FtdiLink.h"
+#include "core/protocol/Crc16.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
+#include "tests/support/FakeFtd2xx.h"
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "FakeFtd2xx.h"
+#include "tests/support/FakeFtd2xx.h"
 
 // Holds one of the fake D2XX libraries loaded for a test and reaches its
 // control block. The link's own dlopen of the same file gets the same copy,

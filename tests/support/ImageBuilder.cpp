@@ -1,11 +1,11 @@
-#include "ImageBuilder.h"
+#include "tests/support/ImageBuilder.h"
 
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
-#include "ImageHeader.h"
-#include "RecorderCommands.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/protocol/RecorderCommands.h"
 
 ImageBuilder& ImageBuilder::Geometry(std::uint16_t pageSize, std::uint8_t spareBytes, std::uint16_t pagesPerBlock)
 {

@@ -1,6 +1,6 @@
-#include "InProcessQ71Library.h"
+#include "tests/support/InProcessQ71Library.h"
 
-#include "Mailbox.h"
+#include "massstorage/Mailbox.h"
 
 TQ71Library InProcessQ71Library()
 {

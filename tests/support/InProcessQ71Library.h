@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Q71Library.h"
+#include "core/links/usb/Q71Library.h"
 
 // The device-library table bound to the library's code in this process, so
 // the link runs over whatever stands behind the library's file seam (a

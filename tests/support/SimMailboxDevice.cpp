@@ -1,4 +1,4 @@
-#include "SimMailboxDevice.h"
+#include "tests/support/SimMailboxDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "SimRecorder.h"
+#include "tests/support/SimRecorder.h"
 
 SimMailboxDevice::SimMailboxDevice(SimRecorder* recorder, std::uint32_t sectorSize)
     : m_recorder(recorder), m_sectorSize(sectorSize)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "DrcbCommand.h"
+#include "massstorage/DrcbCommand.h"
 
 class SimRecorder;
 

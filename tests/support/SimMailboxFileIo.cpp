@@ -1,7 +1,7 @@
-#include "SimMailboxFileIo.h"
+#include "tests/support/SimMailboxFileIo.h"
 
-#include "MailboxState.h"
-#include "SimMailboxDevice.h"
+#include "massstorage/MailboxState.h"
+#include "tests/support/SimMailboxDevice.h"
 
 SimMailboxFileIo::SimMailboxFileIo()
 {

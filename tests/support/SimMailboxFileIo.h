@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "MailboxFileIo.h"
+#include "massstorage/MailboxFileIo.h"
 
 class SimMailboxDevice;
 

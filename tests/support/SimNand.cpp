@@ -1,4 +1,4 @@
-#include "SimNand.h"
+#include "tests/support/SimNand.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,12 +1,12 @@
-#include "SimRecorder.h"
+#include "tests/support/SimRecorder.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
 
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
 
 namespace {
 

@@ -5,15 +5,21 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <vector>
 
-#include "SimNand.h"
+#include "tests/support/SimNand.h"
 
 // What one page occupies in the page and block payloads: page size plus
 // spare bytes (as on the image link), or the page size alone (as on the
 // device-library link, where the spare bytes are not reachable).
 enum class SimPageStride { PageAndSpare, PageOnly };
+
+inline void PrintTo(SimPageStride stride, std::ostream* os)
+{
+    *os << (stride == SimPageStride::PageAndSpare ? "page and spare" : "page only");
+}
 
 enum class SimFaultKind {
     Fail,        // the command is not run and nothing is answered

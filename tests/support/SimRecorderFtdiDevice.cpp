@@ -1,7 +1,7 @@
-#include "SimRecorderFtdiDevice.h"
+#include "tests/support/SimRecorderFtdiDevice.h"
 
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FakeFtd2xx.h"
-#include "SimRecorder.h"
+#include "tests/support/FakeFtd2xx.h"
+#include "tests/support/SimRecorder.h"
 
 // Puts a SimRecorder behind the fake D2XX library: cuts the host's byte
 // stream into request frames and answers each with the recorder's reply

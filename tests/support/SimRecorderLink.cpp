@@ -1,11 +1,11 @@
-#include "SimRecorderLink.h"
+#include "tests/support/SimRecorderLink.h"
 
 #include <atomic>
 #include <cstring>
 #include <stdexcept>
 
-#include "Link.h"
-#include "RecXchange.h"
+#include "core/links/Link.h"
+#include "core/protocol/RecXchange.h"
 
 namespace {
 

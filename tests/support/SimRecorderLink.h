@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimRecorder.h"
+#include "tests/support/SimRecorder.h"
 
 // Puts a SimRecorder behind the process-wide link (LinkProbe and
 // LinkTransaction) while it lives; the link is reset at the end. The

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "CanvasPanel.h"
+#include "widgets/CanvasPanel.h"
 
 namespace {
 

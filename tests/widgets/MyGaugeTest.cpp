@@ -4,8 +4,9 @@
 #include <QTest>
 #include <climits>
 
-#include "InvalidOperation.h"
-#include "MyGauge.h"
+#include "tests/support/ParamName.h"
+#include "widgets/InvalidOperation.h"
+#include "widgets/MyGauge.h"
 
 namespace {
 
@@ -72,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(Table, GaugePercent,
                                            // (Progress - Min) x 100 beyond 32 bits
                                            PercentCase{0, 2000000000, 1000000000, 50},
                                            PercentCase{-2000000000, 2000000000, 1999999999, 99},
-                                           PercentCase{-INT_MAX, INT_MAX, INT_MAX, 100}));
+                                           PercentCase{-INT_MAX, INT_MAX, INT_MAX, 100}),
+                         PrintedParamName());
 
 TEST(Gauge, RepaintsOnlyWhenThePercentageShownChanges)
 {

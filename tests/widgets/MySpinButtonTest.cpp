@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "MySpinButton.h"
+#include "widgets/MySpinButton.h"
 
 namespace {
 

@@ -7,9 +7,10 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "MySpinButton.h"
-#include "MySpinEdit.h"
-#include "SpinUpDown.h"
+#include "tests/support/ParamName.h"
+#include "widgets/MySpinButton.h"
+#include "widgets/MySpinEdit.h"
+#include "widgets/SpinUpDown.h"
 
 namespace {
 
@@ -49,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(Table, SpinEditLimits,
                          ::testing::Values(LimitCase{0, 0, 1000, "1000"}, LimitCase{0, 0, -1000, "-1000"},
                                            LimitCase{5, 5, -3, "-3"}, LimitCase{0, 255, 300, "255"},
                                            LimitCase{0, 255, -5, "0"}, LimitCase{0, 255, 255, "255"},
-                                           LimitCase{10, 20, 15, "15"}));
+                                           LimitCase{10, 20, 15, "15"}),
+                         PrintedParamName());
 
 TEST(SpinEdit, ReadingTheValueAppliesTheLimitsToTypedText)
 {
@@ -203,7 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{vtHex, true, "1", QChar('a'), true}, KeyCase{vtHex, true, "1", QChar('F'), true},
         KeyCase{vtHex, true, "1", QChar('g'), false}, KeyCase{vtHex, true, "1", QChar('.'), false},
         KeyCase{vtInteger, false, "1", QChar('7'), false}, KeyCase{vtInteger, false, "1", QChar('\b'), false},
-        KeyCase{vtInteger, false, "1", QChar(1), true}, KeyCase{vtHex, false, "1", QChar('a'), false}));
+        KeyCase{vtInteger, false, "1", QChar(1), true}, KeyCase{vtHex, false, "1", QChar('a'), false}),
+    PrintedParamName());
 
 TEST(SpinEdit, RefusedKeysDoNotReachTheText)
 {

@@ -1,4 +1,4 @@
-#include "D2xxLibrary.h"
+#include "core/links/ftdi/D2xxLibrary.h"
 
 #include <dlfcn.h>
 

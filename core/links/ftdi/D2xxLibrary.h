@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "D2xxApi.h"
+#include "core/links/ftdi/D2xxApi.h"
 
 // Finding and loading the D2XX library at run time.
 

@@ -1,16 +1,16 @@
-#include "FtdiLink.h"
+#include "core/links/ftdi/FtdiLink.h"
 
 #include <QString>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
-#include "CommandTrace.h"
-#include "DebugLog.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
-#include "ThreadPriorityBoost.h"
+#include "core/links/ftdi/ThreadPriorityBoost.h"
+#include "core/protocol/CommandTrace.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
 
 using namespace d2xx;
 

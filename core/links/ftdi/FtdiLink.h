@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "D2xxApi.h"
-#include "D2xxLibrary.h"
+#include "core/links/ftdi/D2xxApi.h"
+#include "core/links/ftdi/D2xxLibrary.h"
 
 // The FTDI adapter link of connection types 0, 2 and 4: the adapter's D2XX
 // library loaded at run time, the device opened and configured once, the

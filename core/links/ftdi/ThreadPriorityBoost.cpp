@@ -1,4 +1,4 @@
-#include "ThreadPriorityBoost.h"
+#include "core/links/ftdi/ThreadPriorityBoost.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
-#include "DemoImage.h"
+#include "core/links/image/DemoImage.h"
 
-#include "ImageAttach.h"
+#include "core/links/image/ImageAttach.h"
 
 QString DemoImagePath(const QString& folder)
 {

@@ -1,4 +1,4 @@
-#include "ImageAttach.h"
+#include "core/links/image/ImageAttach.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,12 +8,12 @@
 #include <unistd.h>
 #include <vector>
 
-#include "Crc16.h"
-#include "FlashLayout.h"
-#include "ImageFile.h"
-#include "ImageHeader.h"
-#include "LinkGeometry.h"
-#include "RecorderCommands.h"
+#include "core/flash/FlashLayout.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/ImageFile.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/protocol/Crc16.h"
+#include "core/protocol/RecorderCommands.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
-#include "ImageEmulator.h"
+#include "core/links/image/ImageEmulator.h"
 
 #include <algorithm>
 #include <optional>
 #include <span>
 #include <vector>
 
-#include "ImageFile.h"
-#include "ImageHeader.h"
-#include "LinkGeometry.h"
-#include "PendingReply.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/ImageFile.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/links/image/PendingReply.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ImageFile.h"
+#include "core/links/image/ImageFile.h"
 
 #include <QFile>
 #include <cerrno>
@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ImageHeader.h"
-#include "LinkGeometry.h"
-#include "RecorderCommands.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/protocol/RecorderCommands.h"
 
 static_assert(sizeof(off_t) == 8, "image offsets are 64-bit");
 

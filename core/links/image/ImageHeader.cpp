@@ -1,7 +1,7 @@
-#include "ImageHeader.h"
+#include "core/links/image/ImageHeader.h"
 
-#include "Crc16.h"
-#include "RecorderCommands.h"
+#include "core/protocol/Crc16.h"
+#include "core/protocol/RecorderCommands.h"
 
 std::uint16_t ImageHeaderCrc(const std::uint8_t* header)
 {

@@ -1,12 +1,12 @@
-#include "ImageProbe.h"
+#include "core/links/image/ImageProbe.h"
 
 #include <algorithm>
 #include <array>
 
-#include "ImageFile.h"
-#include "ImageHeader.h"
-#include "LinkGeometry.h"
-#include "RecorderCommands.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/ImageFile.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/protocol/RecorderCommands.h"
 
 namespace {
 

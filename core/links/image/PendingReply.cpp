@@ -1,4 +1,4 @@
-#include "PendingReply.h"
+#include "core/links/image/PendingReply.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "Q71Library.h"
+#include "core/links/usb/Q71Library.h"
 
-#include "Q71_API.h"
+#include "massstorage/Q71_API.h"
 
 namespace {
 

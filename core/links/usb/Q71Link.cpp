@@ -1,15 +1,15 @@
-#include "Q71Link.h"
+#include "core/links/usb/Q71Link.h"
 
 #include <vector>
 
-#include "CommandTrace.h"
-#include "DebugLog.h"
-#include "LinkGeometry.h"
-#include "Q71Library.h"
-#include "Q71LocalCommand.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/usb/Q71Library.h"
+#include "core/links/usb/Q71LocalCommand.h"
+#include "core/protocol/CommandTrace.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
 
 namespace {
 

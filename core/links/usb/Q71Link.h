@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "PendingReply.h"
+#include "core/links/image/PendingReply.h"
 
 // The link of connection type 5 ("USB 2.0"): a recorder that shows up as a
 // mass-storage disk, reached through the device library. Several physical

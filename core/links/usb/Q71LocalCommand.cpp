@@ -1,13 +1,13 @@
-#include "Q71LocalCommand.h"
+#include "core/links/usb/Q71LocalCommand.h"
 
 #include <algorithm>
 #include <numeric>
 #include <vector>
 
-#include "LinkGeometry.h"
-#include "Q71Library.h"
-#include "Q71Link.h"
-#include "RecorderCommands.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/usb/Q71Library.h"
+#include "core/links/usb/Q71Link.h"
+#include "core/protocol/RecorderCommands.h"
 
 namespace {
 

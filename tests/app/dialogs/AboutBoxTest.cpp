@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "AboutBox.h"
-#include "LangConst.h"
-#include "LanguageManager.h"
-#include "ModalResult.h"
-#include "ProgramVersion.h"
-#include "TempDir.h"
+#include "app/dialogs/AboutBox.h"
+#include "app/dialogs/ModalResult.h"
+#include "app/main/ProgramVersion.h"
+#include "localizer/LangConst.h"
+#include "localizer/LanguageManager.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

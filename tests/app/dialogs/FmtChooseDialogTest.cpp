@@ -6,9 +6,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "FmtChooseDialog.h"
-#include "ModalDialogRunner.h"
-#include "ModalResult.h"
+#include "app/dialogs/FmtChooseDialog.h"
+#include "app/dialogs/ModalResult.h"
+#include "tests/app/ModalDialogRunner.h"
+#include "tests/support/ParamName.h"
 
 namespace {
 
@@ -73,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"rbuLaw", -1, "OKBtn", true, 1, 4}, ChoiceCase{"rbuLaw", 0, "OKBtn", true, 1, 0},
                       ChoiceCase{"rbuLaw", 2, "OKBtn", true, 1, 2}, ChoiceCase{"rbuLaw", 2, "CancelBtn", false, 9, 9},
                       ChoiceCase{"rbADPCM2", -1, "Escape", false, 9, 9},
-                      ChoiceCase{"rbADPCM4", -1, "Close", false, 9, 9}));
+                      ChoiceCase{"rbADPCM4", -1, "Close", false, 9, 9}),
+    PrintedParamName());
 
 TEST(FmtChooseDialog, EscapeAndTheCloseBoxFinishWithCancel)
 {

@@ -6,13 +6,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ApplicationTitle.h"
-#include "LangConst.h"
-#include "ModalDialogRunner.h"
-#include "ModalResult.h"
-#include "OverwriteDialog.h"
-#include "RenameDialog.h"
-#include "TempDir.h"
+#include "app/dialogs/ModalResult.h"
+#include "app/dialogs/OverwriteDialog.h"
+#include "app/dialogs/RenameDialog.h"
+#include "app/main/ApplicationTitle.h"
+#include "localizer/LangConst.h"
+#include "tests/app/ModalDialogRunner.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <QStyleOptionFrame>
 #include <QTest>
 
-#include "ModalDialogRunner.h"
-#include "ModalResult.h"
-#include "PasswordDialog.h"
-#include "RenameDialog.h"
+#include "app/dialogs/ModalResult.h"
+#include "app/dialogs/PasswordDialog.h"
+#include "app/dialogs/RenameDialog.h"
+#include "tests/app/ModalDialogRunner.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include <jpeglib.h>
 
-#include "JpegDecoder.h"
-#include "SplashWindow.h"
-#include "TempDir.h"
+#include "app/dialogs/JpegDecoder.h"
+#include "app/dialogs/SplashWindow.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ApplicationTitle.h"
-#include "CancelRequestSink.h"
-#include "MyGauge.h"
-#include "StatusWindow.h"
+#include "app/dialogs/StatusWindow.h"
+#include "app/main/ApplicationTitle.h"
+#include "app/services/CancelRequestSink.h"
+#include "widgets/MyGauge.h"
 
 namespace {
 

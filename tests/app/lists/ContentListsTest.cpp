@@ -7,19 +7,19 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "ConnectType.h"
-#include "DemoContent.h"
-#include "DriveListView.h"
-#include "FileList.h"
-#include "Link.h"
-#include "ProgramOptions.h"
-#include "RecordList.h"
-#include "RecordListModel.h"
-#include "RecordListView.h"
-#include "Recorder.h"
-#include "RecorderContentLists.h"
-#include "TempDir.h"
-#include "ViewSelection.h"
+#include "app/lists/DriveListView.h"
+#include "app/lists/FileList.h"
+#include "app/lists/RecordList.h"
+#include "app/lists/RecordListModel.h"
+#include "app/lists/RecordListView.h"
+#include "app/lists/RecorderContentLists.h"
+#include "app/lists/ViewSelection.h"
+#include "core/links/ConnectType.h"
+#include "core/links/Link.h"
+#include "core/recorder/Recorder.h"
+#include "core/settings/ProgramOptions.h"
+#include "tests/app/lists/DemoContent.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "ContentBuilder.h"
-#include "ImageBuilder.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/ImageBuilder.h"
 
 // A demo image for the list tests: recordings 1 and 3 with two voice parts
 // each (3 is the oldest, 2 the newest), and flash-drive files in the root,

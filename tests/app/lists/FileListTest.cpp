@@ -4,9 +4,9 @@
 #include <QFile>
 #include <filesystem>
 
-#include "DrivePath.h"
-#include "FileList.h"
-#include "TempDir.h"
+#include "app/lists/DrivePath.h"
+#include "app/lists/FileList.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <QLocale>
 
-#include "FileList.h"
-#include "ListRowText.h"
-#include "LocationItems.h"
-#include "RecordList.h"
-#include "SoundFileInfo.h"
+#include "app/lists/FileList.h"
+#include "app/lists/ListRowText.h"
+#include "app/lists/LocationItems.h"
+#include "app/lists/RecordList.h"
+#include "core/flash/SoundFileInfo.h"
 
 namespace {
 

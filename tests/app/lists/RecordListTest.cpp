@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "RecordList.h"
-#include "SoundFileList.h"
+#include "app/lists/RecordList.h"
+#include "core/flash/SoundFileList.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "DemoContent.h"
-#include "FileList.h"
-#include "MainWindowFixture.h"
-#include "RecordListModel.h"
-#include "Recorder.h"
-#include "RecorderContentLists.h"
-#include "ViewSelection.h"
+#include "app/lists/FileList.h"
+#include "app/lists/RecordListModel.h"
+#include "app/lists/RecorderContentLists.h"
+#include "app/lists/ViewSelection.h"
+#include "core/recorder/Recorder.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/app/lists/DemoContent.h"
 
 namespace {
 

@@ -10,19 +10,19 @@
 #include <atomic>
 #include <thread>
 
-#include "AppMessageBox.h"
-#include "LongOperation.h"
-#include "MainUiLock.h"
-#include "MainWindowFixture.h"
-#include "MyGauge.h"
-#include "NoPasswordBytes.h"
-#include "RecXchange.h"
-#include "Recorder.h"
-#include "RecorderCommands.h"
-#include "SimRecorder.h"
-#include "SimRecorderLink.h"
-#include "StatusPanel.h"
-#include "StatusWindow.h"
+#include "app/dialogs/StatusWindow.h"
+#include "app/main/LongOperation.h"
+#include "app/main/MainUiLock.h"
+#include "app/main/StatusPanel.h"
+#include "app/services/AppMessageBox.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/recorder/NoPasswordBytes.h"
+#include "core/recorder/Recorder.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderLink.h"
+#include "widgets/MyGauge.h"
 
 namespace {
 
@@ -349,7 +349,10 @@ TEST_P(ClearByFormatTest, AFailedFormatKeepsThePassword)
     EXPECT_EQ(std::count(texts.begin(), texts.end(), QStringLiteral("ERROR: I/O Error. Error code 18")), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(ImageAndDeviceLibrary, ClearByFormatTest, ::testing::Values(1, 3, 5));
+INSTANTIATE_TEST_SUITE_P(ImageAndDeviceLibrary, ClearByFormatTest, ::testing::Values(1, 3, 5),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "ConnectType" + std::to_string(info.param);
+                         });
 
 TEST_F(SimConnectionTest, ClearingWithAFormatThatDoesNotExistYetSendsNoCommand80)
 {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "MainWindow.h"
+#include "app/main/MainWindow.h"
 
 TEST(MainWindow, IsNamedForTestsAndTitled)
 {

@@ -14,15 +14,15 @@
 #include <QToolButton>
 #include <QToolTip>
 
-#include "AppMessageBox.h"
-#include "CommandLine.h"
-#include "FileUtils.h"
-#include "HintWindowStyle.h"
-#include "IdleScheduler.h"
-#include "MainWindowFixture.h"
-#include "ModalDialogRunner.h"
-#include "SingleInstanceGuard.h"
-#include "SplashWindow.h"
+#include "app/dialogs/SplashWindow.h"
+#include "app/main/CommandLine.h"
+#include "app/main/HintWindowStyle.h"
+#include "app/main/IdleScheduler.h"
+#include "app/main/SingleInstanceGuard.h"
+#include "app/services/AppMessageBox.h"
+#include "app/services/FileUtils.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/app/ModalDialogRunner.h"
 
 TEST(CommandLine, WordsMatchWholeAndWithoutRegardToCase)
 {

@@ -3,10 +3,10 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "BatteryBar.h"
-#include "Recorder.h"
-#include "StatusPanel.h"
-#include "StatusPanelLayout.h"
+#include "app/main/BatteryBar.h"
+#include "app/main/StatusPanel.h"
+#include "app/main/StatusPanelLayout.h"
+#include "core/recorder/Recorder.h"
 
 namespace {
 

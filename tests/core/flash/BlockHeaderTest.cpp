@@ -3,8 +3,8 @@
 #include <QString>
 #include <array>
 
-#include "BlockHeader.h"
-#include "CallInfo.h"
+#include "core/flash/BlockHeader.h"
+#include "core/flash/CallInfo.h"
 
 namespace {
 

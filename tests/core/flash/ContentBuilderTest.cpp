@@ -6,12 +6,12 @@
 #include <cmath>
 #include <vector>
 
-#include "ContentBuilder.h"
-#include "FlashLayout.h"
-#include "NandEcc.h"
-#include "RecorderCommands.h"
-#include "SampleCodecs.h"
-#include "SampleRate.h"
+#include "core/flash/FlashLayout.h"
+#include "core/flash/SampleCodecs.h"
+#include "core/protocol/NandEcc.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/SampleRate.h"
+#include "tests/support/ContentBuilder.h"
 
 namespace {
 

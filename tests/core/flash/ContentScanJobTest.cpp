@@ -5,21 +5,21 @@
 #include <iostream>
 #include <thread>
 
-#include "ConnectType.h"
-#include "ContentBuilder.h"
-#include "FakeRecorderHost.h"
-#include "ImageBuilder.h"
-#include "ImageEmulator.h"
-#include "Link.h"
-#include "LinkGeometry.h"
-#include "ProgramFolder.h"
-#include "ProcessState.h"
-#include "ProgramOptions.h"
-#include "Recorder.h"
-#include "RecorderCommands.h"
-#include "SimRecorder.h"
-#include "SimRecorderLink.h"
-#include "TempDir.h"
+#include "core/links/ConnectType.h"
+#include "core/links/Link.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/recorder/ProcessState.h"
+#include "core/recorder/Recorder.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/settings/ProgramOptions.h"
+#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/ImageBuilder.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderLink.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -8,19 +8,19 @@
 #include <memory>
 #include <random>
 
-#include "BlockHeader.h"
-#include "BlockList.h"
-#include "ContentBuilder.h"
-#include "ContentScan.h"
-#include "DebugLog.h"
-#include "DriveFileList.h"
-#include "RecXchange.h"
-#include "RecorderClock.h"
-#include "RecorderCommands.h"
-#include "SimRecorder.h"
-#include "SimRecorderLink.h"
-#include "SoundFileList.h"
-#include "TempDir.h"
+#include "core/flash/BlockHeader.h"
+#include "core/flash/BlockList.h"
+#include "core/flash/ContentScan.h"
+#include "core/flash/DriveFileList.h"
+#include "core/flash/SoundFileList.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderClock.h"
+#include "core/protocol/RecorderCommands.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderLink.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "SampleCodecs.h"
+#include "core/flash/SampleCodecs.h"
 
 namespace {
 

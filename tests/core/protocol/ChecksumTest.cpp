@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "Crc16.h"
-#include "Crc32.h"
+#include "core/protocol/Crc16.h"
+#include "core/protocol/Crc32.h"
 
 TEST(Crc16, KnownVectors)
 {

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "CommandTrace.h"
-#include "DebugLog.h"
-#include "RecorderCommands.h"
-#include "TempDir.h"
+#include "core/protocol/CommandTrace.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecorderCommands.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "Majority.h"
+#include "core/protocol/Majority.h"
 
 TEST(MajorityOf3, TakesCopyZeroWhenTheFirstTwoAgreeElseCopyTwo)
 {

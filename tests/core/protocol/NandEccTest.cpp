@@ -3,7 +3,7 @@
 #include <array>
 #include <random>
 
-#include "NandEcc.h"
+#include "core/protocol/NandEcc.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "RecorderClock.h"
-#include "SampleRate.h"
+#include "core/protocol/RecorderClock.h"
+#include "core/protocol/SampleRate.h"
 
 namespace {
 

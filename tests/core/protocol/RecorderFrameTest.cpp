@@ -3,11 +3,11 @@
 #include <numeric>
 #include <vector>
 
-#include "Crc16.h"
-#include "Link.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
+#include "core/links/Link.h"
+#include "core/protocol/Crc16.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
 
 TEST(RecorderFrame, EmptyPayloadIsSixBytes)
 {

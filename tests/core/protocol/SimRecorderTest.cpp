@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "Link.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
-#include "SimRecorder.h"
-#include "SimRecorderLink.h"
+#include "core/links/Link.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderLink.h"
 
 namespace {
 

@@ -5,29 +5,29 @@
 
 #include <memory>
 
-#include "ConnectType.h"
-#include "DemoImage.h"
-#include "DocumentsFolder.h"
-#include "FakeRecorderHost.h"
-#include "FtdiTestFixture.h"
-#include "ImageBuilder.h"
-#include "ImageEmulator.h"
-#include "InProcessQ71Library.h"
-#include "Link.h"
-#include "LinkGeometry.h"
-#include "ProgramFolder.h"
-#include "ProcessState.h"
-#include "ProgramOptions.h"
-#include "Q71Library.h"
-#include "Q71Link.h"
-#include "RecInterface.h"
-#include "Recorder.h"
-#include "RecorderClock.h"
-#include "RecorderCommands.h"
-#include "SimMailboxDevice.h"
-#include "SimMailboxFileIo.h"
-#include "SimRecorder.h"
-#include "TempDir.h"
+#include "core/links/ConnectType.h"
+#include "core/links/Link.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/DemoImage.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/links/usb/Q71Library.h"
+#include "core/links/usb/Q71Link.h"
+#include "core/protocol/RecorderClock.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/recorder/ProcessState.h"
+#include "core/recorder/RecInterface.h"
+#include "core/recorder/Recorder.h"
+#include "core/settings/DocumentsFolder.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/settings/ProgramOptions.h"
+#include "tests/core/FakeRecorderHost.h"
+#include "tests/core/FtdiTestFixture.h"
+#include "tests/support/ImageBuilder.h"
+#include "tests/support/InProcessQ71Library.h"
+#include "tests/support/SimMailboxDevice.h"
+#include "tests/support/SimMailboxFileIo.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -209,7 +209,10 @@ TEST_P(RecorderOverAdapterTest, ConnectsReadsAndChecksThePassword)
 }
 
 INSTANTIATE_TEST_SUITE_P(AdapterTypes, RecorderOverAdapterTest,
-                         ::testing::Values(ctUsb11Adapter, ctUsb20Adapter, ctUsb20SpiAdapter));
+                         ::testing::Values(ctUsb11Adapter, ctUsb20Adapter, ctUsb20SpiAdapter),
+                         [](const auto& info) {
+                             return "ConnectType" + std::to_string(static_cast<int>(info.param));
+                         });
 
 TEST_F(RecorderEndToEndTest, MassStorageConnection)
 {

@@ -6,13 +6,13 @@
 #include <stdexcept>
 #include <thread>
 
-#include "FakeRecorderHost.h"
-#include "Link.h"
-#include "ProgramFolder.h"
-#include "ProgramOptions.h"
-#include "RecXchange.h"
-#include "Recorder.h"
-#include "TempDir.h"
+#include "core/links/Link.h"
+#include "core/protocol/RecXchange.h"
+#include "core/recorder/Recorder.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/settings/ProgramOptions.h"
+#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

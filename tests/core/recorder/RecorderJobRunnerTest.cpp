@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "RecorderJobRunner.h"
+#include "core/recorder/RecorderJobRunner.h"
 
 TEST(RecorderJobRunnerTest, RunsOneJobAtATimeAndJoins)
 {

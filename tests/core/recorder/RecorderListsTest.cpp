@@ -3,10 +3,10 @@
 #include <memory>
 #include <stdexcept>
 
-#include "BlockList.h"
-#include "DriveFileList.h"
-#include "SoundFileList.h"
-#include "SoundPageList.h"
+#include "core/flash/BlockList.h"
+#include "core/flash/DriveFileList.h"
+#include "core/flash/SoundFileList.h"
+#include "core/flash/SoundPageList.h"
 
 namespace {
 

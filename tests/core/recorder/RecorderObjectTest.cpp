@@ -7,22 +7,22 @@
 #include <memory>
 #include <thread>
 
-#include "DebugLog.h"
-#include "FakeRecorderHost.h"
-#include "Link.h"
-#include "NoPasswordBytes.h"
-#include "ProgramFolder.h"
-#include "ProcessState.h"
-#include "ProgramOptions.h"
-#include "RecInterface.h"
-#include "RecXchange.h"
-#include "Recorder.h"
-#include "RecorderClock.h"
-#include "RecorderPresets.h"
-#include "RecorderCommands.h"
-#include "ScriptedLink.h"
-#include "TempDir.h"
-#include "WaveSource.h"
+#include "core/links/Link.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderClock.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/recorder/NoPasswordBytes.h"
+#include "core/recorder/ProcessState.h"
+#include "core/recorder/RecInterface.h"
+#include "core/recorder/Recorder.h"
+#include "core/recorder/WaveSource.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/settings/ProgramOptions.h"
+#include "core/settings/RecorderPresets.h"
+#include "tests/core/FakeRecorderHost.h"
+#include "tests/core/recorder/ScriptedLink.h"
+#include "tests/support/TempDir.h"
 
 using Log = std::vector<std::string>;
 using Bytes = std::vector<std::uint8_t>;

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "NoPasswordBytes.h"
-#include "ProfileValueConversions.h"
-#include "RecorderCapacity.h"
-#include "RecorderStatusValues.h"
+#include "core/recorder/NoPasswordBytes.h"
+#include "core/recorder/RecorderCapacity.h"
+#include "core/recorder/RecorderStatusValues.h"
+#include "core/settings/ProfileValueConversions.h"
 
 namespace {
 

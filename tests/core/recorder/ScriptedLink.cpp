@@ -1,10 +1,10 @@
-#include "ScriptedLink.h"
+#include "tests/core/recorder/ScriptedLink.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "Link.h"
-#include "RecXchange.h"
+#include "core/links/Link.h"
+#include "core/protocol/RecXchange.h"
 
 namespace {
 

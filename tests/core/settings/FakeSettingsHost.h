@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "MainWindowSettingsHost.h"
+#include "core/settings/MainWindowSettingsHost.h"
 
 // A main window as the settings file sees it: a placement and the controls.
 class FakeSettingsHost : public TMainWindowSettingsHost {

@@ -7,9 +7,9 @@
 #include <optional>
 #include <random>
 
-#include "IniFile.h"
-#include "IniTestFiles.h"
-#include "TempDir.h"
+#include "core/settings/IniFile.h"
+#include "tests/core/settings/IniTestFiles.h"
+#include "tests/support/TempDir.h"
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +41,11 @@ struct LookupCase {
     const char* key;
     std::optional<const char*> expected;
 };
+
+void PrintTo(const LookupCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class IniLookupTest : public IniFileTest, public ::testing::WithParamInterface<LookupCase> {};
 

@@ -3,7 +3,8 @@
 #include <QLocale>
 #include <optional>
 
-#include "IniValues.h"
+#include "core/settings/IniValues.h"
+#include "tests/support/ParamName.h"
 
 namespace {
 
@@ -11,6 +12,11 @@ struct IntegerCase {
     const char* text;
     std::optional<std::int32_t> expected;
 };
+
+void PrintTo(const IntegerCase& c, std::ostream* os)
+{
+    *os << c.text;
+}
 
 class IniIntegerTest : public ::testing::TestWithParam<IntegerCase> {};
 
@@ -33,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IntegerCase{"-", std::nullopt}, IntegerCase{"$", std::nullopt}, IntegerCase{"0x", std::nullopt},
                       IntegerCase{"x10", std::nullopt}, IntegerCase{"yes", std::nullopt},
                       IntegerCase{"1.5", std::nullopt}, IntegerCase{"12a", std::nullopt},
-                      IntegerCase{"1 2", std::nullopt}, IntegerCase{"\xD9\xA3", std::nullopt}));
+                      IntegerCase{"1 2", std::nullopt}, IntegerCase{"\xD9\xA3", std::nullopt}),
+    PrintedParamName());
 
 TEST(IniFloat, UsesTheLocaleSeparatorBothWays)
 {

@@ -5,15 +5,15 @@
 #include <QStringDecoder>
 #include <functional>
 
-#include "DocumentsFolder.h"
-#include "FakeSettingsHost.h"
-#include "IniFile.h"
-#include "IniTestFiles.h"
-#include "LangConst.h"
-#include "LanguageManager.h"
-#include "MainSettingsFile.h"
-#include "ProgramOptions.h"
-#include "TempDir.h"
+#include "core/settings/DocumentsFolder.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/MainSettingsFile.h"
+#include "core/settings/ProgramOptions.h"
+#include "localizer/LangConst.h"
+#include "localizer/LanguageManager.h"
+#include "tests/core/settings/FakeSettingsHost.h"
+#include "tests/core/settings/IniTestFiles.h"
+#include "tests/support/TempDir.h"
 
 using namespace Qt::StringLiterals;
 
@@ -348,6 +348,11 @@ struct EdgeCase {
     std::function<void(FakeSettingsHost&)> before;
     std::function<void(const FakeSettingsHost&)> check;
 };
+
+void PrintTo(const EdgeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SettingsEdgeCaseTest : public MainSettingsFileTest, public ::testing::WithParamInterface<EdgeCase> {};
 

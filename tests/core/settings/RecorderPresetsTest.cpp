@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include "ProgramFolder.h"
-#include "RecorderPresets.h"
-#include "TempDir.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/settings/RecorderPresets.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <array>
 #include <vector>
 
-#include "RecorderSettings.h"
-#include "RecorderSettingsHeader.h"
-#include "SampleRecorderSettings.h"
+#include "core/settings/RecorderSettings.h"
+#include "core/settings/RecorderSettingsHeader.h"
+#include "tests/core/settings/SampleRecorderSettings.h"
 
 namespace {
 

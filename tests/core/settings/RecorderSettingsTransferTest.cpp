@@ -4,19 +4,19 @@
 #include <cstring>
 #include <fstream>
 
-#include "ConnectType.h"
-#include "FtdiTestFixture.h"
-#include "ImageAttach.h"
-#include "ImageEmulator.h"
-#include "ImageFile.h"
-#include "ImageHeader.h"
-#include "ImageProbe.h"
-#include "Link.h"
-#include "LinkGeometry.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "RecorderSettingsTransfer.h"
-#include "SampleRecorderSettings.h"
+#include "core/links/ConnectType.h"
+#include "core/links/Link.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/ImageAttach.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/links/image/ImageFile.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/links/image/ImageProbe.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/settings/RecorderSettingsTransfer.h"
+#include "tests/core/FtdiTestFixture.h"
+#include "tests/core/settings/SampleRecorderSettings.h"
 
 namespace {
 

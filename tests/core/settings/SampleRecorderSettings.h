@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecorderSettings.h"
+#include "core/settings/RecorderSettings.h"
 
 // A settings record where every field holds a value of its own, all in range.
 inline TRecorderSettings DistinctSettings()

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <thread>
 
-#include "FtdiTestFixture.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "RecorderFrame.h"
-#include "ThreadPriorityBoost.h"
+#include "core/links/ftdi/ThreadPriorityBoost.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/protocol/RecorderFrame.h"
+#include "tests/core/FtdiTestFixture.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Crc16.h"
-#include "DemoImage.h"
-#include "ImageAttach.h"
-#include "ImageHeader.h"
-#include "ImageLinkFixture.h"
-#include "ImageProbe.h"
-#include "RecXchange.h"
+#include "core/links/image/DemoImage.h"
+#include "core/links/image/ImageAttach.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/links/image/ImageProbe.h"
+#include "core/protocol/Crc16.h"
+#include "core/protocol/RecXchange.h"
+#include "tests/core/links/image/ImageLinkFixture.h"
 
 namespace {
 

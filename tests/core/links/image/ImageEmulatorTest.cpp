@@ -2,14 +2,14 @@
 
 #include <filesystem>
 
-#include "ImageAttach.h"
-#include "ImageBuilder.h"
-#include "ImageFile.h"
-#include "ImageHeader.h"
-#include "ImageLinkFixture.h"
-#include "ImageProbe.h"
-#include "RecXchange.h"
-#include "RecorderFrame.h"
+#include "core/links/image/ImageAttach.h"
+#include "core/links/image/ImageFile.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/links/image/ImageProbe.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderFrame.h"
+#include "tests/core/links/image/ImageLinkFixture.h"
+#include "tests/support/ImageBuilder.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 
 #include <array>
 
-#include "Crc16.h"
-#include "ImageAttach.h"
-#include "ImageBuilder.h"
-#include "ImageEmulator.h"
-#include "ImageFile.h"
-#include "ImageHeader.h"
-#include "ImageLinkFixture.h"
+#include "core/links/image/ImageAttach.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/links/image/ImageFile.h"
+#include "core/links/image/ImageHeader.h"
+#include "core/protocol/Crc16.h"
+#include "tests/core/links/image/ImageLinkFixture.h"
+#include "tests/support/ImageBuilder.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "ImageEmulator.h"
-#include "LinkGeometry.h"
-#include "RecorderCommands.h"
-#include "TempDir.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/protocol/RecorderCommands.h"
+#include "tests/support/TempDir.h"
 
 // A temporary folder and a clean image link for every test.
 class ImageLinkFixture : public ::testing::Test {

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "ImageAttach.h"
-#include "ImageBuilder.h"
-#include "ImageLinkFixture.h"
-#include "ImageProbe.h"
+#include "core/links/image/ImageAttach.h"
+#include "core/links/image/ImageProbe.h"
+#include "tests/core/links/image/ImageLinkFixture.h"
+#include "tests/support/ImageBuilder.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "DemoImage.h"
-#include "ImageEmulator.h"
-#include "ImageLinkFixture.h"
-#include "ImageProbe.h"
-#include "SimRecorder.h"
+#include "core/links/image/DemoImage.h"
+#include "core/links/image/ImageEmulator.h"
+#include "core/links/image/ImageProbe.h"
+#include "tests/core/links/image/ImageLinkFixture.h"
+#include "tests/support/SimRecorder.h"
 
 namespace {
 

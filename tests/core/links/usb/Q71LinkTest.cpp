@@ -4,18 +4,18 @@
 #include <numeric>
 #include <vector>
 
-#include "DebugLog.h"
-#include "InProcessQ71Library.h"
-#include "LinkGeometry.h"
-#include "Q71Library.h"
-#include "Q71Link.h"
-#include "Q71LocalCommand.h"
-#include "RecXchange.h"
-#include "RecorderCommands.h"
-#include "SimMailboxDevice.h"
-#include "SimMailboxFileIo.h"
-#include "SimRecorder.h"
-#include "TempDir.h"
+#include "core/links/LinkGeometry.h"
+#include "core/links/usb/Q71Library.h"
+#include "core/links/usb/Q71Link.h"
+#include "core/links/usb/Q71LocalCommand.h"
+#include "core/protocol/DebugLog.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "tests/support/InProcessQ71Library.h"
+#include "tests/support/SimMailboxDevice.h"
+#include "tests/support/SimMailboxFileIo.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
