@@ -3,6 +3,7 @@
 # and builds (everything, or the targets named).
 #   release -> build/release (optimised, for running the program and the benchmarks)
 #   test    -> build/test    (Debug with AddressSanitizer and UndefinedBehaviorSanitizer)
+# JOBS sets the number of parallel compiles (default: every core).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 kind=${1:-release}
@@ -16,9 +17,10 @@ case "$kind" in
   *) echo "usage: $0 release|test" >&2; exit 2 ;;
 esac
 
+jobs=${JOBS:-$(nproc)}
 cmake -S "$root" -B "$dir" -G Ninja "${flags[@]}" >/dev/null
 if [ $# -gt 0 ]; then
-  cmake --build "$dir" --parallel "$(nproc)" --target "$@"
+  cmake --build "$dir" --parallel "$jobs" --target "$@"
 else
-  cmake --build "$dir" --parallel "$(nproc)"
+  cmake --build "$dir" --parallel "$jobs"
 fi
