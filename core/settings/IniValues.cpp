@@ -59,8 +59,12 @@ QString FormatIniFloat(double value, const QLocale& locale)
 
 std::optional<double> ParseIniFloat(QStringView text, const QLocale& locale)
 {
+    // A group separator would read "2.500" under one separator as 2500 and
+    // "2,500" under the other too: the same text, a factor of 1000 apart.
+    QLocale strict = locale;
+    strict.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = locale.toDouble(text, &ok);
+    const double value = strict.toDouble(text, &ok);
     if (!ok)
         return std::nullopt;
     return value;

@@ -16,7 +16,8 @@
 std::optional<std::int32_t> ParseIniInteger(QStringView text);
 
 // A fraction in the general form with up to 15 significant digits and the
-// decimal separator of the locale, no group separators.
+// decimal separator of the locale, no group separators: a text holding one
+// is not a number.
 QString FormatIniFloat(double value, const QLocale& locale = QLocale());
 std::optional<double> ParseIniFloat(QStringView text, const QLocale& locale = QLocale());
 

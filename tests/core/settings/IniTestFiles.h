@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QLocale>
 #include <QString>
 #include <signal.h>
 #include <sys/resource.h>
@@ -28,6 +29,18 @@ inline QString TestDataFile(const char* name)
 {
     return QStringLiteral(TRELLAVOX_TEST_DATA "/ini/") + QLatin1String(name);
 }
+
+// The user's locale for as long as it lives.
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale) : m_saved(QLocale()) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(m_saved); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+
+private:
+    QLocale m_saved;
+};
 
 // Makes every write past the given size fail with EFBIG while it lives: a
 // full disk that no permission bit can bypass (the tests may run as root).

@@ -60,6 +60,22 @@ TEST(IniFloat, UsesTheLocaleSeparatorBothWays)
     EXPECT_EQ(ParseIniFloat(u"abc", c), std::nullopt);
 }
 
+// A group separator is never taken: "2.500" under a comma locale and "2,500"
+// under a dot locale are not 2500.
+TEST(IniFloat, RejectsGroupSeparators)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(ParseIniFloat(u"2.500", german), std::nullopt);
+    EXPECT_EQ(ParseIniFloat(u"2,500", english), std::nullopt);
+    EXPECT_EQ(ParseIniFloat(u"1.234,5", german), std::nullopt);
+    EXPECT_EQ(ParseIniFloat(u"1,234.5", english), std::nullopt);
+    EXPECT_EQ(ParseIniFloat(u"2,5", german), 2.5);
+    EXPECT_EQ(ParseIniFloat(u"2500", german), 2500.0);
+    EXPECT_EQ(ParseIniFloat(u"2.5", english), 2.5);
+    EXPECT_EQ(ParseIniFloat(u"1e3", english), 1000.0);
+}
+
 TEST(IniBinary, UppercaseHexInMemoryOrder)
 {
     const QByteArray bytes("\x2C\x00\xAB\xff", 4);

@@ -4,6 +4,7 @@
 
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/RecorderPresets.h"
+#include "tests/core/settings/IniTestFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -132,6 +133,21 @@ TEST(VasPresetsTest, ValuesDefaultsAndFirstMatch)
     TVasParams other = office;
     other.X3 = 91;
     EXPECT_EQ(FindVasPreset(list, other), -1);
+}
+
+// "2.500" under a comma locale is not 2500 s: the time is unreadable and
+// takes its default.
+TEST(VasPresetsTest, GroupSeparatorsAreNotTaken)
+{
+    const LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
+    TempDir dir;
+    const QString file = WriteFile(dir, "ZEL4_vas.ini", "[A]\r\nT1=2.500\r\nT2=2,5\r\nT3=1.000,5\r\n");
+    TVasPresetList list;
+    LoadVasPresets(list, file, 1033);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Item(0)->Params.T1, 0);
+    EXPECT_EQ(list.Item(0)->Params.T2, 10);
+    EXPECT_EQ(list.Item(0)->Params.T3, 0);
 }
 
 TEST(PresetFilesTest, NamesComeFromThePrefixWithoutItsExtension)
