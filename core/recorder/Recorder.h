@@ -96,6 +96,8 @@ public:
 
     // The language of the preset names, fixed when the object was made.
     std::uint16_t PresetLangID() const { return m_presetLangId; }
+    // RecModelStr as translated when the object was made; profile files carry it.
+    const QString& ModelText() const { return FModel; }
 
     std::uint16_t FSupplyVoltage = 0;
     SYSTEMTIME FClock{};

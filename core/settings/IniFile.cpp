@@ -201,3 +201,10 @@ void TIniFile::Save() const
     if (!WriteFileAtomically(m_fileName, EncodeIniText(m_lines, m_encoding)))
         throw EIniFileError(LangFormat(QStringLiteral("Unable to write to %s"), m_fileName));
 }
+
+TIniFile TIniFile::Empty(const QString& fileName)
+{
+    TIniFile ini;
+    ini.m_fileName = fileName;
+    return ini;
+}

@@ -58,7 +58,12 @@ public:
     // The lines as they will be saved.
     const QStringList& Lines() const { return m_lines; }
 
+    // An empty file for the path: nothing of the file there, not even its
+    // encoding, is read or kept.
+    static TIniFile Empty(const QString& fileName);
+
 private:
+    TIniFile() = default;
     struct Range {
         qsizetype Header = -1; // line of "[section]"; -1 when missing
         qsizetype End = 0;     // one past the section's last line

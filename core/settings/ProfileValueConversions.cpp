@@ -12,6 +12,14 @@ std::uint8_t DbToGain(int reference, int decibels)
     return gain >= 255 ? std::uint8_t{255} : static_cast<std::uint8_t>(gain);
 }
 
+int GainToDb(int reference, int gain)
+{
+    if (gain <= 0)
+        return kZeroGainDb;
+    return static_cast<int>(std::floor(-20.0 * (std::log10(static_cast<double>(reference)) -
+                                                std::log10(static_cast<double>(gain)))));
+}
+
 std::uint16_t SecondsToQuarterSeconds(double seconds)
 {
     const double quarters = std::trunc(seconds * 4.0);

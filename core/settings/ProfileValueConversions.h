@@ -9,6 +9,12 @@
 // dB x 0.05)), at most 255.
 std::uint8_t DbToGain(int reference, int decibels);
 
+// Whole decibels of a gain on the reference: floor(-20 x (log10(reference) -
+// log10(gain))). A gain of 0 has no finite value and gives kZeroGainDb, which
+// DbToGain turns into 0 again.
+inline constexpr int kZeroGainDb = -99999;
+int GainToDb(int reference, int gain);
+
 // Seconds (a file's fraction) to quarter seconds, truncated toward zero,
 // within 0..65535.
 std::uint16_t SecondsToQuarterSeconds(double seconds);

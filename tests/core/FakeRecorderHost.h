@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -32,9 +33,11 @@ public:
         param = ChosenParam;
         return true;
     }
-    int AppMessageBox(const QString& text, std::uint32_t, const QString&) override
+    int AppMessageBox(const QString& text, std::uint32_t flags, const QString& caption) override
     {
         Messages.append(text);
+        MessageFlags.append(flags);
+        MessageCaptions.append(caption);
         return IDOK;
     }
     void ShowRecorderError(const TERecXchange& error) override
@@ -57,6 +60,8 @@ public:
     bool ChooseAccepts = true;
     std::uint8_t ChosenCompress = 0, ChosenParam = 0, SeenCompress = 0, SeenParam = 0;
     QStringList Messages;
+    QList<std::uint32_t> MessageFlags;
+    QStringList MessageCaptions;
     // Written on a job thread; read after the job has ended.
     QStringList Errors;
     std::atomic<int> ErrorCount{0};

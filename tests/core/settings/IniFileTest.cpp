@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QStringEncoder>
 #include <filesystem>
 #include <optional>
 #include <random>
@@ -236,6 +237,17 @@ TEST_F(IniFileTest, FailedSaveKeepsTheOldFileWhole)
     EXPECT_EQ(ReadBytes(Path()), old);
     EXPECT_EQ(QDir(QString::fromStdString(m_dir.Path().string())).entryList(QDir::Files),
               QStringList{u"test.ini"_s}); // no temporary file left behind
+}
+
+TEST_F(IniFileTest, AnEmptyFileForAPathKeepsNothingOfTheOldOne)
+{
+    QStringEncoder utf16(QStringConverter::Utf16LE);
+    WriteBytes(Path(), QByteArray("\xFF\xFE") + QByteArray(utf16.encode(u"[S]\r\nK=1\r\n"_s)));
+    TIniFile ini = TIniFile::Empty(Path());
+    EXPECT_TRUE(ini.Lines().isEmpty());
+    EXPECT_EQ(ini.ReadInteger(u"S"_s, u"K"_s, 7), 7);
+    ini.WriteString(u"T"_s, u"L"_s, u"2"_s);
+    EXPECT_EQ(Saved(ini), "[T]\r\nL=2\r\n");  // UTF-8, as a new file
 }
 
 TEST_F(IniFileTest, SaveKeepsThePermissionsOfTheFile)
