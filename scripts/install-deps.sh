@@ -8,6 +8,7 @@ packages=(
   libsox-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb
+  dosfstools mtools
 )
 
 missing=()
