@@ -8,8 +8,6 @@
 #include "app/lists/SortedList.h"
 #include "platform/SystemTime.h"
 
-class TDriveFileInfo;
-
 // Orders two local times as file times do (to the millisecond).
 int CompareFileTimes(const SYSTEMTIME& a, const SYSTEMTIME& b);
 

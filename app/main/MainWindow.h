@@ -50,8 +50,7 @@ public:
     // FormCloseQuery: refused while a long operation or a recorder job runs.
     bool CanClose() const;
 
-    // After AttachForms.
-    TConnectionController& Connection() const { return *m_connection; }
+    TConnectionController& Connection() const { return *m_connection; }  // after AttachForms
     TContentListsController& Lists() const { return *m_lists; }
     TExplorerPane& Explorer() const { return *m_explorer; }
     TLongOperation& Operation() const { return *m_operation; }
