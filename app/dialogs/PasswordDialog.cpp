@@ -37,6 +37,21 @@ void TPasswordDlg::BuildWidgets()
     Password->setMinimumWidth(260);
 }
 
+std::optional<QString> TPasswordDlg::Ask(const QString& prompt)
+{
+    Label1->setText(prompt);
+    Password->clear();
+    if (m_answerer) {
+        const std::optional<QString> answer = m_answerer(prompt);
+        if (!answer)
+            return std::nullopt;
+        Password->setText(*answer);
+    } else if (exec() != mrOk) {
+        return std::nullopt;
+    }
+    return Password->text();
+}
+
 void TPasswordDlg::showEvent(QShowEvent* event)
 {
     TModalDialog::showEvent(event);

@@ -1,15 +1,22 @@
 #include "app/dialogs/RecSettingsDialog.h"
 
+#include "core/recorder/RecorderSettingsModel.h"
+
 TfrmRecSettings::TfrmRecSettings(QWidget* mainWindow) : TModalDialog(mainWindow)
 {
     setObjectName(QStringLiteral("frmRecSettings"));
     setWindowTitle(QStringLiteral("Recorder settings"));
 }
 
-void TfrmRecSettings::RecorderDestroyed(TCustomRecorder* recorder)
+void TfrmRecSettings::SetModel(TRecorderSettingsModel* model)
 {
-    if (m_recorder == recorder)
-        m_recorder = nullptr;
+    m_model = model;
+    RestoreControls();
+}
+
+void TfrmRecSettings::RestoreControls()
+{
+    m_settings = m_model ? m_model->Settings() : TRecorderSettings{};
 }
 
 // The controls come with the settings pages; until then their built-in captions.

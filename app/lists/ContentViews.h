@@ -2,8 +2,8 @@
 
 class TCustomRecorder;
 
-// What the connection asks of the record and flash-drive views. The main
-// window implements it; the list code fills the bodies in.
+// What the connection asks of the record and flash-drive views; the lists
+// controller implements it.
 class TContentViews {
 public:
     virtual ~TContentViews() = default;

@@ -4,7 +4,7 @@
 #include <QTreeView>
 
 #include "app/lists/DriveListModel.h"
-#include "app/lists/DrivePath.h"
+#include "core/flash/DrivePath.h"
 #include "app/lists/FileList.h"
 #include "app/lists/ListSortRule.h"
 #include "app/lists/ListViewSetup.h"
@@ -32,7 +32,7 @@ void TDriveListView::Fill(const TDriveFileList* driveFiles)
             item.Size = file.Size;
             item.Time = file.Time;
             item.IsFolder = file.Flag != 0;
-            item.DriveFile = &file;
+            item.DriveFileIndex = i;
             m_files.Add(item);
         }
     }

@@ -26,7 +26,7 @@ public:
     // FillDriveList: one entry per recorder file, named and foldered in the
     // canonical form; the rows of the current folder; the first row focused.
     void Fill(const TDriveFileList* driveFiles);
-    // No rows and no entries (before the recorder's lists go).
+    // No rows and no entries.
     void Clear();
 
     // lvDrvContentColumnClick.

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/lists/DrivePath.h"
+#include "core/flash/DrivePath.h"
 #include "app/services/FileUtils.h"
 
 namespace {

@@ -8,8 +8,6 @@
 #include "app/lists/SortedList.h"
 #include "platform/SystemTime.h"
 
-class TDriveFileInfo;
-
 // Orders two local times as file times do (to the millisecond).
 int CompareFileTimes(const SYSTEMTIME& a, const SYSTEMTIME& b);
 
@@ -20,7 +18,7 @@ struct TFileListItem {
     SYSTEMTIME Time;         // local time of the last write
     bool IsFolder = false;
     QString Path;            // folder relative to the list's root, "\" ... "\"
-    const TDriveFileInfo* DriveFile = nullptr;  // the recorder's entry; null for PC entries
+    int DriveFileIndex = -1;  // the entry's index in the recorder's flash-drive list; -1 for PC entries
 };
 
 // Owns copies of its items; sorts folders first, then by the sort key.

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/lists/DrivePath.h"
+#include "core/flash/DrivePath.h"
 
 namespace {
 

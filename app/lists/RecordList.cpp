@@ -21,10 +21,20 @@ void TRecordItem::Assign(const TCustomSoundFileInfo& source)
     Status = source.Status;
     SecondsPerBlock = source.SecondsPerBlock;
     CodecId = source.CodecId;
-    Parent = source.Parent;
-    const auto* item = dynamic_cast<const TRecordItem*>(&source);
-    SharedVoiceParts = item ? item->SharedVoiceParts : source.VoiceParts.get();
-    RecordNumber = source.Parent ? source.Parent->Number : source.Number;
+    Parent = nullptr;
+    VoiceParts.reset();
+    if (const auto* item = dynamic_cast<const TRecordItem*>(&source)) {
+        VoicePart = item->VoicePart;
+        VoicePartCount = item->VoicePartCount;
+        RecordNumber = item->RecordNumber;
+        Recording = item->Recording;
+        return;
+    }
+    const TCustomSoundFileInfo& recording = source.Parent ? *source.Parent : source;
+    VoicePart = source.Parent != nullptr;
+    VoicePartCount = !VoicePart && source.VoiceParts ? source.VoiceParts->Count() : 0;
+    RecordNumber = recording.Number;
+    Recording = {recording.Number, recording.Size, recording.StartTime, recording.Length};
 }
 
 }  // namespace TRecords
@@ -52,7 +62,7 @@ TRecordList::TItem* TRecordList::Add(std::shared_ptr<TItem> item)
     return m_items.back().get();
 }
 
-int TRecordList::CompareRecordings(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const
+int TRecordList::CompareRecordings(const TRecords::TRecordingKey& a, const TRecords::TRecordingKey& b) const
 {
     int result = 0;
     switch (m_order.SortKey()) {
@@ -73,19 +83,15 @@ int TRecordList::CompareRecordings(const TCustomSoundFileInfo& a, const TCustomS
     return m_order.Directed(result);
 }
 
-int TRecordList::Compare(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const
+int TRecordList::Compare(const TItem& a, const TItem& b) const
 {
-    if (a.Parent && a.Parent == b.Parent)
+    if (a.VoicePart && b.VoicePart && a.RecordNumber == b.RecordNumber)
         return Sign(static_cast<int>(a.Number) - static_cast<int>(b.Number));
-    if (a.Parent) {
-        const int result = Compare(*a.Parent, b);
-        return result != 0 ? result : 1;
-    }
-    if (b.Parent) {
-        const int result = Compare(a, *b.Parent);
-        return result != 0 ? result : -1;
-    }
-    return CompareRecordings(a, b);
+    const int result = CompareRecordings(a.Recording, b.Recording);
+    if (result != 0)
+        return result;
+    // Within one recording: the recording before its parts.
+    return static_cast<int>(a.VoicePart) - static_cast<int>(b.VoicePart);
 }
 
 void FillRecordList(TRecordList& list, const TSoundFileList* recordings, bool showVoiceParts)

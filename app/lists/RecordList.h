@@ -11,26 +11,39 @@ class TSoundFileList;
 
 namespace TRecords {
 
+// The sort fields of the recording a row belongs to.
+struct TRecordingKey {
+    std::uint16_t Number = 0;
+    std::int64_t Size = 0;
+    SYSTEMTIME StartTime{};
+    std::uint32_t Length = 0;
+};
+
 // One row of the record view: a copy of a recording or of one of its voice
-// parts. The parent and voice-part references point into the recorder's
-// lists, which every scan frees: empty the record lists before a rescan.
+// parts. It holds numbers and values only, never a pointer into the
+// recorder's lists (Parent and VoiceParts stay empty), so a rescan that
+// frees those lists leaves every row whole.
 class TRecordItem : public TCustomSoundFileInfo {
 public:
     TRecordItem() = default;
 
-    // Copies every field of the source; parent and voice parts are shared,
-    // not copied. ShowParts stays as it is.
+    // Copies every field of the source; a voice part's recording is read
+    // once, here, for its number and sort fields. ShowParts stays as it is.
     void Assign(const TCustomSoundFileInfo& source);
 
-    bool IsVoicePart() const { return Parent != nullptr; }
+    bool IsVoicePart() const { return VoicePart; }
 
     // Whether the record view shows this recording's voice parts as rows.
     std::uint8_t ShowParts = 0;
-    // The source's voice parts (not owned; VoiceParts stays empty).
-    const TSoundFileList* SharedVoiceParts = nullptr;
+    bool VoicePart = false;
+    // How many voice parts the recording had when it was copied.
+    int VoicePartCount = 0;
     // The recording's number on the recorder: its own, or for a voice part
-    // its parent's (kept by value, so it outlives a rescan).
+    // its recording's.
     std::uint16_t RecordNumber = 0;
+    // The recording's sort fields (its own for a recording), so a voice part
+    // sorts behind it.
+    TRecordingKey Recording;
 };
 
 }  // namespace TRecords
@@ -47,13 +60,13 @@ public:
 
     // Negative, 0 or positive. Voice parts follow their recording, ordered
     // by part number, whatever the key and direction.
-    virtual int Compare(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const;
+    virtual int Compare(const TItem& a, const TItem& b) const;
 
 protected:
     int CompareItems(const TItem& a, const TItem& b) const override { return Compare(a, b); }
 
 private:
-    int CompareRecordings(const TCustomSoundFileInfo& a, const TCustomSoundFileInfo& b) const;
+    int CompareRecordings(const TRecords::TRecordingKey& a, const TRecords::TRecordingKey& b) const;
 };
 
 // Rebuilds the list from the recorder's recordings in list order: one item

@@ -54,11 +54,16 @@ void TRecordListKeys::SelectGroup()
 {
     const TRecordList& list = m_records.List();
     const int selected = FirstSelectedRow(m_records.View());
-    const TSoundFileInfo* parent = selected >= 0 && selected < list.Count() ? list.Items(selected)->Parent : nullptr;
+    // The recordings, or the voice parts of the selected part's recording.
+    const auto groupOf = [&list](int row) {
+        const TRecords::TRecordItem& item = *list.Items(row);
+        return item.IsVoicePart() ? static_cast<int>(item.RecordNumber) : -1;
+    };
+    const int group = selected >= 0 && selected < list.Count() ? groupOf(selected) : -1;
     std::vector<int> rows;
     const int count = std::min(list.Count(), m_records.View().model()->rowCount());
     for (int row = 0; row < count; ++row)
-        if (list.Items(row)->Parent == parent)
+        if (groupOf(row) == group)
             rows.push_back(row);
     SelectRows(m_records.View(), rows);
 }

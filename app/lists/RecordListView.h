@@ -21,7 +21,7 @@ public:
     // FillRecordList: the recorder's recordings (and with showVoiceParts
     // their parts), sorted, as the view's rows.
     void Fill(const TSoundFileList* recordings, bool showVoiceParts);
-    // No rows, no selection, an empty list (before the recorder's lists go).
+    // No rows, no selection, an empty list.
     void Clear();
     // The item count of the view.
     void SetRowCount(int count);

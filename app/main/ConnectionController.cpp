@@ -4,16 +4,16 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/dialogs/ModalResult.h"
 #include "app/dialogs/PasswordDialog.h"
+#include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/StatusWindow.h"
 #include "app/lists/ContentViews.h"
 #include "app/main/ApplicationTitle.h"
+#include "app/main/CommandLine.h"
 #include "app/main/FormatAction.h"
 #include "app/main/LongOperation.h"
 #include "app/main/MainUiLock.h"
@@ -27,6 +27,7 @@
 #include "core/recorder/CustomRecorder.h"
 #include "core/recorder/RecInterface.h"
 #include "core/recorder/RecorderJobs.h"
+#include "core/recorder/RecorderSettingsModel.h"
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramOptions.h"
 #include "localizer/LangConst.h"
@@ -84,6 +85,8 @@ bool ShiftIsDown()
 TConnectionController::TConnectionController(const TConnectionUi& ui, QObject* parent)
     : QObject(parent), m_ui(ui), m_create(CreateRecorder), m_destroy(DestroyRecorder), m_shiftDown(ShiftIsDown)
 {
+    FDiagMode = HasCommandLineWord(QStringLiteral("diag"));
+    FProfMode = HasCommandLineWord(QStringLiteral("prof"));
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setSingleShot(true);
@@ -94,8 +97,19 @@ TConnectionController::TConnectionController(const TConnectionUi& ui, QObject* p
 
 TConnectionController::~TConnectionController()
 {
-    if (FRecorder)
-        m_destroy(FRecorder);
+    ReleaseRecorder();
+}
+
+// The settings dialog lets go of the recorder before it goes.
+void TConnectionController::ReleaseRecorder()
+{
+    TCustomRecorder* recorder = FRecorder;
+    FRecorder = nullptr;
+    if (m_ui.SettingsDlg)
+        m_ui.SettingsDlg->SetModel(nullptr);
+    m_settingsModel.reset();
+    if (recorder)
+        m_destroy(recorder);
 }
 
 void TConnectionController::SetRecorderFactory(TCreateRecorder create, TDestroyRecorder destroy)
@@ -204,6 +218,9 @@ bool TConnectionController::Connect()
     m_ui.LbDemo->setText(ConnectionLabel(type));
     FRecorder->SetDebugLog(FDiagMode ? 1 : 0);
     FRecorder->SetHiddenSettingsVisible(FProfMode);
+    m_settingsModel = MakeRecorderSettingsModel(*FRecorder);
+    if (m_ui.SettingsDlg)
+        m_ui.SettingsDlg->SetModel(m_settingsModel.get());
     FConnected = false;
     FFreshConnection = true;
     m_refreshFailed = false;
@@ -220,11 +237,8 @@ bool TConnectionController::Disconnect()
         return false;
     if (m_ui.Views)
         m_ui.Views->ClearContent();
-    TCustomRecorder* recorder = FRecorder;
-    FRecorder = nullptr;
     FConnected = false;
-    if (recorder)
-        m_destroy(recorder);
+    ReleaseRecorder();
     return true;
 }
 
@@ -263,16 +277,14 @@ bool TConnectionController::RunPasswordLoop()
 {
     bool granted = false;
     while (!granted && FRecorder->CheckConnection()) {
-        TPasswordDlg& dialog = *m_ui.PasswordDlg;
-        dialog.Label1->setText(
+        const std::optional<QString> answer = m_ui.PasswordDlg->Ask(
             LangConst(QStringLiteral("AccessQuestionStr")).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-        dialog.Password->clear();
-        if (dialog.exec() != mrOk) {
+        if (!answer) {
             // Cancel switches the link off: the next probe ends the loop.
             FRecorder->SetEnabled(false);
             continue;
         }
-        FPassword = dialog.Password->text();
+        FPassword = *answer;
         granted = FRecorder->CheckPassword(FPassword);
         if (!granted && AskToClearPassword()) {
             ClearPasswordAndContent();
@@ -338,6 +350,8 @@ void TConnectionController::RefreshRecorderContent()
         m_ui.Views->ClearContent();
     FRecorder->RefreshContent();
     m_ui.Operation->WaitForJob(*FRecorder, false);
+    if (m_ui.SettingsDlg)
+        m_ui.SettingsDlg->RestoreControls();
     FContentChanged = FRecorder->IsContentChanged();
     if (m_ui.Views)
         m_ui.Views->FillContent(*FRecorder);

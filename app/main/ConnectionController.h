@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -13,7 +14,9 @@ class TContentViews;
 class TCustomRecorder;
 class TLongOperation;
 class TPasswordDlg;
+class TRecorderSettingsModel;
 class TStatusPanel;
+class TfrmRecSettings;
 
 // The controls and services of the main window that the connection drives.
 struct TConnectionUi {
@@ -32,13 +35,16 @@ struct TConnectionUi {
     QToolButton* TlbtnCopyToPc = nullptr;
     QToolButton* TlbtnCopyToDefFolder = nullptr;
     TPasswordDlg* PasswordDlg = nullptr;
+    TfrmRecSettings* SettingsDlg = nullptr;
     TContentViews* Views = nullptr;
     TLongOperation* Operation = nullptr;
 };
 
 // The connection state machine of the main window: owns the recorder
 // object of the connection, runs the idle pass (connect, probe with a
-// one-second back-off, password, refresh, status) and the refresh action.
+// one-second back-off, password, refresh, status) and the refresh action,
+// and hands the recorder's settings model to the settings dialog. The
+// diagnostic and profile modes come from the command line.
 class TConnectionController : public QObject {
     Q_OBJECT
 public:
@@ -86,8 +92,8 @@ public:
     bool FContentChanged = false;
     bool FIdleReady = true;
     bool FStartupDone = false;
-    bool FDiagMode = false;
-    bool FProfMode = false;
+    bool FDiagMode = false;  // "diag": the debug log, Ctrl+S, no splash delay
+    bool FProfMode = false;  // "prof": the settings dialog's hidden page
     QString FPassword;
 
 private:
@@ -101,9 +107,11 @@ private:
     void EnterGranted(bool& done);
     void EnterNotConnected(bool& done);
     void RequestPass();
+    void ReleaseRecorder();
 
     TConnectionUi m_ui;
     TCustomRecorder* FRecorder = nullptr;
+    std::unique_ptr<TRecorderSettingsModel> m_settingsModel;
     QTimer* m_timer1 = nullptr;
     TCreateRecorder m_create;
     TDestroyRecorder m_destroy;

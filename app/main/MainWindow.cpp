@@ -16,14 +16,15 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "app/dialogs/PasswordDialog.h"
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/SplashWindow.h"
 #include "app/dialogs/StatusWindow.h"
-#include "app/lists/RecorderContentLists.h"
-#include "app/main/CommandLine.h"
+#include "app/lists/ContentListsController.h"
 #include "app/main/ConnectionController.h"
+#include "app/main/ExplorerPane.h"
 #include "app/main/IdleScheduler.h"
 #include "app/main/LanguageMenuView.h"
 #include "app/main/LongOperation.h"
@@ -82,7 +83,6 @@ TfrmTrellavoxMain::TfrmTrellavoxMain(QWidget* parent) : QMainWindow(parent)
     BuildContentLists();
     m_uiLock = std::make_unique<TMainUiLock>(*this, *mainPanel);
     m_operation = std::make_unique<TLongOperation>(*m_uiLock);
-    WireConnection();
     FormCreate();
 }
 
@@ -93,19 +93,17 @@ TfrmTrellavoxMain::~TfrmTrellavoxMain()
     m_scheduler = nullptr;
     delete m_connection;
     m_connection = nullptr;
-    // The views' models read RecordList and the drive lists: they go first.
     delete m_lists;
     m_lists = nullptr;
 }
 
 void TfrmTrellavoxMain::AttachForms(TfrmRecSettings* recSettings, TfrmStatus* status, TPasswordDlg* password)
 {
+    if (m_connection)
+        throw std::logic_error("the main window's forms are attached once");
     m_recSettings = recSettings;
-    m_passwordDlg = password;
     m_operation->SetStatusWindow(status);
-    delete m_connection;
-    m_connection = nullptr;
-    WireConnection();
+    WireConnection(recSettings, password);
 }
 
 void TfrmTrellavoxMain::BuildActions()
@@ -130,19 +128,10 @@ void TfrmTrellavoxMain::BuildActions()
                               QStringLiteral("Synchronize recorder time with system time"));
     actRecErase = MakeAction(this, "actRecErase", QStringLiteral("Erase selected items"), {}, QKeySequence(Qt::Key_F8));
     actFormat = MakeAction(this, "actFormat", QStringLiteral("Format recorder memory"));
-    actViewExp =
-        MakeAction(this, "actViewExp", QStringLiteral("Explorer Window"), {}, QKeySequence(Qt::CTRL | Qt::Key_E));
-    actViewExp->setCheckable(true);
-    actViewExp->setChecked(true);
-    actFolderTree = MakeAction(this, "actFolderTree", QStringLiteral("Folders"),
-                               QStringLiteral("Show / Hide Folder Tree"), QKeySequence(Qt::CTRL | Qt::Key_T));
-    actFolderTree->setCheckable(true);
-    actFolderTree->setChecked(true);
     for (QAction* action : {actCopyToPC, actMoveToPC, actCopyToDefFolder, actMoveToDefFolder, actRecErase})
         action->setEnabled(false);
     addActions({actConnect, actDisconnect, actRecRefresh, actCopyToPC, actMoveToPC, actCopyToDefFolder,
-                actMoveToDefFolder, actShowRec, actShowDrv, actDrvLevelUp, actSyncClock, actRecErase, actFormat,
-                actViewExp, actFolderTree});
+                actMoveToDefFolder, actShowRec, actShowDrv, actDrvLevelUp, actSyncClock, actRecErase, actFormat});
 }
 
 void TfrmTrellavoxMain::BuildMenus()
@@ -165,8 +154,8 @@ void TfrmTrellavoxMain::BuildMenus()
     View1->addAction(actShowRec);
     View1->addAction(actShowDrv);
     View1->addSeparator();
-    View1->addAction(actViewExp);
-    View1->addAction(actFolderTree);
+    View1->addAction(m_explorer->ShowAction());
+    View1->addAction(m_explorer->TreeAction());
     View1->addSeparator();
     auto* styles = new QActionGroup(this);
     const auto addStyle = [&](QAction*& item, const char* name, const QString& caption, int style) {
@@ -195,8 +184,6 @@ void TfrmTrellavoxMain::BuildMenus()
     PopupMenu2->addAction(actRecErase);
 
     BuildConnectionMenu();
-    connect(actViewExp, &QAction::triggered, this, &TfrmTrellavoxMain::actViewExpExecute);
-    connect(actFolderTree, &QAction::triggered, this, &TfrmTrellavoxMain::actFolderTreeExecute);
 }
 
 void TfrmTrellavoxMain::BuildConnectionMenu()
@@ -231,14 +218,12 @@ void TfrmTrellavoxMain::BuildContentLists()
     ui.ActShowDrv = actShowDrv;
     ui.ActDrvLevelUp = actDrvLevelUp;
     ui.PopupMenu2 = PopupMenu2;
-    ui.RecordList = &RecordList;
-    ui.DrvFiles = &FDrvFiles;
-    ui.DrvFolderView = &FDrvFolderView;
-    ui.DriveView = &FDriveView;
-    ui.StatusKeyAllowed = [this] { return ProgramOptions.ConnectType == ctDemo || FDiagMode; };
+    ui.StatusKeyAllowed = [this] {
+        return ProgramOptions.ConnectType == ctDemo || (m_connection && m_connection->FDiagMode);
+    };
     ui.Recorder = [this] { return m_connection ? m_connection->Recorder() : nullptr; };
     ui.Connected = [this] { return m_connection && m_connection->FConnected; };
-    m_lists = new TRecorderContentLists(ui, this);
+    m_lists = new TContentListsController(ui, this);
 }
 
 void TfrmTrellavoxMain::BuildToolBar()
@@ -314,30 +299,13 @@ void TfrmTrellavoxMain::BuildPanels()
     pnlRecorder->hide();
     recLayout->addWidget(viewArea, 1);
 
-    pnlExpWindow = new QWidget(Splitter1);
-    pnlExpWindow->setObjectName(QStringLiteral("pnlExpWindow"));
-    auto* expLayout = new QVBoxLayout(pnlExpWindow);
-    expLayout->setContentsMargins(0, 0, 0, 0);
-    auto* expCaption = new QHBoxLayout;
-    expCaption->addWidget(new QLabel(QStringLiteral("Explorer"), pnlExpWindow), 1);
-    _spbtnExpClose = new QToolButton(pnlExpWindow);
-    _spbtnExpClose->setObjectName(QStringLiteral("_spbtnExpClose"));
-    _spbtnExpClose->setText(QStringLiteral("x"));
-    _spbtnExpClose->setAutoRaise(true);
-    connect(_spbtnExpClose, &QToolButton::clicked, actViewExp, &QAction::trigger);
-    expCaption->addWidget(_spbtnExpClose);
-    expLayout->addLayout(expCaption);
-    Splitter2 = new QSplitter(Qt::Horizontal, pnlExpWindow);
-    Splitter2->setObjectName(QStringLiteral("Splitter2"));
-    ShellTreeView1 = MakeListView(Splitter2, "ShellTreeView1");
-    ShellListView1 = MakeListView(Splitter2, "ShellListView1");
-    expLayout->addWidget(Splitter2, 1);
+    m_explorer = new TExplorerPane(*this, *Splitter1);
     Splitter1->setStretchFactor(0, 1);
 
     mainPanel->hide();  // shown at the end of the start-up work
 }
 
-void TfrmTrellavoxMain::WireConnection()
+void TfrmTrellavoxMain::WireConnection(TfrmRecSettings* recSettings, TPasswordDlg* password)
 {
     TConnectionUi ui;
     ui.MainWindow = this;
@@ -354,13 +322,12 @@ void TfrmTrellavoxMain::WireConnection()
     ui.ActMoveToDefFolder = actMoveToDefFolder;
     ui.TlbtnCopyToPc = tlbtnCopyToPc;
     ui.TlbtnCopyToDefFolder = tlbtnCopyToDefFolder;
-    ui.PasswordDlg = m_passwordDlg;
-    ui.Views = this;
+    ui.PasswordDlg = password;
+    ui.SettingsDlg = recSettings;
+    ui.Views = m_lists;
     ui.Operation = m_operation.get();
     m_connection = new TConnectionController(ui, this);
-    m_connection->FDiagMode = FDiagMode;
-    m_connection->FProfMode = FProfMode;
-    m_connection->SetPassHooks({}, [this] { FreeSplash(); });
+    m_connection->SetPassHooks([this] { m_explorer->RefreshPending(); }, [this] { FreeSplash(); });
     if (m_scheduler)
         m_connection->SetSchedulePass([this] { m_scheduler->SchedulePass(); });
     TConnectionController* connection = m_connection;
@@ -375,16 +342,6 @@ void TfrmTrellavoxMain::WireConnection()
 
 void TfrmTrellavoxMain::FormCreate()
 {
-    FDiagMode = HasCommandLineWord(QStringLiteral("diag"));
-    FProfMode = HasCommandLineWord(QStringLiteral("prof"));
-    m_connection->FDiagMode = FDiagMode;
-    m_connection->FProfMode = FProfMode;
-    FDrvSelection.SetSortKey(TFileList::SortName);
-    FDrvFolderView.SetSortKey(TFileList::SortName);
-    FDrvFolderView.SetSource(&FDrvFiles);
-    // RecordList and FRecordSelection are members; BuildContentLists sorted
-    // the record view as after a click on its first column.
-    FDriveView = false;
     pnlRecLocation->setFixedHeight(cbexRecLocation->sizeHint().height());
     // The connection menu is also a submenu of Recorder1, where the
     // placeholder stands.
@@ -434,39 +391,4 @@ void TfrmTrellavoxMain::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && !isActiveWindow())
         m_uiLock->RememberFocus();
-}
-
-// TContentViews: the record and flash-drive lists.
-
-void TfrmTrellavoxMain::ClearContent()
-{
-    // The selection first: its items point into the recorder's lists too.
-    FRecordSelection.Clear();
-    m_lists->ClearContent();
-}
-
-void TfrmTrellavoxMain::ClearViewItems()
-{
-    m_lists->ClearViewItems();
-    m_lists->UpdateActions();
-}
-
-void TfrmTrellavoxMain::FillContent(TCustomRecorder& recorder)
-{
-    m_lists->FillContent(recorder);
-}
-
-void TfrmTrellavoxMain::ShowRecordsView()
-{
-    m_lists->ShowRecordsView();
-}
-
-void TfrmTrellavoxMain::DriveFolderToTop()
-{
-    m_lists->DriveFolderToTop();
-}
-
-void TfrmTrellavoxMain::RunAutoDownload(bool, bool)
-{
-    // Wired with actCopyToDefFolder and actRecErase.
 }

@@ -3,9 +3,6 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "app/lists/ContentViews.h"
-#include "app/lists/FileList.h"
-#include "app/lists/RecordList.h"
 #include "core/settings/MainWindowSettingsHost.h"
 
 class QComboBox;
@@ -16,12 +13,13 @@ class QToolBar;
 class QToolButton;
 class QTreeView;
 class TConnectionController;
+class TContentListsController;
+class TExplorerPane;
 class TIdleScheduler;
 class TLongOperation;
 class TMainUiLock;
 class TMenuLanguageView;
 class TPasswordDlg;
-class TRecorderContentLists;
 class TStatusPanel;
 class TfrmRecSettings;
 class TfrmSplash;
@@ -29,15 +27,17 @@ class TfrmStatus;
 struct TLanguageMenuState;
 
 // The main window: the frame of menus, tool bar, panels and actions that
-// the connection controller, the lists and the action groups fill.
-class TfrmTrellavoxMain : public QMainWindow, public TMainWindowSettingsHost, public TContentViews {
+// hosts the connection controller, the lists, the explorer pane and the
+// action groups.
+class TfrmTrellavoxMain : public QMainWindow, public TMainWindowSettingsHost {
     Q_OBJECT
 public:
     // FormCreate.
     explicit TfrmTrellavoxMain(QWidget* parent = nullptr);
     ~TfrmTrellavoxMain() override;
 
-    // The dialogs made after the main window (see TAppForms).
+    // The dialogs made after the main window (see TAppForms); the
+    // connection controller is built here, once, with them.
     void AttachForms(TfrmRecSettings* recSettings, TfrmStatus* status, TPasswordDlg* password);
     // The start-up work, once, after every form exists.
     void StartupWork();
@@ -50,7 +50,9 @@ public:
     // FormCloseQuery: refused while a long operation or a recorder job runs.
     bool CanClose() const;
 
-    TConnectionController& Connection() const { return *m_connection; }
+    TConnectionController& Connection() const { return *m_connection; }  // after AttachForms
+    TContentListsController& Lists() const { return *m_lists; }
+    TExplorerPane& Explorer() const { return *m_explorer; }
     TLongOperation& Operation() const { return *m_operation; }
     TMainUiLock& UiLock() const { return *m_uiLock; }
     TfrmSplash* Splash() const { return m_splash.get(); }
@@ -65,33 +67,13 @@ public:
     void SetFoldersWidth(int width) override;
     bool FolderTreeShown() const override;
     void SetFolderTreeShown(bool shown) override;
-    int ViewStyle() const override { return m_viewStyle; }
+    int ViewStyle() const override;
     void SetViewStyle(int style) override;
     int ColumnCount(TSettingsListView list) const override;
     int ColumnWidth(TSettingsListView list, int column) const override;
     void SetColumnWidth(TSettingsListView list, int column, int width) override;
     void CheckConnectMenuItem(TConnectMenuItem item) override;
     void RebuildRecentFilesMenu() override;
-
-    // TContentViews.
-    void ClearContent() override;
-    void ClearViewItems() override;
-    void FillContent(TCustomRecorder& recorder) override;
-    void ShowRecordsView() override;
-    void DriveFolderToTop() override;
-    void RunAutoDownload(bool nonDownOnly, bool autoDelete) override;
-
-    bool FDiagMode = false;
-    bool FProfMode = false;
-    bool FDriveView = false;
-    TFileList FDrvFiles;
-    TFileList FDrvSelection;  // the flash-drive entries an action works on
-    TFilteredFileList FDrvFolderView;
-    TRecordList RecordList;        // the rows of lvRecContent
-    TRecordList FRecordSelection;  // the records an action works on
-
-    // The record and flash-drive views with the location combo.
-    TRecorderContentLists& Lists() const { return *m_lists; }
 
     // Actions.
     QAction* actConnect = nullptr;
@@ -107,8 +89,6 @@ public:
     QAction* actSyncClock = nullptr;
     QAction* actRecErase = nullptr;
     QAction* actFormat = nullptr;
-    QAction* actViewExp = nullptr;
-    QAction* actFolderTree = nullptr;
 
     // Menus.
     QMenu* Recorder1 = nullptr;
@@ -147,11 +127,6 @@ public:
     QTreeView* lvRecContent = nullptr;
     QTreeView* lvDrvContent = nullptr;
     QLabel* lbErrorState = nullptr;
-    QWidget* pnlExpWindow = nullptr;
-    QToolButton* _spbtnExpClose = nullptr;
-    QSplitter* Splitter2 = nullptr;
-    QTreeView* ShellTreeView1 = nullptr;
-    QTreeView* ShellListView1 = nullptr;
 
 signals:
     // The accepted close: the program ends.
@@ -169,15 +144,13 @@ private:
     void BuildConnectionMenu();
     void BuildContentLists();
     void FormCreate();
-    void WireConnection();
+    void WireConnection(TfrmRecSettings* recSettings, TPasswordDlg* password);
     void FormClose();
 
     void PrepareSettingsFile();
     void BuildLanguageMenuFromFiles();
     void ApplyDefaultFolder();
     void ViewStyleClick(int style);
-    void actViewExpExecute();
-    void actFolderTreeExecute();
     void ConnectMenuClick(int connectType);
     void LanguageClick(int position);
     void FreeSplash();
@@ -185,15 +158,12 @@ private:
     std::unique_ptr<TMainUiLock> m_uiLock;
     std::unique_ptr<TLongOperation> m_operation;
     TConnectionController* m_connection = nullptr;
-    TRecorderContentLists* m_lists = nullptr;
+    TContentListsController* m_lists = nullptr;
+    TExplorerPane* m_explorer = nullptr;
     TIdleScheduler* m_scheduler = nullptr;
     std::unique_ptr<TMenuLanguageView> m_languageView;
     std::unique_ptr<TLanguageMenuState> m_languageState;
     std::unique_ptr<TfrmSplash> m_splash;
     TfrmRecSettings* m_recSettings = nullptr;
-    TPasswordDlg* m_passwordDlg = nullptr;
-    int m_viewStyle = 3;
-    int m_explorerWidth = 300;
-    int m_foldersWidth = 150;
     std::uint32_t m_showCmd = 1;
 };

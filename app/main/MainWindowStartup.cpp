@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
-#include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,6 +17,7 @@
 #include "app/dialogs/SplashWindow.h"
 #include "app/main/ApplicationTitle.h"
 #include "app/main/ConnectionController.h"
+#include "app/main/ExplorerPane.h"
 #include "app/main/IdleScheduler.h"
 #include "app/main/LanguageMenuView.h"
 #include "app/main/LongOperation.h"
@@ -52,7 +52,7 @@ QTreeView* ListOf(const TfrmTrellavoxMain& window, TSettingsListView list)
     case TSettingsListView::DrvContent:
         return window.lvDrvContent;
     case TSettingsListView::ShellContent:
-        return window.ShellListView1;
+        return window.Explorer().ListView();
     }
     return nullptr;
 }
@@ -66,7 +66,7 @@ void TfrmTrellavoxMain::StartupWork()
     BuildLanguageMenuFromFiles();
     SetApplicationTitle(LangConst(QStringLiteral("AppNameStr")));
 
-    m_splash = std::make_unique<TfrmSplash>(!FDiagMode);
+    m_splash = std::make_unique<TfrmSplash>(!m_connection->FDiagMode);
     m_splash->setFocus(Qt::OtherFocusReason);
     m_splash->repaint();
 
@@ -81,12 +81,12 @@ void TfrmTrellavoxMain::StartupWork()
     if (ProgramOptions.FileNameMask.isEmpty())
         ProgramOptions.FileNameMask = LangConst(QStringLiteral("DefFNMaskStr"));
 
-    ViewStyleClick(m_viewStyle);
+    ViewStyleClick(m_explorer->ViewStyle());
     pnlRecContent->repaint();
     mainPanel->show();
     // The explorer pane goes to the default folder with the explorer itself.
-    actViewExpExecute();
-    actFolderTreeExecute();
+    m_explorer->ShowExecute();
+    m_explorer->TreeExecute();
     m_uiLock->SetFocusControl(pnlRecContent);
     ToolBar1->show();
     tlbtnConnect->setMenu(pmConnect);
@@ -181,25 +181,10 @@ void TfrmTrellavoxMain::FormClose()
 
 void TfrmTrellavoxMain::ViewStyleClick(int style)
 {
-    m_viewStyle = style;
     QAction* items[] = {mnLargeIcons, mnSmallIcons, mnList, mnReport};
     if (style >= 0 && style < 4)
         items[style]->setChecked(true);
-    ShellListView1->header()->setVisible(style == 3);
-}
-
-void TfrmTrellavoxMain::actViewExpExecute()
-{
-    pnlExpWindow->setVisible(actViewExp->isChecked());
-    if (actViewExp->isChecked())
-        Splitter1->setSizes({std::max(200, width() - m_explorerWidth), m_explorerWidth});
-}
-
-void TfrmTrellavoxMain::actFolderTreeExecute()
-{
-    ShellTreeView1->setVisible(actFolderTree->isChecked());
-    if (actFolderTree->isChecked())
-        Splitter2->setSizes({m_foldersWidth, std::max(100, m_explorerWidth - m_foldersWidth)});
+    m_explorer->ApplyViewStyle(style);
 }
 
 // TMainWindowSettingsHost.
@@ -216,47 +201,52 @@ WINDOWPLACEMENT TfrmTrellavoxMain::CurrentPlacement() const
 
 int TfrmTrellavoxMain::ExplorerWidth() const
 {
-    return pnlExpWindow->isVisible() ? pnlExpWindow->width() : m_explorerWidth;
+    return m_explorer->ExplorerWidth();
 }
 
 void TfrmTrellavoxMain::SetExplorerWidth(int width)
 {
-    m_explorerWidth = width;
+    m_explorer->SetExplorerWidth(width);
 }
 
 bool TfrmTrellavoxMain::ExplorerShown() const
 {
-    return actViewExp->isChecked();
+    return m_explorer->ExplorerShown();
 }
 
 void TfrmTrellavoxMain::SetExplorerShown(bool shown)
 {
-    actViewExp->setChecked(shown);
+    m_explorer->SetExplorerShown(shown);
 }
 
 int TfrmTrellavoxMain::FoldersWidth() const
 {
-    return ShellTreeView1->isVisible() ? ShellTreeView1->width() : m_foldersWidth;
+    return m_explorer->FoldersWidth();
 }
 
 void TfrmTrellavoxMain::SetFoldersWidth(int width)
 {
-    m_foldersWidth = width;
+    m_explorer->SetFoldersWidth(width);
 }
 
 bool TfrmTrellavoxMain::FolderTreeShown() const
 {
-    return actFolderTree->isChecked();
+    return m_explorer->FolderTreeShown();
 }
 
 void TfrmTrellavoxMain::SetFolderTreeShown(bool shown)
 {
-    actFolderTree->setChecked(shown);
+    m_explorer->SetFolderTreeShown(shown);
+}
+
+int TfrmTrellavoxMain::ViewStyle() const
+{
+    return m_explorer->ViewStyle();
 }
 
 void TfrmTrellavoxMain::SetViewStyle(int style)
 {
-    m_viewStyle = style;
+    m_explorer->SetViewStyle(style);
 }
 
 int TfrmTrellavoxMain::ColumnCount(TSettingsListView list) const

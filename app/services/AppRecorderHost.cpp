@@ -10,21 +10,6 @@ TAppRecorderHost::TAppRecorderHost(QWidget* mainWindow, TfrmRecSettings* setting
 {
 }
 
-void TAppRecorderHost::SetSettingsRecorder(TCustomRecorder* recorder)
-{
-    CallOnGuiThread([&] { m_settings->SetRecorder(recorder); });
-}
-
-void TAppRecorderHost::RecorderDestroyed(TCustomRecorder* recorder)
-{
-    CallOnGuiThread([&] { m_settings->RecorderDestroyed(recorder); });
-}
-
-void TAppRecorderHost::RestoreSettingsControls()
-{
-    CallOnGuiThread([&] { m_settings->RestoreControls(); });
-}
-
 void TAppRecorderHost::SetHiddenSettingsVisible(bool visible)
 {
     CallOnGuiThread([&] { m_settings->SetHiddenPageVisible(visible); });

@@ -12,9 +12,6 @@ class TAppRecorderHost : public TRecorderHost {
 public:
     TAppRecorderHost(QWidget* mainWindow, TfrmRecSettings* settingsDialog);
 
-    void SetSettingsRecorder(TCustomRecorder* recorder) override;
-    void RecorderDestroyed(TCustomRecorder* recorder) override;
-    void RestoreSettingsControls() override;
     void SetHiddenSettingsVisible(bool visible) override;
     bool ChooseUploadFormat(std::uint8_t& compress, std::uint8_t& param) override;
     int AppMessageBox(const QString& text, std::uint32_t flags, const QString& caption) override;

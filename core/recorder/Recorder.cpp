@@ -45,8 +45,6 @@ TRecorder::TRecorder(std::uint32_t connectType)
     FDriveFiles = std::make_unique<TDriveFileList>();
     FContentChanged = 1;
 
-    RecorderHost().SetSettingsRecorder(this);
-
     FState = rsIdle;
     SetEnabled(true);
     FConnected = 0;
@@ -73,7 +71,6 @@ TRecorder::~TRecorder()
     FDriveFiles->Clear();
     SetEnabled(false);
     FtdiClose();
-    RecorderHost().RecorderDestroyed(this);
     DebugLog(QStringLiteral("Destroying recorder instance complete"));
 }
 
@@ -206,7 +203,6 @@ void TRecorder::RefreshContent()
     ReadFlashGeometry();
     ReadFirmwareAndSerial();
     ReadRecorderSettings(FSettings, FConnectType);
-    RecorderHost().RestoreSettingsControls();
     TRecorderJobParams params;
     params.ScanTexts = TScanTexts::Take(RecorderHost());
     LaunchJob(TRecorderJob::Scan, std::move(params));

@@ -29,9 +29,6 @@ namespace {
 
 class TQuietRecorderHost final : public TRecorderHost {
 public:
-    void SetSettingsRecorder(TCustomRecorder*) override {}
-    void RecorderDestroyed(TCustomRecorder*) override {}
-    void RestoreSettingsControls() override {}
     void SetHiddenSettingsVisible(bool) override {}
     bool ChooseUploadFormat(std::uint8_t&, std::uint8_t&) override { return false; }
     int AppMessageBox(const QString& text, std::uint32_t, const QString&) override

@@ -25,11 +25,7 @@ class TRecorderHost {
 public:
     virtual ~TRecorderHost() = default;
 
-    // The recorder settings dialog: keep the recorder, reload its controls
-    // from the recorder's settings, show or hide its hidden page.
-    virtual void SetSettingsRecorder(TCustomRecorder* recorder) = 0;
-    virtual void RecorderDestroyed(TCustomRecorder* recorder) = 0;
-    virtual void RestoreSettingsControls() = 0;
+    // The recorder settings dialog shows or hides its hidden page.
     virtual void SetHiddenSettingsVisible(bool visible) = 0;
 
     // The compression dialog for uploads: false when cancelled. compress

@@ -4,11 +4,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <deque>
+#include <vector>
 #include <memory>
 #include <optional>
 
@@ -24,40 +23,33 @@
 #include "tests/app/ScriptedMessageBoxes.h"
 #include "tests/support/TempDir.h"
 
-// Answers every password dialog that comes up with the next entry: a text
-// for OK, nullopt for Cancel; Cancel once the entries are used up.
-class PasswordScript : public QObject {
+// Answers the password dialog through its answerer while it lives: a text
+// for OK, nullopt for Cancel; Cancel once the entries are used up. Records
+// the prompts.
+class PasswordScript {
 public:
-    explicit PasswordScript(std::deque<std::optional<QString>> answers) : m_answers(std::move(answers))
+    PasswordScript(TPasswordDlg& dialog, std::deque<std::optional<QString>> answers)
+        : m_dialog(dialog), m_answers(std::move(answers))
     {
-        auto* timer = new QTimer(this);
-        timer->setInterval(5);
-        connect(timer, &QTimer::timeout, this, &PasswordScript::Poll);
-        timer->start();
+        m_dialog.SetAnswerer([this](const QString& prompt) -> std::optional<QString> {
+            Prompts.push_back(prompt);
+            ++Shown;
+            if (m_answers.empty())
+                return std::nullopt;
+            std::optional<QString> answer = m_answers.front();
+            m_answers.pop_front();
+            return answer;
+        });
     }
+    ~PasswordScript() { m_dialog.SetAnswerer(nullptr); }
+    PasswordScript(const PasswordScript&) = delete;
+    PasswordScript& operator=(const PasswordScript&) = delete;
 
     int Shown = 0;
+    std::vector<QString> Prompts;
 
 private:
-    void Poll()
-    {
-        auto* dialog = qobject_cast<TPasswordDlg*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        ++Shown;
-        std::optional<QString> answer;
-        if (!m_answers.empty()) {
-            answer = m_answers.front();
-            m_answers.pop_front();
-        }
-        if (answer) {
-            dialog->Password->setText(*answer);
-            dialog->OKBtn->click();
-        } else {
-            dialog->CancelBtn->click();
-        }
-    }
-
+    TPasswordDlg& m_dialog;
     std::deque<std::optional<QString>> m_answers;
 };
 

@@ -14,14 +14,6 @@ public:
     FakeRecorderHost() { SetRecorderHost(this); }
     ~FakeRecorderHost() override { SetRecorderHost(nullptr); }
 
-    void SetSettingsRecorder(TCustomRecorder* recorder) override { SettingsRecorder = recorder; }
-    void RecorderDestroyed(TCustomRecorder* recorder) override
-    {
-        if (SettingsRecorder == recorder)
-            SettingsRecorder = nullptr;
-        ++Destroyed;
-    }
-    void RestoreSettingsControls() override { ++Restores; }
     void SetHiddenSettingsVisible(bool visible) override { HiddenVisible = visible; }
     bool ChooseUploadFormat(std::uint8_t& compress, std::uint8_t& param) override
     {
@@ -53,9 +45,6 @@ public:
     QString CompressionCaption(TCompressionCaption) override { return {}; }
     QString ScaleCaption(int) override { return {}; }
 
-    TCustomRecorder* SettingsRecorder = nullptr;
-    int Destroyed = 0;
-    int Restores = 0;
     bool HiddenVisible = false;
     bool ChooseAccepts = true;
     std::uint8_t ChosenCompress = 0, ChosenParam = 0, SeenCompress = 0, SeenParam = 0;

@@ -6,6 +6,9 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTest>
+#include <deque>
+#include <optional>
+#include <vector>
 
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/PasswordDialog.h"
@@ -33,16 +36,39 @@ TEST(PasswordDialog, ShowsTypedCharactersAsPlusAndTakesSeven)
 TEST(PasswordDialog, ShowingFocusesTheEditAndTheButtonsGiveTheirResults)
 {
     TPasswordDlg dialog;
-    WhenModalShown(QStringLiteral("PasswordDlg"), [](QWidget* modal) {
-        auto* dialog = static_cast<TPasswordDlg*>(modal);
-        EXPECT_EQ(dialog->focusWidget(), dialog->Password);
-        dialog->Password->setText(QStringLiteral("secret"));
-        dialog->OKBtn->click();
+    dialog.show();
+    EXPECT_EQ(dialog.focusWidget(), dialog.Password);
+    dialog.OKBtn->click();
+    EXPECT_EQ(dialog.result(), mrOk);
+    EXPECT_FALSE(dialog.isVisible());
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), mrCancel);
+}
+
+// The answerer stands in for the user: the prompt is shown, the edit starts
+// empty, and the answer goes through the edit as typed text would.
+TEST(PasswordDialog, AskIsAnsweredThroughTheAnswerer)
+{
+    TPasswordDlg dialog;
+    dialog.Password->setText(QStringLiteral("stale"));
+    std::vector<QString> prompts;
+    std::vector<QString> editAtAsk;
+    std::deque<std::optional<QString>> answers{QStringLiteral("123456789"), std::nullopt, QString()};
+    dialog.SetAnswerer([&](const QString& prompt) {
+        prompts.push_back(prompt);
+        editAtAsk.push_back(dialog.Password->text());
+        std::optional<QString> answer = answers.front();
+        answers.pop_front();
+        return answer;
     });
-    EXPECT_EQ(dialog.exec(), mrOk);
-    EXPECT_EQ(dialog.Password->text(), QStringLiteral("secret"));
-    WhenModalShown(QStringLiteral("PasswordDlg"), [](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-    EXPECT_EQ(dialog.exec(), mrCancel);
+    EXPECT_EQ(dialog.Ask(QStringLiteral("Enter password:")), QStringLiteral("1234567"));
+    EXPECT_EQ(dialog.Label1->text(), QStringLiteral("Enter password:"));
+    EXPECT_EQ(dialog.Ask(QStringLiteral("Again:")), std::nullopt);
+    EXPECT_EQ(dialog.Ask(QStringLiteral("Once more:")), QString()) << "an empty password is an answer";
+    EXPECT_EQ(prompts, (std::vector<QString>{"Enter password:", "Again:", "Once more:"}));
+    EXPECT_EQ(editAtAsk, (std::vector<QString>{"", "", ""}));
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST(RenameDialog, OkGivesTheEditedNameAndCancelGivesCancel)

@@ -1,18 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
+#include "app/lists/ContentListsController.h"
 #include "app/lists/DriveListView.h"
 #include "app/lists/FileList.h"
 #include "app/lists/RecordList.h"
 #include "app/lists/RecordListModel.h"
 #include "app/lists/RecordListView.h"
-#include "app/lists/RecorderContentLists.h"
 #include "app/lists/ViewSelection.h"
 #include "core/links/ConnectType.h"
 #include "core/links/Link.h"
@@ -66,15 +69,10 @@ protected:
         ui.ActShowDrv = showDrv;
         ui.ActDrvLevelUp = levelUp;
         ui.PopupMenu2 = &menu;
-        ui.RecordList = &recordList;
-        ui.DrvFiles = &drvFiles;
-        ui.DrvFolderView = &folderView;
-        ui.DriveView = &driveView;
         ui.StatusKeyAllowed = [this] { return ProgramOptions.ConnectType == ctDemo || diag; };
         ui.Recorder = [this]() -> TCustomRecorder* { return recorder.get(); };
         ui.Connected = [] { return true; };
-        folderView.SetSortKey(TFileList::SortName);
-        lists = std::make_unique<TRecorderContentLists>(ui);
+        lists = std::make_unique<TContentListsController>(ui);
         Refresh();
     }
 
@@ -120,12 +118,8 @@ protected:
     QAction* showRec = nullptr;
     QAction* showDrv = nullptr;
     QAction* levelUp = nullptr;
-    TRecordList recordList;
-    TFileList drvFiles;
-    TFilteredFileList folderView;
-    bool driveView = false;
     bool diag = false;
-    std::unique_ptr<TRecorderContentLists> lists;
+    std::unique_ptr<TContentListsController> lists;
 };
 
 }  // namespace
@@ -150,7 +144,7 @@ TEST_F(ContentListsTest, FlashDriveFoldersThroughKeysAndTheCombo)
 {
     EXPECT_EQ(ComboTexts(), (QStringList{"Records"}));
     showDrv->trigger();
-    EXPECT_TRUE(driveView);
+    EXPECT_TRUE(lists->DriveView());
     EXPECT_TRUE(showDrv->isChecked());
     EXPECT_FALSE(showRec->isChecked());
     EXPECT_FALSE(levelUp->isEnabled());
@@ -174,15 +168,15 @@ TEST_F(ContentListsTest, FlashDriveFoldersThroughKeysAndTheCombo)
     EXPECT_EQ(DriveNames(), (QStringList{"SUB", "ROOT.TXT"}));
     EXPECT_FALSE(levelUp->isEnabled());
 
-    // The drive files point at the recorder's entries by their full names.
-    EXPECT_EQ(drvFiles.Items(2)->DriveFile, recorder->GetDriveFiles()->Item(2));
-    EXPECT_EQ(drvFiles.Items(2)->Path, QStringLiteral("\\SUB\\"));
+    // The drive files hold the index of the recorder's entry.
+    EXPECT_EQ(lists->DriveFiles().Items(2)->DriveFileIndex, 2);
+    EXPECT_EQ(lists->DriveFiles().Items(2)->Path, QStringLiteral("\\SUB\\"));
 
     // Disabled by the settings, the drive view falls back to the records.
     ProgramOptions.DisableFlashDrive = true;
     lists->UpdateActions();
     EXPECT_FALSE(showDrv->isEnabled());
-    EXPECT_FALSE(driveView);
+    EXPECT_FALSE(lists->DriveView());
     EXPECT_TRUE(showRec->isChecked());
     EXPECT_EQ(ComboTexts(), (QStringList{"Records"}));
 }
@@ -206,4 +200,46 @@ TEST_F(ContentListsTest, CtrlSMarksTheRecordingInTheDemoAndWithDiagOnly)
     diag = true;
     QTest::keyClick(&recView, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(recorder->Calls.back(), (Call{3, 0xFF}));
+}
+
+// Every scan frees the recorder's recordings and drive files and makes them
+// anew. Rows, the selection, the tool tip, sorting and the group key must
+// not reach into the freed lists, even before anyone refills the views
+// (the sanitizers see any such read).
+TEST_F(ContentListsTest, ARescanUnderASelectedRowAndItsToolTipLeavesNoDanglingRow)
+{
+    ProgramOptions.ShowVoiceParts = true;
+    Refresh();
+    recView.resize(600, 300);
+    recView.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&recView));
+    SelectRows(recView, {2});  // part 1.2
+    lists->Records().CollectSelectedRecords(lists->RecordSelection());
+    const QPoint at = recView.visualRect(recView.model()->index(2, 0)).center();
+    QHelpEvent help(QEvent::ToolTip, at, recView.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(recView.viewport(), &help);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000));
+    const QString tip = QToolTip::text();
+    EXPECT_TRUE(tip.contains(QStringLiteral("1.2")));
+
+    recorder->RefreshContent();
+    recorder->WaitForJob();
+
+    EXPECT_EQ(recView.model()->index(2, 0).data(Qt::ToolTipRole).toString(), tip);
+    QTest::keyClick(&recView, Qt::Key_A, Qt::ControlModifier);  // the parts of recording 1
+    EXPECT_EQ(SelectedRows(recView), (std::vector<int>{1, 2}));
+    emit recView.header()->sectionClicked(TRecordListModel::colDate);  // parts compared with their recording
+    EXPECT_EQ(Records(), (QStringList{"3", "3.1", "3.2", "1", "1.1", "1.2", "2"}));
+    ASSERT_EQ(lists->RecordSelection().Count(), 1);
+    EXPECT_EQ(lists->RecordSelection().Items(0)->NumberText, QStringLiteral("1.2"));
+    EXPECT_EQ(lists->RecordSelection().Items(0)->RecordNumber, 1);
+    showDrv->trigger();
+    EXPECT_EQ(DriveNames(), (QStringList{"SUB", "ROOT.TXT"}));
+    QToolTip::hideText();
+
+    // The refill after the scan shows the same content.
+    lists->FillContent(*recorder);
+    EXPECT_EQ(DriveNames(), (QStringList{"SUB", "ROOT.TXT"}));
+    showRec->trigger();
+    EXPECT_EQ(Records(), (QStringList{"3", "3.1", "3.2", "1", "1.1", "1.2", "2"}));
 }

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <filesystem>
 
-#include "app/lists/DrivePath.h"
 #include "app/lists/FileList.h"
 #include "tests/support/TempDir.h"
 
@@ -33,25 +32,6 @@ QStringList Names(const TFileList& list)
 }
 
 }  // namespace
-
-TEST(DrivePath, Helpers)
-{
-    EXPECT_EQ(TrimBackslashes(QStringLiteral("\\\\A\\B\\\\")), QStringLiteral("A\\B"));
-    EXPECT_EQ(TrimBackslashes(QStringLiteral("\\")), QString());
-    EXPECT_EQ(EnsureTrailingBackslash(QString()), QStringLiteral("\\"));
-    EXPECT_EQ(EnsureTrailingBackslash(QStringLiteral("\\A")), QStringLiteral("\\A\\"));
-    EXPECT_EQ(EnsureTrailingBackslash(QStringLiteral("\\A\\")), QStringLiteral("\\A\\"));
-    for (const char* folder : {"", "\\", "\\\\"})
-        EXPECT_EQ(CanonicalDriveFolder(QString::fromLatin1(folder)), QStringLiteral("\\")) << folder;
-    EXPECT_EQ(CanonicalDriveFolder(QStringLiteral("A\\B")), QStringLiteral("\\A\\B\\"));
-    EXPECT_EQ(DriveNameInFolder(QStringLiteral("\\"), QStringLiteral("\\x.txt")), QStringLiteral("\\x.txt"));
-    EXPECT_EQ(DriveNameInFolder(QStringLiteral("\\A\\"), QStringLiteral("B\\x.txt\\")),
-              QStringLiteral("\\A\\B\\x.txt"));
-    EXPECT_EQ(DriveFolderPart(QStringLiteral("\\A\\x.txt")), QStringLiteral("\\A\\"));
-    EXPECT_EQ(DriveNamePart(QStringLiteral("\\A\\x.txt")), QStringLiteral("x.txt"));
-    EXPECT_EQ(DriveFolderPart(QStringLiteral("C:x")), QStringLiteral("C:"));
-    EXPECT_EQ(DriveNamePart(QStringLiteral("x")), QStringLiteral("x"));
-}
 
 TEST(FileList, OrderTable)
 {

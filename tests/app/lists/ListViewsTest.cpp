@@ -330,7 +330,7 @@ TEST_F(DriveViewTest, RootRowsAndTheirTexts)
     EXPECT_EQ(drive.Model().index(0, 0).data(TOwnerDataModel::ImageIndexRole), 2);
     EXPECT_EQ(drive.Model().index(1, 0).data(TOwnerDataModel::ImageIndexRole), 8);
     EXPECT_EQ(files.Items(3)->Path, QStringLiteral("\\SUB\\"));
-    EXPECT_EQ(files.Items(3)->DriveFile, driveFiles.Item(3));
+    EXPECT_EQ(files.Items(3)->DriveFileIndex, 3);
     EXPECT_EQ(view.currentIndex().row(), 0);
     EXPECT_TRUE(SelectedRows(view).empty());
     EXPECT_EQ(ComboTexts(), (QStringList{"Flash Drive"}));

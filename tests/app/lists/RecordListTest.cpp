@@ -141,10 +141,14 @@ TEST_F(RecordListTest, FillCopiesRecordingsAndWithTheOptionTheirParts)
     EXPECT_EQ(recording.ShowParts, 1);
     EXPECT_EQ(part.ShowParts, 0);
     EXPECT_FALSE(recording.IsVoicePart());
-    EXPECT_EQ(recording.SharedVoiceParts, recordings.Item(0)->VoiceParts.get());
-    EXPECT_EQ(recording.VoiceParts, nullptr);  // shared, not owned
+    EXPECT_EQ(recording.VoicePartCount, 2);
+    // Rows hold values only: nothing points into the recorder's lists.
+    for (int i = 0; i < list.Count(); ++i) {
+        EXPECT_EQ(list.Items(i)->Parent, nullptr);
+        EXPECT_EQ(list.Items(i)->VoiceParts, nullptr);
+    }
     EXPECT_TRUE(part.IsVoicePart());
-    EXPECT_EQ(part.Parent, recordings.Item(0));
+    EXPECT_EQ(part.Recording.Size, 3ll << 30);  // its recording's sort fields
     EXPECT_EQ(part.Number, 2);
     EXPECT_EQ(part.RecordNumber, 1);  // the recording it belongs to
     EXPECT_EQ(recording.RecordNumber, 1);
@@ -187,11 +191,13 @@ TEST_F(RecordListTest, AssignCopiesEveryFieldAndKeepsShowParts)
     EXPECT_EQ(item.Status, 0xAA);
     EXPECT_EQ(item.SecondsPerBlock, 2.5f);
     EXPECT_EQ(item.CodecId, 3);
-    EXPECT_EQ(item.SharedVoiceParts, source.VoiceParts.get());
+    EXPECT_EQ(item.VoicePartCount, 0);
+    EXPECT_EQ(item.VoiceParts, nullptr);
 
-    // An item copied from an item shares the same parts.
+    // An item copied from an item keeps its recording's values.
     TRecords::TRecordItem copy;
     copy.Assign(item);
-    EXPECT_EQ(copy.SharedVoiceParts, source.VoiceParts.get());
     EXPECT_EQ(copy.RecordNumber, 7);
+    EXPECT_EQ(copy.Recording.Size, 6ll << 30);
+    EXPECT_FALSE(copy.IsVoicePart());
 }

@@ -9,7 +9,7 @@
 
 #include "app/lists/FileList.h"
 #include "app/lists/RecordListModel.h"
-#include "app/lists/RecorderContentLists.h"
+#include "app/lists/ContentListsController.h"
 #include "app/lists/ViewSelection.h"
 #include "core/recorder/Recorder.h"
 #include "tests/app/MainWindowFixture.h"
@@ -124,7 +124,7 @@ TEST_F(RecorderListsGuiTest, EnterDoubleClickBackspaceAndTheComboMoveThroughFold
     EXPECT_FALSE(window->actDrvLevelUp->isEnabled()) << "records view";
     window->actShowDrv->trigger();
     QTreeView* drive = window->lvDrvContent;
-    EXPECT_TRUE(window->FDriveView);
+    EXPECT_TRUE(window->Lists().DriveView());
     EXPECT_TRUE(drive->isVisible());
     EXPECT_FALSE(window->lvRecContent->isVisible());
     EXPECT_EQ(Captions(*drive), (QStringList{"SUB", "ROOT.TXT"}));
@@ -151,7 +151,7 @@ TEST_F(RecorderListsGuiTest, EnterDoubleClickBackspaceAndTheComboMoveThroughFold
     // The combo lists what the double click listed.
     window->cbexRecLocation->setCurrentIndex(1);
     EXPECT_EQ(Captions(*drive), subByEnter);
-    EXPECT_EQ(window->FDrvFolderView.Folder(), QStringLiteral("\\SUB\\"));
+    EXPECT_EQ(window->Lists().DriveFolderView().Folder(), QStringLiteral("\\SUB\\"));
 
     QTest::keyClick(drive, Qt::Key_Backspace);
     EXPECT_EQ(Captions(*drive), (QStringList{"SUB", "ROOT.TXT"}));
@@ -161,7 +161,7 @@ TEST_F(RecorderListsGuiTest, EnterDoubleClickBackspaceAndTheComboMoveThroughFold
     EXPECT_EQ(Captions(*drive), (QStringList{"SUB", "ROOT.TXT"})) << "Enter on a file does nothing";
 
     window->actShowRec->trigger();
-    EXPECT_FALSE(window->FDriveView);
+    EXPECT_FALSE(window->Lists().DriveView());
     EXPECT_TRUE(window->lvRecContent->isVisible());
     EXPECT_EQ(ComboTexts(), (QStringList{"Records"}));
 }
@@ -203,7 +203,7 @@ TEST_F(RecorderListsGuiTest, CtrlSDoesNothingOnAnImageFileWithoutDiag)
     EXPECT_TRUE(g_statusCalls.empty());
     EXPECT_EQ(SelectedRows(*records), (std::vector<int>{1}));
 
-    window->FDiagMode = true;
+    connection->FDiagMode = true;
     QTest::keyClick(records, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(g_statusCalls, (std::vector<TStatusCall>{{2, 0xFF}}));
 }
@@ -236,7 +236,7 @@ TEST_F(RecorderListsGuiTest, TheFlashDriveViewFollowsTheDisableSetting)
     ProgramOptions.DisableFlashDrive = true;
     window->Lists().UpdateActions();
     EXPECT_FALSE(window->actShowDrv->isEnabled());
-    EXPECT_FALSE(window->FDriveView);
+    EXPECT_FALSE(window->Lists().DriveView());
     EXPECT_TRUE(window->actShowRec->isChecked());
     EXPECT_TRUE(window->lvRecContent->isVisible());
     EXPECT_FALSE(window->lvDrvContent->isVisible());

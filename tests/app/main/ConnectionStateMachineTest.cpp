@@ -10,15 +10,18 @@
 #include <atomic>
 #include <thread>
 
+#include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/StatusWindow.h"
 #include "app/main/LongOperation.h"
 #include "app/main/MainUiLock.h"
 #include "app/main/StatusPanel.h"
 #include "app/services/AppMessageBox.h"
+#include "core/links/ConnectType.h"
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/recorder/NoPasswordBytes.h"
 #include "core/recorder/Recorder.h"
+#include "core/recorder/RecorderSettingsModel.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
@@ -228,7 +231,7 @@ TEST_F(SimConnectionTest, AWrongPasswordDeclinedForClearingAsksAgain)
 {
     sim.SetPassword(SimPassword(QStringLiteral("secret")));
     ConnectSim(3);
-    PasswordScript passwords({QStringLiteral("wrong"), QStringLiteral("wrong2"), std::nullopt});
+    PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong"), QStringLiteral("wrong2"), std::nullopt});
     Pass();
     EXPECT_EQ(passwords.Shown, 3);
     ASSERT_EQ(boxes.Boxes.size(), 2u);
@@ -249,7 +252,7 @@ TEST_F(SimConnectionTest, TheRightPasswordGrantsAccess)
 {
     sim.SetPassword(SimPassword(QStringLiteral("secret")));
     ConnectSim(3);
-    PasswordScript passwords({QStringLiteral("wrong"), QStringLiteral("secret")});
+    PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong"), QStringLiteral("secret")});
     Pass();
     EXPECT_EQ(passwords.Shown, 2);
     EXPECT_TRUE(connection->FConnected);
@@ -270,7 +273,7 @@ TEST_F(SimConnectionTest, ClearingOnAnAdapterThatResetsItselfSendsCommand65)
         Pass();
         link = std::make_unique<SimRecorderLink>(sim);
         boxes.Queue({IDYES, IDYES});
-        PasswordScript passwords({QStringLiteral("wrong")});
+        PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
         Pass();
         ASSERT_EQ(boxes.Boxes.size(), 3u);
         EXPECT_EQ(boxes.Boxes[1].Text,
@@ -299,7 +302,7 @@ protected:
     {
         ConnectSim(GetParam());
         boxes.Queue({IDYES, IDYES});
-        PasswordScript passwords({QStringLiteral("wrong")});
+        PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
         Pass();
     }
 };
@@ -359,7 +362,7 @@ TEST_F(SimConnectionTest, ClearingWithAFormatThatDoesNotExistYetSendsNoCommand80
     sim.SetPassword(SimPassword(QStringLiteral("secret")));
     ConnectSim(3);
     boxes.Queue({IDYES, IDYES});
-    PasswordScript passwords({QStringLiteral("wrong")});
+    PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
     Pass();
     EXPECT_EQ(sim.CommandCount(cmdSetDefNoFlashErase), 0u);
     EXPECT_TRUE(sim.HasPassword());
@@ -471,4 +474,36 @@ TEST_F(SimConnectionTest, TheFirstGrantedPassRefreshesLaterOnesOnlyOnAReportedCh
     EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 3u);
     EXPECT_TRUE(window->mainPanel->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The settings dialog holds the connected recorder's settings model from the
+// connection until the recorder goes, and its copy of the record follows
+// every refresh.
+TEST_F(SimConnectionTest, TheSettingsDialogGetsTheModelOnConnectAndLosesItBeforeTheRecorderGoes)
+{
+    TfrmRecSettings& dialog = *forms->frmRecSettings;
+    EXPECT_EQ(dialog.Model(), nullptr);
+    sim.SetProfile(3, {3, 0x40, 0x1F, 2, 1, 1, 0, 50});
+    ConnectSim(ctUsb20Adapter);  // settings by commands
+    ASSERT_NE(dialog.Model(), nullptr);
+    Pass();
+    ASSERT_TRUE(connection->FConnected);
+    EXPECT_EQ(dialog.EditedSettings().Profiles[3].CycleBufSize, 50);
+    EXPECT_EQ(dialog.EditedSettings(), dialog.Model()->Settings());
+
+    sim.SetProfile(3, {3, 0x40, 0x1F, 2, 1, 1, 0, 60});
+    window->actRecRefresh->trigger();
+    EXPECT_EQ(dialog.EditedSettings().Profiles[3].CycleBufSize, 60);
+
+    ASSERT_TRUE(connection->Disconnect());
+    EXPECT_EQ(connection->Recorder(), nullptr);
+    EXPECT_EQ(dialog.Model(), nullptr);
+    EXPECT_EQ(dialog.EditedSettings(), TRecorderSettings{});
+}
+
+TEST_F(ConnectionTest, TheConnectionIsBuiltOnceWithTheForms)
+{
+    TConnectionController* built = &window->Connection();
+    EXPECT_THROW(window->AttachForms(forms->frmRecSettings, forms->frmStatus, forms->PasswordDlg), std::logic_error);
+    EXPECT_EQ(&window->Connection(), built);
 }

@@ -17,6 +17,7 @@
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/RecInterface.h"
 #include "core/recorder/Recorder.h"
+#include "core/recorder/RecorderSettingsModel.h"
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
@@ -206,6 +207,20 @@ TEST_P(RecorderOverAdapterTest, ConnectsReadsAndChecksThePassword)
     object.StoreRecorderSettings();
     EXPECT_EQ(sim.StoredProfile(3)[7], 70);
     EXPECT_EQ(sim.StoredPassword(), kAbPassword);
+
+    // The settings dialog's model: a copy out, a store in, the estimate.
+    const std::unique_ptr<TRecorderSettingsModel> model = MakeRecorderSettingsModel(*recorder);
+    ASSERT_NE(model, nullptr);
+    TRecorderSettings edited = model->Settings();
+    EXPECT_EQ(edited.Profiles[3].CycleBufSize, 70);
+    edited.Profiles[3].CycleBufSize = 71;
+    EXPECT_EQ(object.FSettings.Profiles[3].CycleBufSize, 70) << "a copy until stored";
+    model->Store(edited);
+    EXPECT_EQ(sim.StoredProfile(3)[7], 71);
+    EXPECT_EQ(model->Settings(), edited);
+    EXPECT_EQ(model->RecordTime(edited.Profiles[3]), recorder->GetRecordTimeLeft());
+    EXPECT_EQ(&model->QualityPresets(), object.FQualityPresets.get());
+    EXPECT_EQ(&model->VasPresets(), object.FVasPresets.get());
 }
 
 INSTANTIATE_TEST_SUITE_P(AdapterTypes, RecorderOverAdapterTest,

@@ -1,4 +1,6 @@
-#include "app/lists/DrivePath.h"
+#include "core/flash/DrivePath.h"
+
+#include <algorithm>
 
 namespace {
 

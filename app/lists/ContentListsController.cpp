@@ -1,4 +1,4 @@
-#include "app/lists/RecorderContentLists.h"
+#include "app/lists/ContentListsController.h"
 
 #include <QAction>
 #include <QTreeView>
@@ -16,10 +16,13 @@
 #include "core/recorder/CustomRecorder.h"
 #include "core/settings/ProgramOptions.h"
 
-TRecorderContentLists::TRecorderContentLists(const TContentListsUi& ui, QObject* parent) : QObject(parent), m_ui(ui)
+TContentListsController::TContentListsController(const TContentListsUi& ui, QObject* parent) : QObject(parent), m_ui(ui)
 {
-    m_records = new TRecordListView(*m_ui.LvRecContent, *m_ui.RecordList, this);
-    m_drive = new TDriveListView(*m_ui.LvDrvContent, *m_ui.DrvFiles, *m_ui.DrvFolderView, this);
+    m_drvSelection.SetSortKey(TFileList::SortName);
+    m_drvFolderView.SetSortKey(TFileList::SortName);
+    m_drvFolderView.SetSource(&m_drvFiles);
+    m_records = new TRecordListView(*m_ui.LvRecContent, m_recordList, this);
+    m_drive = new TDriveListView(*m_ui.LvDrvContent, m_drvFiles, m_drvFolderView, this);
     m_recordKeys = new TRecordListKeys(*m_records, m_ui.StatusKeyAllowed, m_ui.Recorder, this);
     m_driveKeys = new TDriveListKeys(
         *m_drive,
@@ -41,73 +44,91 @@ TRecorderContentLists::TRecorderContentLists(const TContentListsUi& ui, QObject*
     m_ui.ActShowRec->setCheckable(true);
     m_ui.ActShowDrv->setCheckable(true);
     m_ui.ActShowRec->setChecked(true);  // the records view comes first
-    const auto guarded = [this](void (TRecorderContentLists::*handler)()) {
+    const auto guarded = [this](void (TContentListsController::*handler)()) {
         return [this, handler] { RunGuarded([&] { (this->*handler)(); }); };
     };
-    connect(m_ui.ActShowRec, &QAction::triggered, this, guarded(&TRecorderContentLists::ShowRecordsView));
-    connect(m_ui.ActShowDrv, &QAction::triggered, this, guarded(&TRecorderContentLists::ShowDriveView));
-    connect(m_ui.ActDrvLevelUp, &QAction::triggered, this, guarded(&TRecorderContentLists::LevelUp));
+    connect(m_ui.ActShowRec, &QAction::triggered, this, guarded(&TContentListsController::ShowRecordsView));
+    connect(m_ui.ActShowDrv, &QAction::triggered, this, guarded(&TContentListsController::ShowDriveView));
+    connect(m_ui.ActDrvLevelUp, &QAction::triggered, this, guarded(&TContentListsController::LevelUp));
 
     // The record view starts sorted as after a click on its first column.
     m_records->ColumnClick(0);
 }
 
-TRecorderContentLists::~TRecorderContentLists() = default;
-
-void TRecorderContentLists::ClearContent()
+// The views and their models read the lists: they go before the lists do.
+TContentListsController::~TContentListsController()
 {
+    delete m_recordPopup;
+    delete m_drivePopup;
+    delete m_location;
+    delete m_recordKeys;
+    delete m_driveKeys;
+    delete m_records;
+    delete m_drive;
+}
+
+void TContentListsController::ClearContent()
+{
+    m_recordSelection.Clear();
+    m_drvSelection.Clear();
     m_records->Clear();
     m_drive->Clear();
 }
 
-void TRecorderContentLists::ClearViewItems()
+void TContentListsController::ClearViewItems()
 {
     m_records->SetRowCount(0);
     m_drive->Model().SetRowCount(0);
+    UpdateActions();
 }
 
-void TRecorderContentLists::FillContent(TCustomRecorder& recorder)
+void TContentListsController::FillContent(TCustomRecorder& recorder)
 {
     m_records->Fill(recorder.GetSoundFiles(), ProgramOptions.ShowVoiceParts);
     m_drive->Fill(recorder.GetDriveFiles());
     FillLocationCombo();
 }
 
-void TRecorderContentLists::ShowRecordsView()
+void TContentListsController::RunAutoDownload(bool, bool)
+{
+    // Wired with actCopyToDefFolder and actRecErase.
+}
+
+void TContentListsController::ShowRecordsView()
 {
     m_ui.ActShowRec->setChecked(true);
     m_ui.ActShowDrv->setChecked(false);
-    *m_ui.DriveView = false;
+    m_driveView = false;
     FillLocationCombo();
     UpdateActions();
 }
 
-void TRecorderContentLists::ShowDriveView()
+void TContentListsController::ShowDriveView()
 {
     m_ui.ActShowDrv->setChecked(true);
     m_ui.ActShowRec->setChecked(false);
-    *m_ui.DriveView = true;
+    m_driveView = true;
     FillLocationCombo();
     UpdateActions();
 }
 
-void TRecorderContentLists::DriveFolderToTop()
+void TContentListsController::DriveFolderToTop()
 {
     m_drive->SetFolder(QStringLiteral("\\"));
 }
 
-void TRecorderContentLists::FillLocationCombo()
+void TContentListsController::FillLocationCombo()
 {
-    m_location->Fill(*m_ui.DriveView, m_ui.DrvFolderView->Folder());
+    m_location->Fill(m_driveView, m_drvFolderView.Folder());
 }
 
-void TRecorderContentLists::LevelUp()
+void TContentListsController::LevelUp()
 {
     if (m_drive->CanLevelUp())
         m_drive->LevelUp();
 }
 
-void TRecorderContentLists::UpdateActions()
+void TContentListsController::UpdateActions()
 {
     const bool connected = m_ui.Connected && m_ui.Connected();
     TCustomRecorder* recorder = m_ui.Recorder ? m_ui.Recorder() : nullptr;
@@ -119,5 +140,5 @@ void TRecorderContentLists::UpdateActions()
         ShowRecordsView();
     m_ui.LvRecContent->setVisible(m_ui.ActShowRec->isEnabled() && m_ui.ActShowRec->isChecked());
     m_ui.LvDrvContent->setVisible(m_ui.ActShowDrv->isEnabled() && m_ui.ActShowDrv->isChecked());
-    m_ui.ActDrvLevelUp->setEnabled(*m_ui.DriveView && m_drive->CanLevelUp());
+    m_ui.ActDrvLevelUp->setEnabled(m_driveView && m_drive->CanLevelUp());
 }

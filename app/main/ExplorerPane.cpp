@@ -1,0 +1,123 @@
+#include "app/main/ExplorerPane.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+QAction* MakeToggle(QWidget& window, const char* name, const QString& caption, const QString& hint,
+                    const QKeySequence& shortcut)
+{
+    auto* action = new QAction(caption, &window);
+    action->setObjectName(QLatin1String(name));
+    action->setToolTip(hint.isEmpty() ? caption : hint);
+    action->setStatusTip(hint);
+    action->setShortcut(shortcut);
+    action->setCheckable(true);
+    action->setChecked(true);
+    window.addAction(action);
+    return action;
+}
+
+QTreeView* MakeView(QWidget* parent, const char* name)
+{
+    auto* view = new QTreeView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setRootIsDecorated(false);
+    view->setSortingEnabled(true);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    return view;
+}
+
+}  // namespace
+
+TExplorerPane::TExplorerPane(QWidget& window, QSplitter& host) : QObject(&window), m_host(host)
+{
+    m_actViewExp = MakeToggle(window, "actViewExp", QStringLiteral("Explorer Window"), {},
+                              QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_actFolderTree = MakeToggle(window, "actFolderTree", QStringLiteral("Folders"),
+                                 QStringLiteral("Show / Hide Folder Tree"), QKeySequence(Qt::CTRL | Qt::Key_T));
+
+    m_panel = new QWidget(&host);
+    m_panel->setObjectName(QStringLiteral("pnlExpWindow"));
+    auto* layout = new QVBoxLayout(m_panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* caption = new QHBoxLayout;
+    caption->addWidget(new QLabel(QStringLiteral("Explorer"), m_panel), 1);
+    m_closeButton = new QToolButton(m_panel);
+    m_closeButton->setObjectName(QStringLiteral("_spbtnExpClose"));
+    m_closeButton->setText(QStringLiteral("x"));
+    m_closeButton->setAutoRaise(true);
+    connect(m_closeButton, &QToolButton::clicked, m_actViewExp, &QAction::trigger);
+    caption->addWidget(m_closeButton);
+    layout->addLayout(caption);
+    m_splitter = new QSplitter(Qt::Horizontal, m_panel);
+    m_splitter->setObjectName(QStringLiteral("Splitter2"));
+    m_treeView = MakeView(m_splitter, "ShellTreeView1");
+    m_listView = MakeView(m_splitter, "ShellListView1");
+    layout->addWidget(m_splitter, 1);
+
+    connect(m_actViewExp, &QAction::triggered, this, &TExplorerPane::ShowExecute);
+    connect(m_actFolderTree, &QAction::triggered, this, &TExplorerPane::TreeExecute);
+}
+
+int TExplorerPane::ExplorerWidth() const
+{
+    return m_panel->isVisible() ? m_panel->width() : m_explorerWidth;
+}
+
+bool TExplorerPane::ExplorerShown() const
+{
+    return m_actViewExp->isChecked();
+}
+
+void TExplorerPane::SetExplorerShown(bool shown)
+{
+    m_actViewExp->setChecked(shown);
+}
+
+int TExplorerPane::FoldersWidth() const
+{
+    return m_treeView->isVisible() ? m_treeView->width() : m_foldersWidth;
+}
+
+bool TExplorerPane::FolderTreeShown() const
+{
+    return m_actFolderTree->isChecked();
+}
+
+void TExplorerPane::SetFolderTreeShown(bool shown)
+{
+    m_actFolderTree->setChecked(shown);
+}
+
+void TExplorerPane::ApplyViewStyle(int style)
+{
+    m_viewStyle = style;
+    m_listView->header()->setVisible(style == 3);
+}
+
+void TExplorerPane::ShowExecute()
+{
+    m_panel->setVisible(m_actViewExp->isChecked());
+    if (m_actViewExp->isChecked())
+        m_host.setSizes({std::max(200, m_host.window()->width() - m_explorerWidth), m_explorerWidth});
+}
+
+void TExplorerPane::TreeExecute()
+{
+    m_treeView->setVisible(m_actFolderTree->isChecked());
+    if (m_actFolderTree->isChecked())
+        m_splitter->setSizes({m_foldersWidth, std::max(100, m_explorerWidth - m_foldersWidth)});
+}
+
+void TExplorerPane::RefreshPending()
+{
+    // Nothing is pending until the folder view has a file-system model.
+}

@@ -1,0 +1,38 @@
+#include "core/recorder/RecorderSettingsModel.h"
+
+#include "core/recorder/Recorder.h"
+
+namespace {
+
+class TRecorderObjectSettings : public TRecorderSettingsModel {
+public:
+    explicit TRecorderObjectSettings(TRecorder& recorder) : m_recorder(recorder) {}
+
+    TRecorderSettings Settings() const override { return m_recorder.FSettings; }
+    const TQualityPresetList& QualityPresets() const override { return *m_recorder.FQualityPresets; }
+    const TVasPresetList& VasPresets() const override { return *m_recorder.FVasPresets; }
+
+    void Store(const TRecorderSettings& settings) override
+    {
+        m_recorder.FSettings = settings;
+        m_recorder.StoreRecorderSettings();
+    }
+
+    std::uint64_t RecordTime(const TRecordProfile& profile) const override
+    {
+        return m_recorder.GetProfileRecordTime(profile);
+    }
+
+private:
+    TRecorder& m_recorder;
+};
+
+}  // namespace
+
+std::unique_ptr<TRecorderSettingsModel> MakeRecorderSettingsModel(TCustomRecorder& recorder)
+{
+    auto* object = dynamic_cast<TRecorder*>(&recorder);
+    if (!object)
+        return nullptr;
+    return std::make_unique<TRecorderObjectSettings>(*object);
+}
