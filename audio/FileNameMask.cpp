@@ -5,7 +5,10 @@
 
 namespace {
 
-bool IsControl(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }
+bool IsControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
 
 QString SafeExpansion(QString text)
 {
@@ -64,13 +67,15 @@ QString Expand(const QString& mask, const SYSTEMTIME& time, const QString& seria
     return name;
 }
 
-bool Usable(const QString& name) { return !name.isEmpty() && name != u"." && name != u".."; }
+bool Usable(const QString& name)
+{
+    return !name.isEmpty() && name != u"." && name != u"..";
+}
 
 }  // namespace
 
 QString ExpandFileNameMask(const QString& mask, const SYSTEMTIME& time, const QString& serialNumber,
-                           std::uint16_t recordNumber, int partNumber, const QString& extraText,
-                           const QLocale& locale)
+                           std::uint16_t recordNumber, int partNumber, const QString& extraText, const QLocale& locale)
 {
     // A translated default could be as unusable as the user's mask; the
     // built-in one always gives a name.

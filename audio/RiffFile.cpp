@@ -6,7 +6,10 @@
 
 namespace {
 
-bool HasFormType(std::uint32_t id) { return id == kRiffId || id == kListId; }
+bool HasFormType(std::uint32_t id)
+{
+    return id == kRiffId || id == kListId;
+}
 
 std::int64_t PaddedEnd(std::int64_t dataOffset, std::uint32_t size)
 {

@@ -9,7 +9,8 @@
 constexpr std::uint32_t FourCC(const char (&code)[5])
 {
     return static_cast<std::uint8_t>(code[0]) | static_cast<std::uint8_t>(code[1]) << 8 |
-           static_cast<std::uint8_t>(code[2]) << 16 | static_cast<std::uint32_t>(static_cast<std::uint8_t>(code[3])) << 24;
+           static_cast<std::uint8_t>(code[2]) << 16 |
+           static_cast<std::uint32_t>(static_cast<std::uint8_t>(code[3])) << 24;
 }
 
 inline constexpr std::uint32_t kRiffId = FourCC("RIFF");

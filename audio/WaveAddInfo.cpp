@@ -10,12 +10,18 @@ namespace waveaddinfo {
 int VersionOfSize(std::int64_t size)
 {
     switch (size) {
-    case 46: return 1;
-    case 62: return 2;
-    case 104: return 3;
-    case 168: return 4;
-    case 170: return 5;
-    default: return 0;
+    case 46:
+        return 1;
+    case 62:
+        return 2;
+    case 104:
+        return 3;
+    case 168:
+        return 4;
+    case 170:
+        return 5;
+    default:
+        return 0;
     }
 }
 
@@ -46,8 +52,8 @@ QString Text16At(const std::uint8_t* data, std::size_t at)
 SYSTEMTIME TimeAt(const std::uint8_t* data, std::size_t at)
 {
     SYSTEMTIME t;
-    std::uint16_t* fields[] = {&t.wYear, &t.wMonth, &t.wDayOfWeek, &t.wDay,
-                               &t.wHour, &t.wMinute, &t.wSecond, &t.wMilliseconds};
+    std::uint16_t* fields[] = {&t.wYear, &t.wMonth,  &t.wDayOfWeek, &t.wDay,
+                               &t.wHour, &t.wMinute, &t.wSecond,    &t.wMilliseconds};
     for (std::size_t i = 0; i < std::size(fields); ++i)
         *fields[i] = qFromLittleEndian<std::uint16_t>(data + at + 2 * i);
     return t;
@@ -62,8 +68,8 @@ void PutText16(std::uint8_t* data, std::size_t at, const QString& text)
 
 void PutTime(std::uint8_t* data, std::size_t at, const SYSTEMTIME& t)
 {
-    const std::uint16_t fields[] = {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay,
-                                    t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+    const std::uint16_t fields[] = {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+                                    t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
     for (std::size_t i = 0; i < std::size(fields); ++i)
         qToLittleEndian(fields[i], data + at + 2 * i);
 }

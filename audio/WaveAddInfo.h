@@ -29,7 +29,10 @@ inline constexpr std::size_t kMarkBlockSize = 64;
 
 int VersionOfSize(std::int64_t size);
 // The masked form is its own inverse.
-constexpr std::uint32_t MaskCrc(std::uint32_t crc) { return ~(crc ^ 0x55555555u); }
+constexpr std::uint32_t MaskCrc(std::uint32_t crc)
+{
+    return ~(crc ^ 0x55555555u);
+}
 
 }  // namespace waveaddinfo
 

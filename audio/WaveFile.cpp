@@ -11,8 +11,14 @@ namespace {
 
 constexpr std::uint64_t kMaxChunkSize = std::numeric_limits<std::uint32_t>::max();
 
-std::uint16_t U16At(const TWaveFormatBlock& b, std::size_t at) { return qFromLittleEndian<std::uint16_t>(b.data() + at); }
-std::uint32_t U32At(const TWaveFormatBlock& b, std::size_t at) { return qFromLittleEndian<std::uint32_t>(b.data() + at); }
+std::uint16_t U16At(const TWaveFormatBlock& b, std::size_t at)
+{
+    return qFromLittleEndian<std::uint16_t>(b.data() + at);
+}
+std::uint32_t U32At(const TWaveFormatBlock& b, std::size_t at)
+{
+    return qFromLittleEndian<std::uint32_t>(b.data() + at);
+}
 
 bool WriteU32(TRiffFile& file, std::uint32_t value)
 {
@@ -225,7 +231,8 @@ bool TWaveFile::Open()
     if (!FFile.Descend(FChunk, &FRiff, TRiffFile::TFind::Chunk) || FChunk.Size < 16)
         return fail();
     // The block holds 148 bytes; Ascend skips whatever a longer chunk has more.
-    const std::int32_t formatBytes = static_cast<std::int32_t>(std::min<std::uint32_t>(FChunk.Size, kWaveFormatBlockSize));
+    const std::int32_t formatBytes =
+        static_cast<std::int32_t>(std::min<std::uint32_t>(FChunk.Size, kWaveFormatBlockSize));
     if (FFile.Read(FFormat.data(), formatBytes) != formatBytes || !FFile.Ascend(FChunk))
         return fail();
 

@@ -70,7 +70,7 @@ void BM_SoxWav(benchmark::State& state)
     std::vector<sox_sample_t> wide(piece);
     const QByteArray target = Target().toLocal8Bit();
     sox_signalinfo_t signal{8000, 1, 16, 0, nullptr};
-    sox_encodinginfo_t encoding{SOX_ENCODING_SIGN2, 16, 0, sox_option_default, sox_option_default,
+    sox_encodinginfo_t encoding{SOX_ENCODING_SIGN2, 16,       0, sox_option_default, sox_option_default,
                                 sox_option_default, sox_false};
     for (auto _ : state) {
         sox_format_t* out = sox_open_write(target.constData(), &signal, &encoding, "wav", nullptr, nullptr);

@@ -16,7 +16,10 @@ struct MaskCase {
     const char16_t* expected;
 };
 
-void PrintTo(const MaskCase& c, std::ostream* os) { *os << QString::fromUtf16(c.mask).toStdString(); }
+void PrintTo(const MaskCase& c, std::ostream* os)
+{
+    *os << QString::fromUtf16(c.mask).toStdString();
+}
 
 const MaskCase kMasks[] = {
     {u"file_[rn]_([yyyy]_[mm]_[dd]-[hh_nn_ss])_[sn].wav", -1, "C", u"file_7_(2024_03_05-14_05_09)_123456.wav"},

@@ -21,13 +21,14 @@ struct FixtureCase {
     std::uint16_t codec;
 };
 
-void PrintTo(const FixtureCase& c, std::ostream* os) { *os << "version " << c.version; }
+void PrintTo(const FixtureCase& c, std::ostream* os)
+{
+    *os << "version " << c.version;
+}
 
 const FixtureCase kFixtures[] = {
-    {1, 0x12345678, u"100234", u"TX-Pro 4", false, 0},
-    {2, 0x12345678, u"100234", u"TX-Pro 4", true, 0},
-    {3, 0x0BADF00D, u"200345", u"Mod\u00e8le 7", true, 0},
-    {4, 0xCAFEBABE, u"300456", u"Mod\u00e8le 7", true, 0},
+    {1, 0x12345678, u"100234", u"TX-Pro 4", false, 0},     {2, 0x12345678, u"100234", u"TX-Pro 4", true, 0},
+    {3, 0x0BADF00D, u"200345", u"Mod\u00e8le 7", true, 0}, {4, 0xCAFEBABE, u"300456", u"Mod\u00e8le 7", true, 0},
     {5, 0xCAFEBABE, u"300456", u"Mod\u00e8le 7", true, 2},
 };
 

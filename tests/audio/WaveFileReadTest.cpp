@@ -17,7 +17,10 @@ using Bytes = WavBuilder::Bytes;
 
 const Bytes kPrivate = {0xA1, 0xA2, 0xA3, 0xA4, 0xA5};
 
-QString Name(const TempDir& dir, const char* name) { return QString::fromStdString(dir.File(name)); }
+QString Name(const TempDir& dir, const char* name)
+{
+    return QString::fromStdString(dir.File(name));
+}
 
 Bytes ReadAll(TWaveFile& wave, std::int32_t piece)
 {
@@ -68,17 +71,31 @@ struct PlacementCase {
     bool found;
 };
 
-void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PlacementCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
-
-WavBuilder& Private(WavBuilder& b) { return b.Chunk(kWaveAddInfoChunkId, kPrivate); }
+WavBuilder& Private(WavBuilder& b)
+{
+    return b.Chunk(kWaveAddInfoChunkId, kPrivate);
+}
 
 const PlacementCase kPlacements[] = {
     {"behind fmt before data",
-     [] { WavBuilder b; b.Fmt(WavBuilder::PcmFmt(1, 8000, 16)); Private(b); return b.Data({1, 2, 3, 4}).Build(); },
+     [] {
+         WavBuilder b;
+         b.Fmt(WavBuilder::PcmFmt(1, 8000, 16));
+         Private(b);
+         return b.Data({1, 2, 3, 4}).Build();
+     },
      true},
     {"after data",
-     [] { WavBuilder b; b.Fmt(WavBuilder::PcmFmt(1, 8000, 16)).Data({1, 2, 3, 4}); return Private(b).Build(); },
+     [] {
+         WavBuilder b;
+         b.Fmt(WavBuilder::PcmFmt(1, 8000, 16)).Data({1, 2, 3, 4});
+         return Private(b).Build();
+     },
      true},
     {"after data and another chunk",
      [] {
@@ -88,7 +105,11 @@ const PlacementCase kPlacements[] = {
      },
      true},
     {"before fmt",
-     [] { WavBuilder b; Private(b); return b.Fmt(WavBuilder::PcmFmt(1, 8000, 16)).Data({1, 2, 3, 4}).Build(); },
+     [] {
+         WavBuilder b;
+         Private(b);
+         return b.Fmt(WavBuilder::PcmFmt(1, 8000, 16)).Data({1, 2, 3, 4}).Build();
+     },
      false},
     {"data before fmt",
      [] {
@@ -147,10 +168,7 @@ TEST(WaveFileRead, LongFmtFillsTheBlockAndIsSkippedShortFmtIsRefused)
     const Bytes pcm = WavBuilder::PcmFmt(1, 8000, 16);
     for (std::ptrdiff_t size : {3, 14, 15}) {
         SCOPED_TRACE(size);
-        WavBuilder()
-            .Fmt(Bytes(pcm.begin(), pcm.begin() + size))
-            .Data({5, 6})
-            .Save(dir.File("short.wav"));
+        WavBuilder().Fmt(Bytes(pcm.begin(), pcm.begin() + size)).Data({5, 6}).Save(dir.File("short.wav"));
         EXPECT_FALSE(TWaveFile::IsWaveFile(Name(dir, "short.wav")));
     }
 }
@@ -203,7 +221,10 @@ struct HostileCase {
     std::int32_t privateLength = -1;
 };
 
-void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const HostileCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 Bytes Cut(Bytes bytes, std::size_t size)
 {
@@ -211,7 +232,10 @@ Bytes Cut(Bytes bytes, std::size_t size)
     return bytes;
 }
 
-WavBuilder Good() { return std::move(WavBuilder().Fmt(WavBuilder::PcmFmt(1, 8000, 16))); }
+WavBuilder Good()
+{
+    return std::move(WavBuilder().Fmt(WavBuilder::PcmFmt(1, 8000, 16)));
+}
 
 std::vector<HostileCase> HostileCases()
 {

@@ -92,9 +92,10 @@ TEST(WaveFileTools, FfprobeReadsOurPcmFile)
     TWaveAddInfoV5 chunk = BuildWaveAddInfo({});
     const QString name = QString::fromStdString(dir.File("pcm.wav"));
     ASSERT_FALSE(WriteSample(name, false, chunk).empty());
-    const ToolRun run = RunTool(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                                      QStringLiteral("stream=codec_name,sample_rate,channels"), QStringLiteral("-of"),
-                                      QStringLiteral("default=noprint_wrappers=1"), name});
+    const ToolRun run =
+        RunTool(ffprobe, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                          QStringLiteral("stream=codec_name,sample_rate,channels"), QStringLiteral("-of"),
+                          QStringLiteral("default=noprint_wrappers=1"), name});
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains("codec_name=pcm_s16le")) << run.out.constData();
     EXPECT_TRUE(run.out.contains("sample_rate=8000")) << run.out.constData();

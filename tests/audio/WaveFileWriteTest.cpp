@@ -25,7 +25,10 @@ void WriteAll(TWaveFile& file, const Bytes& data, std::size_t piece)
     }
 }
 
-QString Name(const TempDir& dir, const char* name) { return QString::fromStdString(dir.File(name)); }
+QString Name(const TempDir& dir, const char* name)
+{
+    return QString::fromStdString(dir.File(name));
+}
 
 }  // namespace
 
@@ -68,7 +71,7 @@ TEST(WaveFileWrite, NonPcmFileGetsFactWithTheSumOfEachWritesSampleCount)
     ASSERT_TRUE(wave.Create());
     EXPECT_EQ(wave.WritePosition(), 12 + 28 + 12 + 8);
     for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(wave.Write("x", 1), 1);  // 8 / 3 = 2 samples each
+        ASSERT_EQ(wave.Write("x", 1), 1);      // 8 / 3 = 2 samples each
     ASSERT_EQ(wave.Write("abcdefghi", 9), 9);  // 72 / 3 = 24
     ASSERT_TRUE(wave.Close());
 
@@ -160,9 +163,9 @@ TEST(WaveFileWrite, WriteFailsInsteadOfWrappingTheRiffOrDataSize)
     // A PCM file's RIFF size is 36 + data bytes + the pad of an odd chunk.
     constexpr std::uint64_t kMax = 0xFFFFFFFFull;
     const Case cases[] = {
-        {kMax - 39, 2, true},      // RIFF size kMax - 1: the largest there is
-        {kMax - 37, 1, false},     // the data fits, its pad byte does not
-        {kMax - 37, 2, false},     // the RIFF size would pass 32 bits
+        {kMax - 39, 2, true},            // RIFF size kMax - 1: the largest there is
+        {kMax - 37, 1, false},           // the data fits, its pad byte does not
+        {kMax - 37, 2, false},           // the RIFF size would pass 32 bits
         {0x100000000ull - 8, 8, false},  // and so would the data size
     };
     for (const Case& c : cases) {
@@ -221,7 +224,8 @@ TEST(WaveFileWrite, OneObjectWritesTwoFilesInTurn)
         TWaveFile back(Name(dir, part == 0 ? "rec.wav" : "rec_0001.wav"));
         ASSERT_TRUE(back.Open());
         Bytes read(data.size() + 10);
-        ASSERT_EQ(back.Read(read.data(), static_cast<std::int32_t>(read.size())), static_cast<std::int32_t>(data.size()));
+        ASSERT_EQ(back.Read(read.data(), static_cast<std::int32_t>(read.size())),
+                  static_cast<std::int32_t>(data.size()));
         read.resize(data.size());
         EXPECT_EQ(read, data);
         ASSERT_EQ(back.PrivateChunkLength(), 4);

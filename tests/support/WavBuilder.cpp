@@ -81,8 +81,8 @@ void WavBuilder::Save(const std::string& path) const
         throw std::runtime_error("cannot write " + path);
 }
 
-WavBuilder::Bytes WavBuilder::FmtBody(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
-                                      std::uint16_t bits, std::size_t size)
+WavBuilder::Bytes WavBuilder::FmtBody(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+                                      std::size_t size)
 {
     Bytes out;
     const std::uint16_t align = static_cast<std::uint16_t>((bits + 7) / 8 * channels);
@@ -119,7 +119,8 @@ WavBuilder::Bytes ReadFileBytes(const std::string& path)
 
 std::uint32_t U32At(const WavBuilder::Bytes& bytes, std::size_t at)
 {
-    return bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 | static_cast<std::uint32_t>(bytes.at(at + 3)) << 24;
+    return bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 |
+           static_cast<std::uint32_t>(bytes.at(at + 3)) << 24;
 }
 
 std::uint16_t U16At(const WavBuilder::Bytes& bytes, std::size_t at)
