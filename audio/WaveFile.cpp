@@ -163,8 +163,10 @@ std::int32_t TWaveFile::Write(const void* buffer, std::int32_t length)
         return count;
     FBytes += static_cast<std::uint64_t>(count);
     FWritePos += count;
+    // Create refused 0 bits; the block may have been edited since.
     const std::uint16_t bits = Format().BitsPerSample;
-    FFactCount += static_cast<std::uint32_t>(static_cast<std::int64_t>(count) * 8 / bits);
+    if (bits != 0)
+        FFactCount += static_cast<std::uint32_t>(static_cast<std::int64_t>(count) * 8 / bits);
     return count;
 }
 
@@ -183,7 +185,7 @@ bool TWaveFile::FinishWritten()
     }
     if (!FFile.Ascend(FRiff))
         return false;
-    if (Format().FormatTag != kWaveFormatPcm)
+    if (FFactChunk.Id == kFactChunkId)
         return FFile.Seek(FFactChunk.DataOffset) && WriteU32(FFile, FFactCount);
     return true;
 }
