@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+#include "core/recorder/JobOutcome.h"
+
 class QAction;
 class QLabel;
 class QTimer;
@@ -68,7 +70,8 @@ public:
     // The connection menu: another type disconnects and the next pass
     // connects. Refused while busy.
     bool SelectConnectType(int connectType);
-    void RefreshRecorderContent();
+    // Runs the refresh job and fills the views with what it found.
+    TJobOutcome RefreshRecorderContent();
     void actRecRefreshExecute();
     void actConnectExecute();
     void actDisconnectExecute();

@@ -20,9 +20,10 @@
 // last read from the recorder, the content lists and the presets, and runs
 // one job at a time on its own thread. Every field starts at zero.
 //
-// The GUI thread calls the interface; a job thread writes progress, state,
-// the lists and the content-changed flag, and reads the abort flag. Nobody
-// may start a job or send a command while a job runs.
+// The GUI thread calls the interface; a job body gets a context (its
+// parameters, a snapshot of what it reads, the lists, progress and abort)
+// and the launcher takes its results before the final state. While a job
+// runs, a command from any thread but the job's raises std::logic_error.
 class TRecorder : public TCustomRecorder {
 public:
     explicit TRecorder(std::uint32_t connectType);
@@ -59,8 +60,8 @@ public:
     bool IsEnabled() override { return FEnabled != 0; }
 
     void RefreshContent() override;
-    void StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length) override;
-    void StartDownloadPart(std::uint16_t record, int partIndex, int unused) override;
+    void StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length, TCustomFile* sink) override;
+    void StartDownloadPart(std::uint16_t record, int partIndex, int unused, TCustomFile* sink) override;
     void StartDriveFileDownload(int driveFileIndex, HANDLE target) override;
     void StartUpload(std::uint16_t record, TWaveSource* source, const SYSTEMTIME& time) override;
     void StartDriveFileUpload(const QString& name, HANDLE source, const SYSTEMTIME& time) override;
@@ -79,7 +80,10 @@ public:
     int ResetDefaultsNoErase() override;
     bool CheckPassword(const QString& password) override;
 
-    virtual void StoreRecorderSettings();  // 46
+    TJobOutcome LastJobOutcome() override { return FJobOutcome.load(std::memory_order_acquire); }
+    TJobError LastJobError() override;
+
+    virtual void StoreRecorderSettings();
 
     // Helpers the jobs and the settings dialog use.
     void ReadStatus();
@@ -87,10 +91,6 @@ public:
     double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param) const;
     std::uint64_t GetProfileRecordTime(const TRecordProfile& profile) const;
 
-    // How the last job ended, and the text of its failure (read once the
-    // state is 1 again).
-    TJobOutcome LastJobOutcome() const { return FJobOutcome.load(std::memory_order_acquire); }
-    QString LastJobError() const { return FJobError; }
     // Waits for the job thread (it has ended once the state is 1).
     void WaitForJob() { m_jobRunner.Join(); }
 
@@ -130,17 +130,23 @@ public:
     std::uint32_t FHardwareVariant = 0;
     std::uint8_t FAccessGranted = 0;
 
-    std::atomic<TJobOutcome> FJobOutcome{TJobOutcome::None};
-    QString FJobError;  // written by the job before its final state
-
 protected:
     // The job table entry of a job (tests put bodies of their own here).
     virtual const TRecorderJobInfo& JobInfo(TRecorderJob job) const { return RecorderJobInfo(job); }
 
 private:
-    void LaunchJob(TRecorderJob job, TRecorderJobParams params);
-    void RunJob(TRecorderJobBody body, const TRecorderJobParams& params);
-    void ReadFirmwareAndSerial();
+    void LaunchJob(TRecorderJob job, TRecorderJobParams params, TCustomFile* sink = nullptr);
+    void RunJob(TRecorderJobBody body, TRecorderJobContext& context);
+    void TakeResults(const TRecorderJobResults& results);
+    TRecorderSnapshot Snapshot() const;
+    // The one way the object's own slots reach the link: refused while a job
+    // runs, unless the caller is that job.
+    void Command(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
+                 std::uint32_t replyLength);
+    void RefuseBesideJob() const;
+
+    std::atomic<TJobOutcome> FJobOutcome{TJobOutcome::None};
+    TJobError FJobError;  // written by the job before its final state
 
     std::uint16_t m_presetLangId = 0;
     TRecorderJobRunner m_jobRunner;

@@ -37,16 +37,7 @@ public:
         Messages.append(text);
         return IDOK;
     }
-    void ShowRecorderError(const TERecXchange& error) override
-    {
-        Errors.append(QStringLiteral("ERROR: %1. Error code %2").arg(error.Text).arg(error.Code));
-        ++ErrorCount;
-    }
-    void ShowError(const QString& text) override
-    {
-        Errors.append(text);
-        ++ErrorCount;
-    }
+    void JobEnded() override { ++JobEnds; }
     QString CompressionCaption(TCompressionCaption) override { return {}; }
     QString ScaleCaption(int) override { return {}; }
 
@@ -57,7 +48,5 @@ public:
     bool ChooseAccepts = true;
     std::uint8_t ChosenCompress = 0, ChosenParam = 0, SeenCompress = 0, SeenParam = 0;
     QStringList Messages;
-    // Written on a job thread; read after the job has ended.
-    QStringList Errors;
-    std::atomic<int> ErrorCount{0};
+    std::atomic<int> JobEnds{0};
 };

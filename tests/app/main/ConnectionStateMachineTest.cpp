@@ -40,7 +40,7 @@ enum class FormatEnd { Completes, WaitsForAbort, Fails };
 std::atomic<FormatEnd> g_formatEnd{FormatEnd::Completes};
 std::atomic<int> g_formatRuns{0};
 
-TJobOutcome TestFormatJob(TRecorder& recorder, const TRecorderJobParams&)
+TJobOutcome TestFormatJob(TRecorderJobContext& context)
 {
     ++g_formatRuns;
     switch (g_formatEnd.load()) {
@@ -51,7 +51,7 @@ TJobOutcome TestFormatJob(TRecorder& recorder, const TRecorderJobParams&)
     case FormatEnd::WaitsForAbort:
         break;
     }
-    while (!recorder.FAbort.load())
+    while (!context.AbortRequested())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return TJobOutcome::Aborted;
 }

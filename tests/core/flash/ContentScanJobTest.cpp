@@ -126,7 +126,7 @@ TEST_F(ContentScanJobTest, LinkFailureKeepsContentChangedAndNoHalfBuiltRecording
     Refresh(recorder);
     EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Failed);
     EXPECT_TRUE(recorder.IsContentChanged());
-    EXPECT_EQ(m_host.ErrorCount, 1);
+    EXPECT_EQ(recorder.LastJobError().Code, cmdGetPartsOfPages);
     ASSERT_EQ(recorder.GetSoundFiles()->Count(), 1);
     EXPECT_EQ(recorder.GetSoundFiles()->Item(0)->Number, 1);
     EXPECT_GT(recorder.GetSoundFiles()->Item(0)->Pages->Count(), 0);

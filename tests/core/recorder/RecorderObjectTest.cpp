@@ -192,6 +192,13 @@ TEST_F(RecorderObjectTest, AnExceptionInsideGivesFalseAndWithdrawsAccess)
         EXPECT_FALSE(recorder->CheckConnection());
         EXPECT_EQ(recorder->FAccessGranted, 0);
     }
+    {
+        // A programming error is not a missing recorder.
+        auto recorder = Make(0);
+        ScriptedLink().ProbeThrows = false;
+        ScriptedLink().ProbeHasABug = true;
+        EXPECT_THROW(recorder->CheckConnection(), std::logic_error);
+    }
 }
 
 TEST_F(RecorderObjectTest, GrantedAccessReadsTheStatus)
@@ -266,7 +273,7 @@ TEST_F(RecorderObjectTest, RefreshReadsFirmwareSerialAndSettingsThenScans)
     EXPECT_EQ(recorder->GetHardwareVariant(), 2);
     EXPECT_EQ(recorder->GetSerialNumber(), QStringLiteral("4000000000"));
     EXPECT_EQ(recorder->FSettings.CurrentProfile, 3);
-    EXPECT_EQ(m_host.Restores, 1);
+    EXPECT_EQ(m_host.Restores, 0);  // the GUI tells the settings dialog after a completed refresh
     EXPECT_EQ(recorder->GetState(), rsIdle);
     EXPECT_EQ(recorder->LastJobOutcome(), TJobOutcome::Completed);
     const Log& log = ScriptedLink().Log;
@@ -392,12 +399,12 @@ TEST_F(RecorderObjectTest, JobSlotsWithoutTheirJobSayNotAvailable)
 {
     auto recorder = Make(0);
     try {
-        recorder->StartDownload(1, 0, 0);
+        recorder->StartDownload(1, 0, 0, nullptr);
         FAIL() << "no error";
     } catch (const ERecorderJobUnavailable& error) {
         EXPECT_STREQ(error.what(), "Downloading a recording: not available in this version.");
     }
-    EXPECT_THROW(recorder->StartDownloadPart(1, 1, 0), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->StartDownloadPart(1, 1, 0, nullptr), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartDriveFileDownload(0, 5), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartUpload(1, nullptr, SYSTEMTIME{}), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartDriveFileUpload(QStringLiteral("a"), 5, SYSTEMTIME{}), ERecorderJobUnavailable);
