@@ -232,11 +232,16 @@ void TRecorder::StartFormat()
     LaunchJob(TRecorderJob::Format, TFormatJobParams{});
 }
 
+TFlashGeometry TRecorder::Geometry() const
+{
+    return TFlashGeometry{FChipCount, FBlocksPerChip, FPagesPerBlock, FPageSize, FFirstDataBlock};
+}
+
 TRecorderSnapshot TRecorder::Snapshot() const
 {
     TRecorderSnapshot snapshot;
     snapshot.ConnectType = FConnectType;
-    snapshot.Geometry = TFlashGeometry{FChipCount, FBlocksPerChip, FPagesPerBlock, FPageSize, FFirstDataBlock};
+    snapshot.Geometry = Geometry();
     snapshot.HardwareVariant = FHardwareVariant;
     snapshot.Settings = FSettings;
     snapshot.SkipSilence = FSkipSilence != 0;
@@ -407,20 +412,20 @@ std::uint64_t TRecorder::GetProfileRecordTime(const TRecordProfile& profile) con
 
 void LoadQualityPresets(TRecorder& recorder)
 {
-    LoadQualityPresets(*recorder.FQualityPresets, QualityPresetFileName(PresetBasePath()), recorder.PresetLangID());
+    LoadQualityPresets(recorder.QualityPresets(), QualityPresetFileName(PresetBasePath()), recorder.PresetLangID());
 }
 
 void LoadVasPresets(TRecorder& recorder)
 {
-    LoadVasPresets(*recorder.FVasPresets, VasPresetFileName(PresetBasePath()), recorder.PresetLangID());
+    LoadVasPresets(recorder.VasPresets(), VasPresetFileName(PresetBasePath()), recorder.PresetLangID());
 }
 
 int FindQualityPreset(const TRecorder& recorder, const TRecordProfile& profile)
 {
-    return FindQualityPreset(*recorder.FQualityPresets, profile);
+    return FindQualityPreset(recorder.QualityPresets(), profile);
 }
 
 int FindVasPreset(const TRecorder& recorder, const TVasParams& params)
 {
-    return FindVasPreset(*recorder.FVasPresets, params);
+    return FindVasPreset(recorder.VasPresets(), params);
 }

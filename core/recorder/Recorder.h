@@ -97,6 +97,32 @@ public:
     // The language of the preset names, fixed when the object was made.
     std::uint16_t PresetLangID() const { return m_presetLangId; }
 
+    // What the settings dialog edits and StoreRecorderSettings writes.
+    const TRecorderSettings& Settings() const { return FSettings; }
+    TRecorderSettings& Settings() { return FSettings; }
+    TQualityPresetList& QualityPresets() const { return *FQualityPresets; }
+    TVasPresetList& VasPresets() const { return *FVasPresets; }
+    TFlashGeometry Geometry() const;
+    bool AccessGranted() const { return FAccessGranted != 0; }
+
+protected:
+    // The job table entry of a job (tests put bodies of their own here).
+    virtual const TRecorderJobInfo& JobInfo(TRecorderJob job) const { return RecorderJobInfo(job); }
+
+private:
+    void LaunchJob(TRecorderJob job, TRecorderJobParams params, TCustomFile* sink = nullptr);
+    void RunJob(TRecorderJobBody body, TRecorderJobContext& context);
+    void TakeResults(const TRecorderJobResults& results);
+    TRecorderSnapshot Snapshot() const;
+    // The one way the object's own slots reach the link: refused while a job
+    // runs, unless the caller is that job.
+    void Command(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
+                 std::uint32_t replyLength);
+    void RefuseBesideJob() const;
+
+    // Tests set up states no command sequence gives cheaply.
+    friend struct TRecorderFields;
+
     std::uint16_t FSupplyVoltage = 0;
     SYSTEMTIME FClock{};
     std::uint8_t FChipCount = 0;
@@ -129,21 +155,6 @@ public:
     std::unique_ptr<TVasPresetList> FVasPresets;
     std::uint32_t FHardwareVariant = 0;
     std::uint8_t FAccessGranted = 0;
-
-protected:
-    // The job table entry of a job (tests put bodies of their own here).
-    virtual const TRecorderJobInfo& JobInfo(TRecorderJob job) const { return RecorderJobInfo(job); }
-
-private:
-    void LaunchJob(TRecorderJob job, TRecorderJobParams params, TCustomFile* sink = nullptr);
-    void RunJob(TRecorderJobBody body, TRecorderJobContext& context);
-    void TakeResults(const TRecorderJobResults& results);
-    TRecorderSnapshot Snapshot() const;
-    // The one way the object's own slots reach the link: refused while a job
-    // runs, unless the caller is that job.
-    void Command(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
-                 std::uint32_t replyLength);
-    void RefuseBesideJob() const;
 
     std::atomic<TJobOutcome> FJobOutcome{TJobOutcome::None};
     TJobError FJobError;  // written by the job before its final state

@@ -21,6 +21,7 @@
 #include "core/recorder/Recorder.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/main/StubRecorder.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
 #include "widgets/MyGauge.h"
@@ -514,7 +515,7 @@ TEST_F(SimConnectionTest, TheFirstGrantedPassRefreshesLaterOnesOnlyOnAReportedCh
     WaitForBackOff();
     Pass();
     EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
-    static_cast<TRecorder*>(connection->Recorder())->FContentChanged = 1;
+    Fields(*static_cast<TRecorder*>(connection->Recorder())).FContentChanged = 1;
     WaitForBackOff();
     Pass();
     EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);

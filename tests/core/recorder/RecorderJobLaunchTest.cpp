@@ -12,6 +12,7 @@
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
 #include "tests/core/FakeRecorderHost.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -135,8 +136,8 @@ protected:
 TEST_F(RecorderJobLaunchTest, LauncherPreparesTheFieldsAndRecordsTheOutcome)
 {
     ScriptedJobsRecorder recorder(0);
-    recorder.FProgress = 77;
-    recorder.FAbort = 1;
+    Fields(recorder).FProgress = 77;
+    Fields(recorder).FAbort = 1;
     {
         QString name = QStringLiteral("notes.txt");
         recorder.StartDriveFileUpload(name, 4, SYSTEMTIME{});
@@ -240,7 +241,7 @@ TEST_F(RecorderJobLaunchTest, DestroyingTheObjectStopsAndJoinsTheJobFirst)
 {
     auto recorder = std::make_unique<ScriptedJobsRecorder>(0);
     recorder->Body = AbortableBody;
-    recorder->FSoundFiles->Add(std::make_unique<TSoundFileInfo>());
+    Fields(*recorder).FSoundFiles->Add(std::make_unique<TSoundFileInfo>());
     recorder->StartDownload(1, 0, 0, nullptr);
     WaitFor(m_script.started);
     recorder.reset();  // the job still reads the lists after the abort
