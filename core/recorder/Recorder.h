@@ -83,15 +83,17 @@ public:
     TJobOutcome LastJobOutcome() override { return FJobOutcome.load(std::memory_order_acquire); }
     TJobError LastJobError() override;
 
+    // The object's own slot after the interface's.
     virtual void StoreRecorderSettings();
 
-    // Helpers the jobs and the settings dialog use.
+    // Reads into the object from the GUI thread (refused beside a job), and
+    // the capacity sums of the settings dialog.
     void ReadStatus();
     void ReadFlashGeometry();
     double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param) const;
     std::uint64_t GetProfileRecordTime(const TRecordProfile& profile) const;
 
-    // Waits for the job thread (it has ended once the state is 1).
+    // Joins the job thread (for tests; the GUI waits through its job runner).
     void WaitForJob() { m_jobRunner.Join(); }
 
     // The language of the preset names, fixed when the object was made.
@@ -103,7 +105,6 @@ public:
     TQualityPresetList& QualityPresets() const { return *FQualityPresets; }
     TVasPresetList& VasPresets() const { return *FVasPresets; }
     TFlashGeometry Geometry() const;
-    bool AccessGranted() const { return FAccessGranted != 0; }
 
 protected:
     // The job table entry of a job (tests put bodies of their own here).
