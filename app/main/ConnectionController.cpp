@@ -15,6 +15,7 @@
 #include "app/main/ApplicationTitle.h"
 #include "app/main/CommandLine.h"
 #include "app/main/FormatAction.h"
+#include "app/main/GuiJobRunner.h"
 #include "app/main/LongOperation.h"
 #include "app/main/MainUiLock.h"
 #include "app/main/StatusPanel.h"
@@ -26,6 +27,7 @@
 #include "core/protocol/RecXchange.h"
 #include "core/recorder/CustomRecorder.h"
 #include "core/recorder/RecInterface.h"
+#include "core/recorder/RecorderHost.h"
 #include "core/recorder/RecorderJobs.h"
 #include "core/recorder/RecorderSettingsModel.h"
 #include "core/settings/DocumentsFolder.h"
@@ -152,7 +154,7 @@ void TConnectionController::IdlePass(bool& done)
     } catch (const std::exception& error) {
         ShowException(error);
     } catch (...) {
-        ShowErrorMessage(QString());
+        ShowUnknownException();
     }
     try {
         if (m_ui.Operation)
@@ -344,35 +346,37 @@ void TConnectionController::EnterNotConnected(bool& done)
     done = false;
 }
 
-void TConnectionController::RefreshRecorderContent()
+TJobOutcome TConnectionController::RefreshRecorderContent()
 {
     if (m_ui.Views)
         m_ui.Views->ClearContent();
-    FRecorder->RefreshContent();
-    m_ui.Operation->WaitForJob(*FRecorder, false);
-    if (m_ui.SettingsDlg)
-        m_ui.SettingsDlg->RestoreControls();
+    TCustomRecorder& recorder = *FRecorder;
+    const TJobOutcome outcome = RunRecorderJob(*m_ui.Operation, recorder,
+                                               LangConst(QStringLiteral("StatusRefreshingStr")), false,
+                                               [&recorder] { recorder.RefreshContent(); })
+                                    .Outcome;
     FContentChanged = FRecorder->IsContentChanged();
     if (m_ui.Views)
         m_ui.Views->FillContent(*FRecorder);
+    // The settings dialog shows what a whole refresh read.
+    if (outcome == TJobOutcome::Completed && m_ui.SettingsDlg)
+        m_ui.SettingsDlg->RestoreControls();
     StatusPanelUpdate();
+    return outcome;
 }
 
 void TConnectionController::actRecRefreshExecute()
 {
     if (!FRecorder)
         return;
-    if (TfrmStatus* status = m_ui.Operation->StatusWindow())
-        status->lbStatus->setText(LangConst(QStringLiteral("StatusRefreshingStr")));
-    m_ui.Operation->ShowProgressWindow(false);
     TBusyCursorScope cursor;
     TMainUiLockScope lock(m_ui.Operation->UiLock());
     try {
         if (!FRecorder->CheckConnection())
             return;
-        RefreshRecorderContent();
-        m_refreshFailed = false;
-        if (!FFreshConnection)
+        // A failed refresh was shown by the wait; the passes do not repeat it.
+        m_refreshFailed = RefreshRecorderContent() != TJobOutcome::Completed;
+        if (m_refreshFailed || !FFreshConnection)
             return;
         if (m_ui.Views)
             m_ui.Views->ShowRecordsView();
@@ -385,9 +389,9 @@ void TConnectionController::actRecRefreshExecute()
         const bool noDriveFiles = !FRecorder->GetDriveFiles() || FRecorder->GetDriveFiles()->Count() == 0;
         if (noRecords && noDriveFiles && FRecorder->GetUnusedMemory() == 0)
             AppMessageBox(LangConst(QStringLiteral("RecMemNotFormatedStr")), MB_ICONINFORMATION, ApplicationTitle());
-    } catch (const std::exception& error) {
+    } catch (const TERecXchange& error) {
         m_refreshFailed = true;
-        ShowException(error);
+        ShowRecorderError(error);
     }
 }
 

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "core/recorder/JobOutcome.h"
+
 class QAction;
 class QLabel;
 class QTimer;
@@ -74,7 +76,8 @@ public:
     // The connection menu: another type disconnects and the next pass
     // connects. Refused while busy.
     bool SelectConnectType(int connectType);
-    void RefreshRecorderContent();
+    // Runs the refresh job and fills the views with what it found.
+    TJobOutcome RefreshRecorderContent();
     void actRecRefreshExecute();
     void actConnectExecute();
     void actDisconnectExecute();

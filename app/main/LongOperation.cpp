@@ -6,35 +6,26 @@
 #include <QThread>
 
 #include "app/dialogs/StatusWindow.h"
-#include "core/recorder/CustomRecorder.h"
-#include "core/recorder/RecorderJobs.h"
 #include "widgets/MyGauge.h"
 
 TLongOperation::TLongOperation(TMainUiLock& uiLock) : m_uiLock(uiLock) {}
 
-void TLongOperation::ShowProgressWindow(bool canCancel)
+void TLongOperation::ShowProgressWindow(const QString& caption, bool canCancel)
 {
     if (!m_status)
         return;
+    m_status->lbStatus->setText(caption);
     m_status->cg1->SetProgress(0);
+    m_status->cg1->setVisible(true);
     m_status->Button1->setEnabled(canCancel);
     m_status->show();
     m_status->repaint();
-    QApplication::processEvents();
 }
 
-void TLongOperation::WaitForJob(TCustomRecorder& recorder, bool abortOnCancel)
+void TLongOperation::SetProgress(std::uint8_t percent)
 {
-    while (recorder.GetState() != rsIdle) {
-        if (abortOnCancel && FCancelRequested)
-            recorder.Abort();
-        if (m_status)
-            m_status->cg1->SetProgress(recorder.GetProgress());
-        QApplication::processEvents();
-        QThread::msleep(1);
-    }
     if (m_status)
-        m_status->cg1->SetProgress(100);
+        m_status->cg1->SetProgress(percent);
 }
 
 void TLongOperation::CloseProgressWindow(int settleMs)

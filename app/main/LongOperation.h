@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QString>
+#include <cstdint>
+
 #include "app/services/CancelRequestSink.h"
 
-class TCustomRecorder;
 class TMainUiLock;
 class TfrmStatus;
 
 // What every long operation of the main window shares: the user-interface
-// lock, the status window and the cancel request (FCancelRequested).
+// lock, the status window, the cancel request and the busy flag.
 class TLongOperation : public TCancelRequestSink {
 public:
     explicit TLongOperation(TMainUiLock& uiLock);
@@ -16,21 +18,35 @@ public:
     TfrmStatus* StatusWindow() const { return m_status; }
     TMainUiLock& UiLock() const { return m_uiLock; }
 
-    // The status window with its gauge at 0 and Cancel enabled or not,
-    // shown (not modal) and painted; pending events are processed.
-    void ShowProgressWindow(bool canCancel);
-    // Copies the job's progress to the gauge and processes events until the
-    // recorder's job is idle again; with abortOnCancel a cancel request
-    // aborts the job (on every round until it ends). Gauge 100 at the end.
-    void WaitForJob(TCustomRecorder& recorder, bool abortOnCancel);
+    // The status window with the caption, its gauge at 0 and Cancel enabled
+    // or not, shown (not modal) and painted.
+    void ShowProgressWindow(const QString& caption, bool canCancel);
+    void SetProgress(std::uint8_t percent);
     // The end of an idle pass: a shown status window is finished and hidden.
     void CloseProgressWindow(int settleMs);
 
-    void RequestCancel() override { FCancelRequested = true; }
+    void RequestCancel() override { m_cancelRequested = true; }
+    bool CancelRequested() const { return m_cancelRequested; }
+    void ResetCancel() { m_cancelRequested = false; }
 
-    bool FCancelRequested = false;
+    // True while a recorder job is being waited for: the window must not close.
+    bool IsBusy() const { return m_busy > 0; }
+
+    // Marks the operation busy for a scope.
+    class TBusyScope {
+    public:
+        explicit TBusyScope(TLongOperation& operation) : m_operation(operation) { ++m_operation.m_busy; }
+        ~TBusyScope() { --m_operation.m_busy; }
+        TBusyScope(const TBusyScope&) = delete;
+        TBusyScope& operator=(const TBusyScope&) = delete;
+
+    private:
+        TLongOperation& m_operation;
+    };
 
 private:
     TMainUiLock& m_uiLock;
     TfrmStatus* m_status = nullptr;
+    bool m_cancelRequested = false;
+    int m_busy = 0;
 };

@@ -9,14 +9,16 @@
 
 TMainUiLock::TMainUiLock(QMainWindow& window, QWidget& mainPanel) : m_window(window), m_mainPanel(mainPanel) {}
 
-void TMainUiLock::LockMainUi(bool enable)
+void TMainUiLock::Lock()
 {
-    if (!enable) {
-        if (m_depth++ == 0)
-            Lock();
-    } else if (m_depth > 0 && --m_depth == 0) {
-        Unlock();
-    }
+    if (m_depth++ == 0)
+        DisableControls();
+}
+
+void TMainUiLock::Unlock()
+{
+    if (m_depth > 0 && --m_depth == 0)
+        RestoreControls();
 }
 
 void TMainUiLock::RememberFocus()
@@ -26,7 +28,7 @@ void TMainUiLock::RememberFocus()
         m_remembered = focused;
 }
 
-void TMainUiLock::Lock()
+void TMainUiLock::DisableControls()
 {
     RememberFocus();
     m_mainPanel.setEnabled(false);
@@ -49,7 +51,7 @@ void TMainUiLock::Lock()
     }
 }
 
-void TMainUiLock::Unlock()
+void TMainUiLock::RestoreControls()
 {
     for (const QPointer<QAction>& action : std::as_const(m_disabledActions))
         if (action)

@@ -2,21 +2,26 @@
 
 #include <QList>
 #include <QPointer>
+#include <QWidget>
 #include <functional>
 
 class QAction;
 class QMainWindow;
 class QWidget;
 
-// LockMainUi: holds the user interface during a long operation. Locking
-// remembers the focused control and disables mainPanel, the menu bar, the
-// tool bar and the window's enabled actions; unlocking undoes exactly that
-// and gives the focus back. Locks nest; the outermost pair acts.
+// Holds the user interface during a long operation. Locking remembers the
+// focused control and disables mainPanel, the menu bar, the tool bar and the
+// window's enabled actions; unlocking undoes exactly that and gives the
+// focus back. Locks nest; the outermost pair acts.
 class TMainUiLock {
 public:
     TMainUiLock(QMainWindow& window, QWidget& mainPanel);
 
-    void LockMainUi(bool enable);
+    void Lock();
+    void Unlock();
+    // The form's own name for it: the argument says whether the interface
+    // is enabled, so LockMainUi(false) locks and LockMainUi(true) unlocks.
+    void LockMainUi(bool enableUi) { enableUi ? Unlock() : Lock(); }
     bool IsLocked() const { return m_depth > 0; }
 
     // The control that gets the focus back when nothing was remembered.
@@ -27,8 +32,8 @@ public:
     void SetOnUnlocked(std::function<void()> onUnlocked) { m_onUnlocked = std::move(onUnlocked); }
 
 private:
-    void Lock();
-    void Unlock();
+    void DisableControls();
+    void RestoreControls();
 
     QMainWindow& m_window;
     QWidget& m_mainPanel;
@@ -43,8 +48,8 @@ private:
 // Locks for a scope, unlocked on every path.
 class TMainUiLockScope {
 public:
-    explicit TMainUiLockScope(TMainUiLock& lock) : m_lock(lock) { m_lock.LockMainUi(false); }
-    ~TMainUiLockScope() { m_lock.LockMainUi(true); }
+    explicit TMainUiLockScope(TMainUiLock& lock) : m_lock(lock) { m_lock.Lock(); }
+    ~TMainUiLockScope() { m_lock.Unlock(); }
     TMainUiLockScope(const TMainUiLockScope&) = delete;
     TMainUiLockScope& operator=(const TMainUiLockScope&) = delete;
 

@@ -152,10 +152,7 @@ void TfrmTrellavoxMain::ShowPlaced()
 
 bool TfrmTrellavoxMain::CanClose() const
 {
-    const QCursor* cursor = QApplication::overrideCursor();
-    if (cursor && cursor->shape() == Qt::WaitCursor)
-        return false;
-    return !m_connection->IsBusy();
+    return !m_operation->IsBusy() && !m_connection->IsBusy();
 }
 
 void TfrmTrellavoxMain::closeEvent(QCloseEvent* event)

@@ -36,7 +36,7 @@ int RunTrellavox(int argc, char** argv)
     } catch (const std::exception& error) {
         ShowException(error);
     } catch (...) {
-        ShowErrorMessage(QString());
+        ShowUnknownException();
     }
     return 0;
 }

@@ -11,7 +11,7 @@ bool TTrellavoxApplication::notify(QObject* receiver, QEvent* event)
     } catch (const std::exception& error) {
         ShowException(error);
     } catch (...) {
-        ShowErrorMessage(QString());
+        ShowUnknownException();
     }
     return false;
 }

@@ -4,12 +4,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <atomic>
+#include <stdexcept>
 
 #include "app/main/ApplicationTitle.h"
 #include "app/services/GuiThreadCall.h"
+#include "app/services/RecorderErrorText.h"
 #include "core/protocol/DebugLog.h"
 #include "core/protocol/RecXchange.h"
-#include "localizer/LangFormat.h"
 
 namespace {
 
@@ -102,8 +103,13 @@ int AppMessageBox(const QString& text, std::uint32_t flags, const QString& capti
 
 void ShowRecorderError(const TERecXchange& error)
 {
-    AppMessageBox(LangConstFormat(QStringLiteral("ExceptErrorStr"), error.Text, error.Code), MB_ICONERROR,
-                  ApplicationTitle());
+    ShowErrorMessage(RecorderErrorText(JobErrorOf(error)));
+}
+
+void ShowUnknownException()
+{
+    DebugLog(QStringLiteral("Program error: an exception without text"));
+    ShowErrorMessage(RecorderErrorText(TJobError{TJobError::TKind::Other, QString(), 0}));
 }
 
 void ShowErrorMessage(const QString& text)
@@ -113,8 +119,8 @@ void ShowErrorMessage(const QString& text)
 
 void ShowException(const std::exception& error)
 {
-    if (const auto* recorderError = dynamic_cast<const TERecXchange*>(&error))
-        ShowRecorderError(*recorderError);
-    else
-        ShowErrorMessage(QString::fromUtf8(error.what()));
+    // A logic error is a fault of the program: the log keeps it as well.
+    if (dynamic_cast<const std::logic_error*>(&error))
+        DebugLog(QStringLiteral("Program error: %1").arg(QString::fromUtf8(error.what())));
+    ShowErrorMessage(RecorderErrorText(JobErrorOf(error)));
 }

@@ -30,8 +30,10 @@ int AppMessageBox(const QString& text, std::uint32_t flags, const QString& capti
 void ShowRecorderError(const TERecXchange& error);
 // Any other failure, shown by its text.
 void ShowErrorMessage(const QString& text);
-// The one place that shows an exception caught at the edge of a handler.
+// The one place that shows an exception caught at the edge of a handler
+// (logic errors are logged too), and one that is not a std::exception.
 void ShowException(const std::exception& error);
+void ShowUnknownException();
 
 // Runs the work of a slot or handler and shows whatever it raises, so that
 // no exception crosses the event loop.
@@ -42,6 +44,6 @@ template <typename TWork> void RunGuarded(TWork&& work)
     } catch (const std::exception& error) {
         ShowException(error);
     } catch (...) {
-        ShowErrorMessage(QString());
+        ShowUnknownException();
     }
 }

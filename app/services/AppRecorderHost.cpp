@@ -25,14 +25,11 @@ int TAppRecorderHost::AppMessageBox(const QString& text, std::uint32_t flags, co
     return ::AppMessageBox(text, flags, caption);
 }
 
-void TAppRecorderHost::ShowRecorderError(const TERecXchange& error)
+void TAppRecorderHost::JobEnded()
 {
-    ::ShowRecorderError(error);
-}
-
-void TAppRecorderHost::ShowError(const QString& text)
-{
-    ShowErrorMessage(text);
+    // An empty queued call wakes the GUI thread's wait for the job.
+    if (QCoreApplication* application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(application, [] {}, Qt::QueuedConnection);
 }
 
 QString TAppRecorderHost::CompressionCaption(TCompressionCaption which)

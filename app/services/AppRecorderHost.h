@@ -15,8 +15,7 @@ public:
     void SetHiddenSettingsVisible(bool visible) override;
     bool ChooseUploadFormat(std::uint8_t& compress, std::uint8_t& param) override;
     int AppMessageBox(const QString& text, std::uint32_t flags, const QString& caption) override;
-    void ShowRecorderError(const TERecXchange& error) override;
-    void ShowError(const QString& text) override;
+    void JobEnded() override;
     QString CompressionCaption(TCompressionCaption which) override;
     QString ScaleCaption(int index) override;
 

@@ -1,40 +1,64 @@
 #include "core/flash/ContentScanJob.h"
 
 #include "core/flash/ContentScan.h"
-#include "core/recorder/Recorder.h"
+#include "core/recorder/RecorderReads.h"
+#include "core/recorder/RecorderStatusValues.h"
+#include "core/settings/RecorderSettingsTransfer.h"
 
 namespace {
 
-TScanContext ContextOf(TRecorder& recorder, const TRecorderJobParams& params)
+// The reads before the scan: geometry, firmware, serial, then the settings
+// up to this percentage.
+constexpr int kReadsDone = 10;
+constexpr int kSettingsFrom = 3;
+
+void ReadIdentity(TRecorderJobContext& context)
 {
-    TScanContext context;
-    context.Geometry.ChipCount = recorder.FChipCount;
-    context.Geometry.BlocksPerChip = recorder.FBlocksPerChip;
-    context.Geometry.PagesPerBlock = recorder.FPagesPerBlock;
-    context.Geometry.PageSize = recorder.FPageSize;
-    context.Geometry.FirstDataBlock = recorder.FFirstDataBlock;
-    context.SkipSilence = recorder.GetSkipSilence();
-    context.Texts = params.ScanTexts;
-    return context;
+    TRecorderJobResults& results = context.Results;
+    results.Geometry = ReadFlashGeometry();
+    context.SetProgress(1);
+    const std::uint16_t firmware = ReadFirmwareVersion();
+    results.FirmwareVersion = firmware;
+    results.HardwareVariant =
+        HardwareVariantForMajor(static_cast<std::uint8_t>(firmware >> 8), context.Snapshot.HardwareVariant);
+    context.SetProgress(2);
+    results.Serial = ReadSerialNumber();
+    context.SetProgress(kSettingsFrom);
+
+    // Items read before a failure keep their new values.
+    results.Settings = context.Snapshot.Settings;
+    ReadRecorderSettings(*results.Settings, context.Snapshot.ConnectType, [&context](int done, int total) {
+        context.SetProgress(static_cast<std::uint8_t>(kSettingsFrom + (kReadsDone - kSettingsFrom) * done / total));
+    });
 }
 
 }  // namespace
 
-TJobOutcome ScanBlockHeaders(TRecorder& recorder, const TRecorderJobParams& params)
+TJobOutcome ScanBlockHeaders(TRecorderJobContext& context)
 {
-    TContentScan scan(ContextOf(recorder, params));
-    const TContentLists lists{*recorder.FFreeBlocks, *recorder.FSoundFiles, *recorder.FDriveFiles};
-    auto progress = [&recorder](std::uint8_t percent) { recorder.FProgress.store(percent, std::memory_order_relaxed); };
+    TRecorderJobResults& results = context.Results;
+    results.ContentChanged = true;
+    ReadIdentity(context);
+
+    TScanContext scanContext;
+    scanContext.Geometry = *results.Geometry;
+    scanContext.SkipSilence = context.Snapshot.SkipSilence;
+    scanContext.Texts = std::get<TRefreshJobParams>(context.Params).Texts;
+    TContentScan scan(std::move(scanContext));
+    const auto progress = [&context](std::uint8_t percent) {
+        context.SetProgress(static_cast<std::uint8_t>(kReadsDone + (100 - kReadsDone) * percent / 100));
+    };
+    const auto storeMemory = [&] {
+        results.TotalBytes = static_cast<std::int64_t>(scan.TotalBytes());
+        results.FreeBytes = static_cast<std::int64_t>(scan.FreeBytes());
+    };
     try {
-        scan.Run(lists, progress);
+        scan.Run(context.Lists, progress);
     } catch (...) {
-        recorder.FTotalBytes = static_cast<std::int64_t>(scan.TotalBytes());
-        recorder.FFreeBytes = static_cast<std::int64_t>(scan.FreeBytes());
-        recorder.FContentChanged.store(1, std::memory_order_release);
+        storeMemory();
         throw;
     }
-    recorder.FTotalBytes = static_cast<std::int64_t>(scan.TotalBytes());
-    recorder.FFreeBytes = static_cast<std::int64_t>(scan.FreeBytes());
-    recorder.FContentChanged.store(0, std::memory_order_release);
+    storeMemory();
+    results.ContentChanged = false;
     return TJobOutcome::Completed;
 }

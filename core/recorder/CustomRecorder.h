@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/links/FileHandle.h"
+#include "core/recorder/JobOutcome.h"
 #include "platform/SystemTime.h"
 
 class TCustomFile;
@@ -12,17 +13,14 @@ class TSoundFileList;
 class TDriveFileList;
 
 // The recorder as the program sees it: the operations in their fixed slot
-// order, and the sink a download writes decoded audio into (set by the
-// transfer workers before they start a download). The one implementation
-// is TRecorder, made by CreateRecorder.
+// order, then how the last job ended. The one implementation is TRecorder,
+// made by CreateRecorder.
 class TCustomRecorder {
 public:
     TCustomRecorder() = default;
     TCustomRecorder(const TCustomRecorder&) = delete;
     TCustomRecorder& operator=(const TCustomRecorder&) = delete;
     virtual ~TCustomRecorder() = default;
-
-    TCustomFile* FWaveFile = nullptr;
 
     // Status values.
     virtual std::uint16_t GetSupplyVoltage() = 0;                         // 0
@@ -57,10 +55,15 @@ public:
     virtual void SetEnabled(bool enabled) = 0;                            // 25
     virtual bool IsEnabled() = 0;                                         // 26
 
-    // Jobs: each starts on the job thread; poll GetState until it is 1.
+    // Jobs: each starts on the job thread; it has ended once GetState is 1.
+    // While one runs, every other slot that talks to the recorder raises
+    // std::logic_error. A download writes into sink, which the caller owns
+    // and keeps alive until the job has ended.
     virtual void RefreshContent() = 0;                                    // 27
-    virtual void StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length) = 0;  // 28
-    virtual void StartDownloadPart(std::uint16_t record, int partIndex, int unused) = 0;             // 29
+    virtual void StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length,
+                               TCustomFile* sink) = 0;                    // 28
+    virtual void StartDownloadPart(std::uint16_t record, int partIndex, int unused,
+                                   TCustomFile* sink) = 0;                // 29
     virtual void StartDriveFileDownload(int driveFileIndex, HANDLE target) = 0;                      // 30
     virtual void StartUpload(std::uint16_t record, TWaveSource* source, const SYSTEMTIME& time) = 0; // 31
     virtual void StartDriveFileUpload(const QString& name, HANDLE source, const SYSTEMTIME& time) = 0;  // 32
@@ -79,4 +82,8 @@ public:
     virtual int ResetToDefaults() = 0;                                    // 43
     virtual int ResetDefaultsNoErase() = 0;                               // 44
     virtual bool CheckPassword(const QString& password) = 0;              // 45
+
+    // How the last job ended and why it failed (read once GetState is 1).
+    virtual TJobOutcome LastJobOutcome() = 0;
+    virtual TJobError LastJobError() = 0;
 };

@@ -1,6 +1,7 @@
 #include "core/recorder/Recorder.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "core/links/ConnectType.h"
 #include "core/links/Link.h"
@@ -15,6 +16,7 @@
 #include "core/recorder/NoPasswordBytes.h"
 #include "core/recorder/RecorderCapacity.h"
 #include "core/recorder/RecorderHost.h"
+#include "core/recorder/RecorderReads.h"
 #include "core/recorder/RecorderStatusValues.h"
 #include "core/recorder/WaveSource.h"
 #include "core/settings/ProgramOptions.h"
@@ -83,7 +85,7 @@ int TRecorder::SetRecorderTime(const SYSTEMTIME& time)
 {
     std::uint8_t buffer[4];
     PutU32(buffer, SystemTimeToRtc(time));
-    RunCommand(cmdSetRtc, buffer, sizeof buffer, buffer, sizeof buffer);
+    Command(cmdSetRtc, buffer, sizeof buffer, buffer, sizeof buffer);
     return 0;
 }
 
@@ -96,6 +98,7 @@ QString TRecorder::GetModelName()
 
 bool TRecorder::CheckConnection()
 {
+    RefuseBesideJob();
     try {
         if (!FEnabled) {
             FConnected = 0;
@@ -114,7 +117,7 @@ bool TRecorder::CheckConnection()
         }
         if (FConnected && FAccessGranted)
             ReadStatus();
-    } catch (...) {
+    } catch (const TERecXchange&) {
         FConnected = 0;
         FAccessGranted = 0;
     }
@@ -124,47 +127,22 @@ bool TRecorder::CheckConnection()
 void TRecorder::ReadStatus()
 {
     std::uint8_t clock[4] = {};
-    RunCommand(cmdGetRtc, nullptr, 0, clock, sizeof clock);
+    Command(cmdGetRtc, nullptr, 0, clock, sizeof clock);
     FClock = RtcToSystemTime(GetU32(clock));
     std::uint8_t voltage[2] = {};
-    RunCommand(cmdGetVolt, nullptr, 0, voltage, sizeof voltage);
+    Command(cmdGetVolt, nullptr, 0, voltage, sizeof voltage);
     FSupplyVoltage = GetU16(voltage);
 }
 
 void TRecorder::ReadFlashGeometry()
 {
-    std::uint8_t reply[7] = {};
-    RunCommand(cmdGetFlashParam, nullptr, 0, reply, sizeof reply);
-    const std::uint16_t pagesPerBlock = GetU16(reply + 1);
-    const std::uint16_t pageSize = GetU16(reply + 5);
-    // A geometry without pages is a broken reply, not a recorder.
-    if (pagesPerBlock == 0 || pageSize == 0)
-        ThrowIoError(cmdGetFlashParam);
-    FChipCount = reply[0];
-    FPagesPerBlock = pagesPerBlock;
-    FBlocksPerChip = GetU16(reply + 3);
-    FPageSize = pageSize;
-
-    const std::uint32_t fallback = 0x400000u / FPagesPerBlock / FPageSize;
-    try {
-        std::uint8_t first[2] = {};
-        RunCommand(cmdGetFirstRecBlock, nullptr, 0, first, sizeof first);
-        FFirstDataBlock = GetU16(first);
-    } catch (const TERecXchange&) {
-        FFirstDataBlock = static_cast<std::uint16_t>(fallback + 1);
-    }
-}
-
-void TRecorder::ReadFirmwareAndSerial()
-{
-    std::uint8_t firmware[13] = {};
-    RunCommand(cmdGetFwVer, nullptr, 0, firmware, sizeof firmware);
-    FFirmwareVersion = GetU16(firmware);
-    FHardwareVariant = HardwareVariantForMajor(static_cast<std::uint8_t>(FFirmwareVersion >> 8), FHardwareVariant);
-
-    std::uint8_t production[8] = {};
-    RunCommand(cmdGetProdParam, nullptr, 0, production, sizeof production);
-    FSerial = QString::number(GetU32(production));
+    RefuseBesideJob();
+    const TFlashGeometry geometry = ::ReadFlashGeometry();
+    FChipCount = geometry.ChipCount;
+    FBlocksPerChip = geometry.BlocksPerChip;
+    FPagesPerBlock = geometry.PagesPerBlock;
+    FPageSize = geometry.PageSize;
+    FFirstDataBlock = geometry.FirstDataBlock;
 }
 
 std::uint32_t TRecorder::GetRecordTimeLeft()
@@ -184,6 +162,8 @@ void TRecorder::SetSkipSilence(bool skip)
 
 void TRecorder::SetImageFile(const QString& path)
 {
+    // The job reads through the image that is attached now.
+    RefuseBesideJob();
     FImageFile = path;
     AttachImageFile(path, FConnectType == ctDemo);
 }
@@ -200,55 +180,33 @@ void TRecorder::SetEnabled(bool enabled)
 
 void TRecorder::RefreshContent()
 {
-    ReadFlashGeometry();
-    ReadFirmwareAndSerial();
-    ReadRecorderSettings(FSettings, FConnectType);
-    TRecorderJobParams params;
-    params.ScanTexts = TScanTexts::Take(RecorderHost());
-    LaunchJob(TRecorderJob::Scan, std::move(params));
+    // The captions are the GUI's: taken here, not on the job thread.
+    LaunchJob(TRecorderJob::Scan, TRefreshJobParams{TScanTexts::Take(RecorderHost())});
 }
 
-void TRecorder::StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length)
+void TRecorder::StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length, TCustomFile* sink)
 {
-    TRecorderJobParams params;
-    params.RecordNumber = record;
-    params.Start = start;
-    params.Length = length;
-    LaunchJob(TRecorderJob::Download, params);
+    LaunchJob(TRecorderJob::Download, TDownloadJobParams{record, start, length, -1}, sink);
 }
 
-void TRecorder::StartDownloadPart(std::uint16_t record, int partIndex, int)
+void TRecorder::StartDownloadPart(std::uint16_t record, int partIndex, int, TCustomFile* sink)
 {
-    TRecorderJobParams params;
-    params.RecordNumber = record;
-    params.PartIndex = partIndex;
-    LaunchJob(TRecorderJob::DownloadPart, params);
+    LaunchJob(TRecorderJob::DownloadPart, TDownloadJobParams{record, 0, 0, partIndex}, sink);
 }
 
 void TRecorder::StartDriveFileDownload(int driveFileIndex, HANDLE target)
 {
-    TRecorderJobParams params;
-    params.DriveFileIndex = driveFileIndex;
-    params.File = target;
-    LaunchJob(TRecorderJob::DriveFileDownload, params);
+    LaunchJob(TRecorderJob::DriveFileDownload, TDriveFileDownloadJobParams{driveFileIndex, target});
 }
 
 void TRecorder::StartUpload(std::uint16_t record, TWaveSource* source, const SYSTEMTIME& time)
 {
-    TRecorderJobParams params;
-    params.RecordNumber = record;
-    params.Source = source;
-    params.Time = time;
-    LaunchJob(TRecorderJob::Upload, params);
+    LaunchJob(TRecorderJob::Upload, TUploadJobParams{record, source, time});
 }
 
 void TRecorder::StartDriveFileUpload(const QString& name, HANDLE source, const SYSTEMTIME& time)
 {
-    TRecorderJobParams params;
-    params.Name = name;
-    params.File = source;
-    params.Time = time;
-    LaunchJob(TRecorderJob::DriveFileUpload, params);
+    LaunchJob(TRecorderJob::DriveFileUpload, TDriveFileUploadJobParams{name, source, time});
 }
 
 void TRecorder::SetSoundFileStatus(std::uint16_t, std::uint8_t)
@@ -258,24 +216,36 @@ void TRecorder::SetSoundFileStatus(std::uint16_t, std::uint8_t)
 
 void TRecorder::StartEraseSoundFile(std::uint16_t record)
 {
-    TRecorderJobParams params;
-    params.RecordNumber = record;
-    LaunchJob(TRecorderJob::EraseSoundFile, params);
+    LaunchJob(TRecorderJob::EraseSoundFile, TEraseSoundFileJobParams{record});
 }
 
 void TRecorder::StartEraseDriveFile(int driveFileIndex)
 {
-    TRecorderJobParams params;
-    params.DriveFileIndex = driveFileIndex;
-    LaunchJob(TRecorderJob::EraseDriveFile, params);
+    LaunchJob(TRecorderJob::EraseDriveFile, TEraseDriveFileJobParams{driveFileIndex});
 }
 
 void TRecorder::StartFormat()
 {
-    LaunchJob(TRecorderJob::Format, {});
+    LaunchJob(TRecorderJob::Format, TFormatJobParams{});
 }
 
-void TRecorder::LaunchJob(TRecorderJob job, TRecorderJobParams params)
+TFlashGeometry TRecorder::Geometry() const
+{
+    return TFlashGeometry{FChipCount, FBlocksPerChip, FPagesPerBlock, FPageSize, FFirstDataBlock};
+}
+
+TRecorderSnapshot TRecorder::Snapshot() const
+{
+    TRecorderSnapshot snapshot;
+    snapshot.ConnectType = FConnectType;
+    snapshot.Geometry = Geometry();
+    snapshot.HardwareVariant = FHardwareVariant;
+    snapshot.Settings = FSettings;
+    snapshot.SkipSilence = FSkipSilence != 0;
+    return snapshot;
+}
+
+void TRecorder::LaunchJob(TRecorderJob job, TRecorderJobParams params, TCustomFile* sink)
 {
     const TRecorderJobInfo& info = JobInfo(job);
     if (!info.Body)
@@ -288,33 +258,84 @@ void TRecorder::LaunchJob(TRecorderJob job, TRecorderJobParams params)
     FProgress = 0;
     FAbort = 0;
     FJobOutcome = TJobOutcome::None;
-    FJobError.clear();
+    FJobError = {};
+    auto context = std::make_shared<TRecorderJobContext>(TRecorderJobContext{
+        std::move(params), Snapshot(), TContentLists{*FFreeBlocks, *FSoundFiles, *FDriveFiles}, FProgress, FAbort,
+        sink, {}});
     FState.store(info.StartState, std::memory_order_release);
     try {
-        m_jobRunner.Start([this, body = info.Body, params = std::move(params)] { RunJob(body, params); });
+        m_jobRunner.Start([this, body = info.Body, context] { RunJob(body, *context); });
     } catch (...) {
         FState.store(rsIdle, std::memory_order_release);
         throw;
     }
 }
 
-void TRecorder::RunJob(TRecorderJobBody body, const TRecorderJobParams& params)
+void TRecorder::RunJob(TRecorderJobBody body, TRecorderJobContext& context)
 {
+    // The failure is kept for the waiting GUI, which shows it after the wait.
     TJobOutcome outcome = TJobOutcome::Failed;
     try {
-        outcome = body(*this, params);
+        outcome = body(context);
     } catch (const TERecXchange& error) {
-        FJobError = error.Text;
-        RecorderHost().ShowRecorderError(error);
+        FJobError = TJobError{TJobError::TKind::LinkFault, error.Text, error.Code};
     } catch (const std::exception& error) {
-        FJobError = QString::fromUtf8(error.what());
-        RecorderHost().ShowError(FJobError);
+        FJobError = TJobError{TJobError::TKind::Other, QString::fromUtf8(error.what()), 0};
+        DebugLog(QStringLiteral("Recorder job failed: %1").arg(FJobError.Text));
     } catch (...) {
-        FJobError = QStringLiteral("Unknown error");
-        RecorderHost().ShowError(FJobError);
+        FJobError = TJobError{TJobError::TKind::Other, QString(), 0};
+        DebugLog(QStringLiteral("Recorder job failed by an unknown exception"));
     }
+    TakeResults(context.Results);
     FJobOutcome.store(outcome, std::memory_order_release);
     FState.store(rsIdle, std::memory_order_release);
+    RecorderHost().JobEnded();
+}
+
+void TRecorder::TakeResults(const TRecorderJobResults& results)
+{
+    if (results.Geometry) {
+        FChipCount = results.Geometry->ChipCount;
+        FBlocksPerChip = results.Geometry->BlocksPerChip;
+        FPagesPerBlock = results.Geometry->PagesPerBlock;
+        FPageSize = results.Geometry->PageSize;
+        FFirstDataBlock = results.Geometry->FirstDataBlock;
+    }
+    if (results.FirmwareVersion)
+        FFirmwareVersion = *results.FirmwareVersion;
+    if (results.HardwareVariant)
+        FHardwareVariant = *results.HardwareVariant;
+    if (results.Serial)
+        FSerial = *results.Serial;
+    if (results.Settings)
+        FSettings = *results.Settings;
+    if (results.TotalBytes)
+        FTotalBytes = *results.TotalBytes;
+    if (results.FreeBytes)
+        FFreeBytes = *results.FreeBytes;
+    if (results.ContentChanged)
+        FContentChanged.store(*results.ContentChanged ? 1 : 0, std::memory_order_release);
+}
+
+TJobError TRecorder::LastJobError()
+{
+    // Written by the job before its final state; stable while idle.
+    if (FState.load(std::memory_order_acquire) != rsIdle)
+        return {};
+    return FJobError;
+}
+
+void TRecorder::RefuseBesideJob() const
+{
+    if (FState.load(std::memory_order_acquire) != rsIdle && !m_jobRunner.OnJobThread())
+        throw std::logic_error("A recorder command was called while a recorder job runs.");
+}
+
+void TRecorder::Command(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
+                        std::uint32_t replyLength)
+{
+    RefuseBesideJob();
+    RunCommand(code, request, requestLength, reply, replyLength);
 }
 
 std::int64_t TRecorder::GetUploadSize(TWaveSource* source)
@@ -347,27 +368,29 @@ void TRecorder::SetDebugLog(std::uint8_t level)
 
 int TRecorder::ResetToDefaults()
 {
-    RunCommand(cmdSetDefault, nullptr, 0, nullptr, 0);
+    Command(cmdSetDefault, nullptr, 0, nullptr, 0);
     return 0;
 }
 
 int TRecorder::ResetDefaultsNoErase()
 {
-    RunCommand(cmdSetDefNoFlashErase, nullptr, 0, nullptr, 0);
+    Command(cmdSetDefNoFlashErase, nullptr, 0, nullptr, 0);
     return 0;
 }
 
 bool TRecorder::CheckPassword(const QString& password)
 {
+    RefuseBesideJob();
     CopyPassword(FSettings, PasswordBytes(password));
     std::uint8_t reply = 0x55;
-    RunCommand(cmdCheckPassword, FSettings.Password.data(), kPasswordCommandBytes, &reply, 1);
+    Command(cmdCheckPassword, FSettings.Password.data(), kPasswordCommandBytes, &reply, 1);
     FAccessGranted = reply != 0 ? 1 : 0;
     return FAccessGranted != 0;
 }
 
 void TRecorder::StoreRecorderSettings()
 {
+    RefuseBesideJob();
     ::StoreRecorderSettings(FSettings, FConnectType);
 }
 
@@ -386,20 +409,20 @@ std::uint64_t TRecorder::GetProfileRecordTime(const TRecordProfile& profile) con
 
 void LoadQualityPresets(TRecorder& recorder)
 {
-    LoadQualityPresets(*recorder.FQualityPresets, QualityPresetFileName(PresetBasePath()), recorder.PresetLangID());
+    LoadQualityPresets(recorder.QualityPresets(), QualityPresetFileName(PresetBasePath()), recorder.PresetLangID());
 }
 
 void LoadVasPresets(TRecorder& recorder)
 {
-    LoadVasPresets(*recorder.FVasPresets, VasPresetFileName(PresetBasePath()), recorder.PresetLangID());
+    LoadVasPresets(recorder.VasPresets(), VasPresetFileName(PresetBasePath()), recorder.PresetLangID());
 }
 
 int FindQualityPreset(const TRecorder& recorder, const TRecordProfile& profile)
 {
-    return FindQualityPreset(*recorder.FQualityPresets, profile);
+    return FindQualityPreset(recorder.QualityPresets(), profile);
 }
 
 int FindVasPreset(const TRecorder& recorder, const TVasParams& params)
 {
-    return FindVasPreset(*recorder.FVasPresets, params);
+    return FindVasPreset(recorder.VasPresets(), params);
 }

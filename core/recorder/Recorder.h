@@ -20,9 +20,10 @@
 // last read from the recorder, the content lists and the presets, and runs
 // one job at a time on its own thread. Every field starts at zero.
 //
-// The GUI thread calls the interface; a job thread writes progress, state,
-// the lists and the content-changed flag, and reads the abort flag. Nobody
-// may start a job or send a command while a job runs.
+// The GUI thread calls the interface; a job body gets a context (its
+// parameters, a snapshot of what it reads, the lists, progress and abort)
+// and the launcher takes its results before the final state. While a job
+// runs, a command from any thread but the job's raises std::logic_error.
 class TRecorder : public TCustomRecorder {
 public:
     explicit TRecorder(std::uint32_t connectType);
@@ -59,8 +60,8 @@ public:
     bool IsEnabled() override { return FEnabled != 0; }
 
     void RefreshContent() override;
-    void StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length) override;
-    void StartDownloadPart(std::uint16_t record, int partIndex, int unused) override;
+    void StartDownload(std::uint16_t record, std::uint32_t start, std::uint32_t length, TCustomFile* sink) override;
+    void StartDownloadPart(std::uint16_t record, int partIndex, int unused, TCustomFile* sink) override;
     void StartDriveFileDownload(int driveFileIndex, HANDLE target) override;
     void StartUpload(std::uint16_t record, TWaveSource* source, const SYSTEMTIME& time) override;
     void StartDriveFileUpload(const QString& name, HANDLE source, const SYSTEMTIME& time) override;
@@ -79,25 +80,51 @@ public:
     int ResetDefaultsNoErase() override;
     bool CheckPassword(const QString& password) override;
 
-    virtual void StoreRecorderSettings();  // 46
+    TJobOutcome LastJobOutcome() override { return FJobOutcome.load(std::memory_order_acquire); }
+    TJobError LastJobError() override;
 
-    // Helpers the jobs and the settings dialog use.
+    // The object's own slot after the interface's.
+    virtual void StoreRecorderSettings();
+
+    // Reads into the object from the GUI thread (refused beside a job), and
+    // the capacity sums of the settings dialog.
     void ReadStatus();
     void ReadFlashGeometry();
     double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param) const;
     std::uint64_t GetProfileRecordTime(const TRecordProfile& profile) const;
 
-    // How the last job ended, and the text of its failure (read once the
-    // state is 1 again).
-    TJobOutcome LastJobOutcome() const { return FJobOutcome.load(std::memory_order_acquire); }
-    QString LastJobError() const { return FJobError; }
-    // Waits for the job thread (it has ended once the state is 1).
+    // Joins the job thread (for tests; the GUI waits through its job runner).
     void WaitForJob() { m_jobRunner.Join(); }
 
     // The language of the preset names, fixed when the object was made.
     std::uint16_t PresetLangID() const { return m_presetLangId; }
     // RecModelStr as translated when the object was made; profile files carry it.
     const QString& ModelText() const { return FModel; }
+
+    // What the settings dialog edits and StoreRecorderSettings writes.
+    const TRecorderSettings& Settings() const { return FSettings; }
+    TRecorderSettings& Settings() { return FSettings; }
+    TQualityPresetList& QualityPresets() const { return *FQualityPresets; }
+    TVasPresetList& VasPresets() const { return *FVasPresets; }
+    TFlashGeometry Geometry() const;
+
+protected:
+    // The job table entry of a job (tests put bodies of their own here).
+    virtual const TRecorderJobInfo& JobInfo(TRecorderJob job) const { return RecorderJobInfo(job); }
+
+private:
+    void LaunchJob(TRecorderJob job, TRecorderJobParams params, TCustomFile* sink = nullptr);
+    void RunJob(TRecorderJobBody body, TRecorderJobContext& context);
+    void TakeResults(const TRecorderJobResults& results);
+    TRecorderSnapshot Snapshot() const;
+    // The one way the object's own slots reach the link: refused while a job
+    // runs, unless the caller is that job.
+    void Command(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
+                 std::uint32_t replyLength);
+    void RefuseBesideJob() const;
+
+    // Tests set up states no command sequence gives cheaply.
+    friend struct TRecorderFields;
 
     std::uint16_t FSupplyVoltage = 0;
     SYSTEMTIME FClock{};
@@ -133,16 +160,7 @@ public:
     std::uint8_t FAccessGranted = 0;
 
     std::atomic<TJobOutcome> FJobOutcome{TJobOutcome::None};
-    QString FJobError;  // written by the job before its final state
-
-protected:
-    // The job table entry of a job (tests put bodies of their own here).
-    virtual const TRecorderJobInfo& JobInfo(TRecorderJob job) const { return RecorderJobInfo(job); }
-
-private:
-    void LaunchJob(TRecorderJob job, TRecorderJobParams params);
-    void RunJob(TRecorderJobBody body, const TRecorderJobParams& params);
-    void ReadFirmwareAndSerial();
+    TJobError FJobError;  // written by the job before its final state
 
     std::uint16_t m_presetLangId = 0;
     TRecorderJobRunner m_jobRunner;

@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "core/protocol/DebugLog.h"
-#include "core/protocol/RecXchange.h"
 
 QString BuiltInCompressionCaption(TCompressionCaption which)
 {
@@ -36,11 +35,6 @@ public:
         DebugLog(text);
         return IDCANCEL;
     }
-    void ShowRecorderError(const TERecXchange& error) override
-    {
-        DebugLog(QStringLiteral("ERROR: %1. Error code %2").arg(error.Text).arg(error.Code));
-    }
-    void ShowError(const QString& text) override { DebugLog(text); }
     QString CompressionCaption(TCompressionCaption which) override { return BuiltInCompressionCaption(which); }
     QString ScaleCaption(int index) override { return BuiltInScaleCaption(index); }
 };

@@ -6,7 +6,6 @@
 #include "core/recorder/MessageBoxCodes.h"
 
 class TCustomRecorder;
-class TERecXchange;
 
 // The compression controls of the recorder settings dialog whose captions
 // the scan writes into recording descriptions.
@@ -20,7 +19,8 @@ QString BuiltInScaleCaption(int index);
 // What the recorder object needs of the user interface. The program
 // registers its implementation at start-up; tests register a fake. Message
 // boxes and errors may be raised on a job thread: the implementation takes
-// them to the GUI thread.
+// them to the GUI thread. A job's failure is not shown from here: the code
+// that waited for the job shows it.
 class TRecorderHost {
 public:
     virtual ~TRecorderHost() = default;
@@ -32,12 +32,12 @@ public:
     // and param come in with the current choice and go out with the new one.
     virtual bool ChooseUploadFormat(std::uint8_t& compress, std::uint8_t& param) = 0;
 
-    // The application's message box: the button number pressed.
+    // The application's message box: the button number pressed. Only for
+    // questions a job must ask midway.
     virtual int AppMessageBox(const QString& text, std::uint32_t flags, const QString& caption) = 0;
-    // "ERROR: %s. Error code %d" for a link failure.
-    virtual void ShowRecorderError(const TERecXchange& error) = 0;
-    // Any other failure of a job, as its text.
-    virtual void ShowError(const QString& text) = 0;
+    // A job has stored its final state (called on the job thread, never
+    // blocks): a GUI waiting for it may look now.
+    virtual void JobEnded() {}
 
     // Current (translated) captions of the dialog's compression controls,
     // and the entries of its scale list ("1", "2", "4", "8", "16").

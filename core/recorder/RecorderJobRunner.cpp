@@ -1,6 +1,9 @@
 #include "core/recorder/RecorderJobRunner.h"
 
+#include <QString>
 #include <stdexcept>
+
+#include "core/protocol/DebugLog.h"
 
 TRecorderJobRunner::~TRecorderJobRunner()
 {
@@ -15,11 +18,16 @@ void TRecorderJobRunner::Start(std::function<void()> work)
     m_running.store(true, std::memory_order_release);
     try {
         m_thread = std::thread([this, work = std::move(work)] {
+            m_jobThread.store(std::this_thread::get_id(), std::memory_order_release);
             // The work catches its own failures; this guard only keeps a
-            // stray exception from ending the program.
+            // stray exception from ending the program, and says so.
             try {
                 work();
+            } catch (const std::exception& error) {
+                DebugLog(QStringLiteral("Recorder job ended by an uncaught exception: %1")
+                             .arg(QString::fromUtf8(error.what())));
             } catch (...) {
+                DebugLog(QStringLiteral("Recorder job ended by an uncaught exception"));
             }
             m_running.store(false, std::memory_order_release);
         });

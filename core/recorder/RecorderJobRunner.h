@@ -25,7 +25,11 @@ public:
     // Waits for the current job, if any.
     void Join();
 
+    // True on the thread of the current (or last) job.
+    bool OnJobThread() const { return m_jobThread.load(std::memory_order_acquire) == std::this_thread::get_id(); }
+
 private:
     std::thread m_thread;
     std::atomic<bool> m_running{false};
+    std::atomic<std::thread::id> m_jobThread{};
 };

@@ -8,13 +8,13 @@ class TRecorderObjectSettings : public TRecorderSettingsModel {
 public:
     explicit TRecorderObjectSettings(TRecorder& recorder) : m_recorder(recorder) {}
 
-    TRecorderSettings Settings() const override { return m_recorder.FSettings; }
-    const TQualityPresetList& QualityPresets() const override { return *m_recorder.FQualityPresets; }
-    const TVasPresetList& VasPresets() const override { return *m_recorder.FVasPresets; }
+    TRecorderSettings Settings() const override { return m_recorder.Settings(); }
+    const TQualityPresetList& QualityPresets() const override { return m_recorder.QualityPresets(); }
+    const TVasPresetList& VasPresets() const override { return m_recorder.VasPresets(); }
 
     void Store(const TRecorderSettings& settings) override
     {
-        m_recorder.FSettings = settings;
+        m_recorder.Settings() = settings;
         m_recorder.StoreRecorderSettings();
     }
 

@@ -51,27 +51,47 @@ void ExchangeAon(TRecorderSettings& settings, bool storing)
     ParseAon(reply, settings);
 }
 
-void ReadByCommands(TRecorderSettings& settings)
+// The current profile, the eight profiles and ten more items.
+constexpr int kReadSteps = 1 + static_cast<int>(TRecorderSettings::kProfileCount) + 10;
+
+void ReadByCommands(TRecorderSettings& settings, const TSettingsReadProgress& progress)
 {
+    int done = 0;
+    const auto step = [&] {
+        if (progress)
+            progress(++done, kReadSteps);
+    };
     ExchangeByte(cmdGetCurrentProfile, settings.CurrentProfile, false);
     if (settings.CurrentProfile > 7)
         settings.CurrentProfile = 0;
+    step();
     for (std::size_t i = 0; i < settings.Profiles.size(); ++i) {
         const auto number = static_cast<std::uint8_t>(i);
         std::uint8_t reply[TRecordProfile::kSize];
         RunCommand(cmdGetProfile, &number, 1, reply, sizeof reply);
         settings.Profiles[i] = TRecordProfile::Parse(reply);
+        step();
     }
     ExchangeItem(cmdGetVas, settings.Vas, false);
+    step();
     ExchangeByte(cmdGetPressType, settings.PressType, false);
+    step();
     ExchangeByte(cmdGetCodecGain, settings.CodecGain, false);
+    step();
     ExchangeByte(cmdGetExtDevice, settings.ExtDevice, false);
+    step();
     ExchangeByte(cmdGetAccessLevel, settings.AccessLevel, false);
+    step();
     ExchangeBatteryLevels(settings, false);
+    step();
     ExchangeItem(cmdGetOnceTimer, settings.OnceTimer, false);
+    step();
     ExchangeItem(cmdGetDailyTimer, settings.DailyTimer, false);
+    step();
     ExchangeByte(cmdGetSearchStep, settings.SearchStep, false);
+    step();
     ExchangeAon(settings, false);
+    step();
 }
 
 void StoreByCommands(TRecorderSettings& settings)
@@ -97,14 +117,17 @@ void StoreByCommands(TRecorderSettings& settings)
 
 } // namespace
 
-void ReadRecorderSettings(TRecorderSettings& settings, std::uint32_t connectType)
+void ReadRecorderSettings(TRecorderSettings& settings, std::uint32_t connectType, const TSettingsReadProgress& progress)
 {
     DebugLog(QStringLiteral("Reading recorder settings"));
     try {
-        if (IsImageConnection(connectType))
+        if (IsImageConnection(connectType)) {
             ReadSettingsFromImage(settings);
-        else
-            ReadByCommands(settings);
+            if (progress)
+                progress(1, 1);
+        } else {
+            ReadByCommands(settings, progress);
+        }
     } catch (...) {
         // What arrived before the failure is kept, in the ranges the rest of
         // the program relies on.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "core/settings/RecorderSettings.h"
 
@@ -12,8 +13,12 @@
 // A failing command ends the transfer at that point with TERecXchange; the
 // items read before it keep their new values, the others their old ones.
 
+// Told after each item read: items done and items in all.
+using TSettingsReadProgress = std::function<void(int done, int total)>;
+
 // Fills settings from the recorder or the image, then normalises it.
-void ReadRecorderSettings(TRecorderSettings& settings, std::uint32_t connectType);
+void ReadRecorderSettings(TRecorderSettings& settings, std::uint32_t connectType,
+                          const TSettingsReadProgress& progress = {});
 
 // Writes settings back. Over commands each reply overwrites its item and
 // the whole record is read back afterwards; an image header is written

@@ -8,6 +8,7 @@
 #include "core/settings/ProgramFolder.h"
 #include "tests/core/FakeRecorderHost.h"
 #include "tests/support/ParamName.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavBuilder.h"
 
@@ -334,7 +335,7 @@ TEST(WaveFileRead, UploadSizeOfAnOpenedFileFollowsItsFormat)
     {
         TRecorder recorder(0);
         EXPECT_EQ(recorder.GetUploadSize(&wave), 16000);
-        recorder.FUploadCompress = 1;  // ADPCM 4 bit
+        Fields(recorder).FUploadCompress = 1;  // ADPCM 4 bit
         EXPECT_EQ(recorder.GetUploadSize(&wave), 8000);
     }
     wave.Close();

@@ -32,16 +32,7 @@ public:
         MessageCaptions.append(caption);
         return IDOK;
     }
-    void ShowRecorderError(const TERecXchange& error) override
-    {
-        Errors.append(QStringLiteral("ERROR: %1. Error code %2").arg(error.Text).arg(error.Code));
-        ++ErrorCount;
-    }
-    void ShowError(const QString& text) override
-    {
-        Errors.append(text);
-        ++ErrorCount;
-    }
+    void JobEnded() override { ++JobEnds; }
     QString CompressionCaption(TCompressionCaption) override { return {}; }
     QString ScaleCaption(int) override { return {}; }
 
@@ -51,7 +42,5 @@ public:
     QStringList Messages;
     QList<std::uint32_t> MessageFlags;
     QStringList MessageCaptions;
-    // Written on a job thread; read after the job has ended.
-    QStringList Errors;
-    std::atomic<int> ErrorCount{0};
+    std::atomic<int> JobEnds{0};
 };

@@ -279,7 +279,7 @@ void ImageExecute(std::uint8_t code, const void* request, std::uint32_t requestL
         ok = ImageEmulate(code, request, requestLength);
         if (ok && reply && replyLength)
             ok = ImageReply.Fetch(reply, replyLength);
-    } catch (const std::exception&) {
+    } catch (const TERecXchange&) {
         ok = false;
     }
     if (!ok)

@@ -23,6 +23,8 @@
 #include "core/recorder/Recorder.h"
 #include "core/recorder/RecorderSettingsModel.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/app/main/StubRecorder.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
 #include "widgets/MyGauge.h"
@@ -43,7 +45,7 @@ enum class FormatEnd { Completes, WaitsForAbort, Fails };
 std::atomic<FormatEnd> g_formatEnd{FormatEnd::Completes};
 std::atomic<int> g_formatRuns{0};
 
-TJobOutcome TestFormatJob(TRecorder& recorder, const TRecorderJobParams&)
+TJobOutcome TestFormatJob(TRecorderJobContext& context)
 {
     ++g_formatRuns;
     switch (g_formatEnd.load()) {
@@ -54,7 +56,7 @@ TJobOutcome TestFormatJob(TRecorder& recorder, const TRecorderJobParams&)
     case FormatEnd::WaitsForAbort:
         break;
     }
-    while (!recorder.FAbort.load())
+    while (!context.AbortRequested())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return TJobOutcome::Aborted;
 }
@@ -368,6 +370,57 @@ TEST_F(SimConnectionTest, ClearingWithAFormatThatDoesNotExistYetSendsNoCommand80
     EXPECT_TRUE(sim.HasPassword());
 }
 
+// The clearing path reads how the format ended from the interface, whatever
+// object is behind it: a failed format leaves the password alone.
+TEST_F(SimConnectionTest, ARecorderOtherThanTheObjectWhoseFormatFailsGetsNoCommand80)
+{
+    StubRecorder* stub = nullptr;
+    connection->SetRecorderFactory(
+        [&stub](int) -> TCustomRecorder* {
+            stub = new StubRecorder;
+            return stub;
+        },
+        [](TCustomRecorder* recorder) { delete recorder; });
+    ConnectSim(3);
+    ASSERT_NE(stub, nullptr);
+    boxes.Queue({IDYES, IDYES});
+    PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
+    Pass();
+    EXPECT_EQ(stub->FormatRuns, 1);
+    EXPECT_EQ(sim.CommandCount(cmdSetDefNoFlashErase), 0u);
+    EXPECT_EQ(sim.CommandCount(cmdSetDefault), 0u);
+    const std::vector<QString> texts = boxes.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), QStringLiteral("ERROR: I/O Error. Error code 18")), 1);
+    EXPECT_TRUE(window->mainPanel->isEnabled());
+}
+
+// A scan that fails inside its job on every try: one message, no false
+// "not formatted" box, no retry by the passes; the user's refresh tries again.
+TEST_F(SimConnectionTest, AScanFailingEveryTimeIsShownOnceAndRetriedOnlyByTheUser)
+{
+    const QString error76 = QStringLiteral("ERROR: I/O Error. Error code 76");
+    ConnectSim(3);
+    sim.InjectFault({SimFaultKind::Fail, 0, SimFault::kEveryTime, cmdGetPartsOfPages});
+    Pass();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, error76);
+    EXPECT_EQ(boxes.Boxes[0].Flags, MB_ICONERROR);
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+    for (int i = 0; i < 3; ++i) {
+        WaitForBackOff();
+        Pass();
+    }
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+
+    window->actRecRefresh->trigger();
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[1].Text, error76);
+    EXPECT_TRUE(window->mainPanel->isEnabled());
+    EXPECT_TRUE(window->CanClose());
+}
+
 TEST_F(ConnectionTest, ShiftTurnsTheCopyButtonsIntoMoveButtons)
 {
     StartWith(3);
@@ -465,7 +518,7 @@ TEST_F(SimConnectionTest, TheFirstGrantedPassRefreshesLaterOnesOnlyOnAReportedCh
     WaitForBackOff();
     Pass();
     EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
-    static_cast<TRecorder*>(connection->Recorder())->FContentChanged = 1;
+    Fields(*static_cast<TRecorder*>(connection->Recorder())).FContentChanged = 1;
     WaitForBackOff();
     Pass();
     EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);

@@ -7,6 +7,7 @@
 #include "app/main/StatusPanel.h"
 #include "app/main/StatusPanelLayout.h"
 #include "core/recorder/Recorder.h"
+#include "tests/support/RecorderFields.h"
 
 namespace {
 
@@ -98,13 +99,13 @@ TEST(StatusPanel, APercentSignInALabelIsShownAsItIs)
 TEST(StatusPanel, ShowsTheRecorderValues)
 {
     TRecorder recorder(0);
-    recorder.FSupplyVoltage = 3900;
-    recorder.FFirmwareVersion = (10 << 8) | 3;
-    recorder.FHardwareVariant = 0;
-    recorder.FSerial = QStringLiteral("12345");
-    recorder.FClock = SYSTEMTIME{2024, 3, 0, 5, 7, 8, 9, 0};
-    recorder.FTotalBytes = 3 * 1024 * 1024 + 512 * 1024;
-    recorder.FFreeBytes = 1024 * 1024;
+    Fields(recorder).FSupplyVoltage = 3900;
+    Fields(recorder).FFirmwareVersion = (10 << 8) | 3;
+    Fields(recorder).FHardwareVariant = 0;
+    Fields(recorder).FSerial = QStringLiteral("12345");
+    Fields(recorder).FClock = SYSTEMTIME{2024, 3, 0, 5, 7, 8, 9, 0};
+    Fields(recorder).FTotalBytes = 3 * 1024 * 1024 + 512 * 1024;
+    Fields(recorder).FFreeBytes = 1024 * 1024;
 
     TStatusPanel panel;
     panel.resize(700, 100);

@@ -17,6 +17,7 @@
 #include "tests/core/FakeRecorderHost.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/ImageBuilder.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
 #include "tests/support/TempDir.h"
@@ -97,7 +98,7 @@ TEST_F(ContentScanJobTest, RefreshListsTheContentWithCaptionsTakenBeforehand)
     EXPECT_EQ(recorder.GetSoundFiles()->Item(0)->Description, QStringLiteral("8000 Hz; ADPCM 4 bits; "));
     ASSERT_EQ(recorder.GetDriveFiles()->Count(), 1);
     EXPECT_EQ(recorder.GetDriveFiles()->Item(0)->Name, QStringLiteral("a.txt"));
-    EXPECT_EQ(recorder.FFreeBlocks->Count(), 64 - 1 - 3);
+    EXPECT_EQ(Fields(recorder).FFreeBlocks->Count(), 64 - 1 - 3);
     EXPECT_EQ(recorder.GetTotalMemory(), 64 * 32 * 2112);
     EXPECT_EQ(recorder.GetFreeMemory(), std::int64_t{60} * (32 * 2112 - 64));
 
@@ -126,7 +127,7 @@ TEST_F(ContentScanJobTest, LinkFailureKeepsContentChangedAndNoHalfBuiltRecording
     Refresh(recorder);
     EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Failed);
     EXPECT_TRUE(recorder.IsContentChanged());
-    EXPECT_EQ(m_host.ErrorCount, 1);
+    EXPECT_EQ(recorder.LastJobError().Code, cmdGetPartsOfPages);
     ASSERT_EQ(recorder.GetSoundFiles()->Count(), 1);
     EXPECT_EQ(recorder.GetSoundFiles()->Item(0)->Number, 1);
     EXPECT_GT(recorder.GetSoundFiles()->Item(0)->Pages->Count(), 0);
@@ -196,7 +197,7 @@ TEST_F(ContentScanJobTest, ImageFileWithRecordingsAndFiles)
     ASSERT_TRUE(recorder.CheckPassword(QString()));
     Refresh(recorder);
     ASSERT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
-    EXPECT_EQ(recorder.FPageSize, 2112);
+    EXPECT_EQ(Fields(recorder).FPageSize, 2112);
 
     ASSERT_EQ(recorder.GetSoundFiles()->Count(), 1);
     const TSoundFileInfo& r = *recorder.GetSoundFiles()->Item(0);
@@ -209,7 +210,7 @@ TEST_F(ContentScanJobTest, ImageFileWithRecordingsAndFiles)
     EXPECT_EQ(recorder.GetDriveFiles()->Item(0)->Name, QStringLiteral("dir\\b.bin"));
     EXPECT_EQ(recorder.GetDriveFiles()->Item(0)->Size, 70000);
     EXPECT_EQ(recorder.GetDriveFiles()->Item(0)->Blocks->Count(), 2);
-    EXPECT_EQ(recorder.FFreeBlocks->Count(), 24 - 1 - 4);
+    EXPECT_EQ(Fields(recorder).FFreeBlocks->Count(), 24 - 1 - 4);
 }
 
 // A 2 x 4096-block recorder with 500 recordings: what the scan moves over
@@ -241,7 +242,7 @@ TEST_F(ContentScanJobTest, LinkEfficiencyOfALargeScan)
     ASSERT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
     ASSERT_EQ(recorder.GetSoundFiles()->Count(), 500);
     EXPECT_EQ(recorder.GetTotalMemory(), std::int64_t{2214592512});  // beyond 31 bits
-    const std::int64_t freeBlocks = recorder.FFreeBlocks->Count();
+    const std::int64_t freeBlocks = Fields(recorder).FFreeBlocks->Count();
     EXPECT_EQ(recorder.GetFreeMemory(), freeBlocks * (128 * 2112 - 64));
 
     std::uint64_t moved = 0;

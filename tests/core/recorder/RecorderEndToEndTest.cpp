@@ -25,6 +25,7 @@
 #include "tests/core/FtdiTestFixture.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/InProcessQ71Library.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/SimMailboxDevice.h"
 #include "tests/support/SimMailboxFileIo.h"
 #include "tests/support/SimRecorder.h"
@@ -59,13 +60,13 @@ void StoreSettingsIn(SimRecorder& sim)
 
 void ExpectSettingsRead(TRecorder& recorder)
 {
-    EXPECT_EQ(recorder.FSettings.CurrentProfile, 3);
-    EXPECT_EQ(recorder.FSettings.Profiles[3].SampleRate, 8000);
-    EXPECT_EQ(recorder.FSettings.Profiles[3].Compress, 2);
-    EXPECT_EQ(recorder.FSettings.Profiles[3].CompressParam, 1);
-    EXPECT_EQ(recorder.FSettings.Profiles[3].CycleBufSize, 50);
-    EXPECT_EQ(recorder.FSettings.BatteryLevels[1], 0x0C10);
-    EXPECT_EQ(recorder.FSettings.BatteryLevels[3], 0x0C50);
+    EXPECT_EQ(Fields(recorder).FSettings.CurrentProfile, 3);
+    EXPECT_EQ(Fields(recorder).FSettings.Profiles[3].SampleRate, 8000);
+    EXPECT_EQ(Fields(recorder).FSettings.Profiles[3].Compress, 2);
+    EXPECT_EQ(Fields(recorder).FSettings.Profiles[3].CompressParam, 1);
+    EXPECT_EQ(Fields(recorder).FSettings.Profiles[3].CycleBufSize, 50);
+    EXPECT_EQ(Fields(recorder).FSettings.BatteryLevels[1], 0x0C10);
+    EXPECT_EQ(Fields(recorder).FSettings.BatteryLevels[3], 0x0C50);
 }
 
 // Connect, check the password the way the main window does, read the
@@ -119,13 +120,13 @@ TEST_F(RecorderEndToEndTest, ImageFileConnection)
     ConnectAndCheck(*recorder);
 
     TRecorder& object = Object(recorder);
-    EXPECT_EQ(object.FPagesPerBlock, 4);
-    EXPECT_EQ(object.FPageSize, 528);  // the image link answers its page stride
-    EXPECT_EQ(object.FFirstDataBlock, 2);
+    EXPECT_EQ(Fields(object).FPagesPerBlock, 4);
+    EXPECT_EQ(Fields(object).FPageSize, 528);  // the image link answers its page stride
+    EXPECT_EQ(Fields(object).FFirstDataBlock, 2);
     EXPECT_EQ(recorder->GetFirmwareVersion(), 0x0C03);
     EXPECT_EQ(recorder->GetHardwareVariant(), 4);
     EXPECT_EQ(recorder->GetSerialNumber(), QStringLiteral("4200000001"));
-    EXPECT_EQ(object.FSettings.BatteryLevels[1], 0x0C10);
+    EXPECT_EQ(Fields(object).FSettings.BatteryLevels[1], 0x0C10);
     EXPECT_EQ(recorder->GetSupplyVoltage(), 3050);
     EXPECT_EQ(recorder->GetRecorderTime().wYear, 1970);
 }
@@ -143,10 +144,10 @@ TEST_F(RecorderEndToEndTest, DemoConnectionCreatesItsImage)
     EXPECT_EQ(Object(recorder).LastJobOutcome(), TJobOutcome::Completed);
 
     TRecorder& object = Object(recorder);
-    EXPECT_EQ(object.FChipCount, 1);
-    EXPECT_EQ(object.FBlocksPerChip, 64);
-    EXPECT_EQ(object.FPagesPerBlock, 128);
-    EXPECT_EQ(object.FPageSize, 2112);
+    EXPECT_EQ(Fields(object).FChipCount, 1);
+    EXPECT_EQ(Fields(object).FBlocksPerChip, 64);
+    EXPECT_EQ(Fields(object).FPagesPerBlock, 128);
+    EXPECT_EQ(Fields(object).FPageSize, 2112);
     EXPECT_EQ(recorder->GetFirmwareVersion() >> 8, 10);
     EXPECT_EQ(recorder->GetHardwareVariant(), 2);
     ASSERT_TRUE(recorder->CheckConnection());
@@ -186,11 +187,11 @@ TEST_P(RecorderOverAdapterTest, ConnectsReadsAndChecksThePassword)
     EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), type == ctUsb20Adapter ? 2u : 1u);
 
     TRecorder& object = Object(recorder);
-    EXPECT_EQ(object.FChipCount, 1);
-    EXPECT_EQ(object.FBlocksPerChip, 64);
-    EXPECT_EQ(object.FPagesPerBlock, 128);
-    EXPECT_EQ(object.FPageSize, 2112);
-    EXPECT_EQ(object.FFirstDataBlock, 1);
+    EXPECT_EQ(Fields(object).FChipCount, 1);
+    EXPECT_EQ(Fields(object).FBlocksPerChip, 64);
+    EXPECT_EQ(Fields(object).FPagesPerBlock, 128);
+    EXPECT_EQ(Fields(object).FPageSize, 2112);
+    EXPECT_EQ(Fields(object).FFirstDataBlock, 1);
     EXPECT_EQ(recorder->GetFirmwareVersion(), 0x0901);
     EXPECT_EQ(recorder->GetHardwareVariant(), 1);
     EXPECT_EQ(recorder->GetSerialNumber(), QStringLiteral("987654"));
@@ -203,7 +204,7 @@ TEST_P(RecorderOverAdapterTest, ConnectsReadsAndChecksThePassword)
     EXPECT_EQ(recorder->GetBatteryLevel(), 0);
 
     // The store goes to the recorder by commands and is read back.
-    object.FSettings.Profiles[3].CycleBufSize = 70;
+    Fields(object).FSettings.Profiles[3].CycleBufSize = 70;
     object.StoreRecorderSettings();
     EXPECT_EQ(sim.StoredProfile(3)[7], 70);
     EXPECT_EQ(sim.StoredPassword(), kAbPassword);
@@ -214,13 +215,13 @@ TEST_P(RecorderOverAdapterTest, ConnectsReadsAndChecksThePassword)
     TRecorderSettings edited = model->Settings();
     EXPECT_EQ(edited.Profiles[3].CycleBufSize, 70);
     edited.Profiles[3].CycleBufSize = 71;
-    EXPECT_EQ(object.FSettings.Profiles[3].CycleBufSize, 70) << "a copy until stored";
+    EXPECT_EQ(object.Settings().Profiles[3].CycleBufSize, 70) << "a copy until stored";
     model->Store(edited);
     EXPECT_EQ(sim.StoredProfile(3)[7], 71);
     EXPECT_EQ(model->Settings(), edited);
     EXPECT_EQ(model->RecordTime(edited.Profiles[3]), recorder->GetRecordTimeLeft());
-    EXPECT_EQ(&model->QualityPresets(), object.FQualityPresets.get());
-    EXPECT_EQ(&model->VasPresets(), object.FVasPresets.get());
+    EXPECT_EQ(&model->QualityPresets(), &object.QualityPresets());
+    EXPECT_EQ(&model->VasPresets(), &object.VasPresets());
 }
 
 INSTANTIATE_TEST_SUITE_P(AdapterTypes, RecorderOverAdapterTest,
@@ -251,9 +252,9 @@ TEST_F(RecorderEndToEndTest, MassStorageConnection)
         RecorderPtr recorder = Create(ctMassStorage);
         ConnectAndCheck(*recorder);
         TRecorder& object = Object(recorder);
-        EXPECT_EQ(object.FPagesPerBlock, 64);
-        EXPECT_EQ(object.FPageSize, 2048);  // the page size itself on this link
-        EXPECT_EQ(object.FBlocksPerChip, 256);
+        EXPECT_EQ(Fields(object).FPagesPerBlock, 64);
+        EXPECT_EQ(Fields(object).FPageSize, 2048);  // the page size itself on this link
+        EXPECT_EQ(Fields(object).FBlocksPerChip, 256);
         EXPECT_EQ(recorder->GetFirmwareVersion(), 0x0D00);
         EXPECT_EQ(recorder->GetHardwareVariant(), 5);
         EXPECT_EQ(recorder->GetSerialNumber(), QStringLiteral("55"));

@@ -12,6 +12,7 @@
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
 #include "tests/core/FakeRecorderHost.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -36,50 +37,60 @@ void WaitFor(const std::atomic<bool>& flag)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-TJobOutcome CompletingBody(TRecorder& recorder, const TRecorderJobParams& params)
+std::atomic<TRecorder*> g_recorder{nullptr};
+
+TJobOutcome CompletingBody(TRecorderJobContext& context)
 {
-    g_script->stateSeen = recorder.FState.load();
-    g_script->progressSeen = recorder.FProgress.load();
-    g_script->abortSeen = recorder.FAbort.load();
+    g_script->stateSeen = static_cast<std::uint32_t>(g_recorder.load()->GetState());
+    g_script->progressSeen = context.Progress.load();
+    g_script->abortSeen = context.AbortRequested() ? 1 : 0;
     g_script->started = true;
     WaitFor(g_script->release);
-    g_script->name = params.Name;
-    g_script->record = params.RecordNumber;
-    recorder.FProgress = 100;
+    if (const auto* upload = std::get_if<TDriveFileUploadJobParams>(&context.Params))
+        g_script->name = upload->Name;
+    if (const auto* erase = std::get_if<TEraseSoundFileJobParams>(&context.Params))
+        g_script->record = erase->Record;
+    context.SetProgress(100);
     return TJobOutcome::Completed;
 }
 
-TJobOutcome QuickBody(TRecorder& recorder, const TRecorderJobParams&)
+TJobOutcome QuickBody(TRecorderJobContext& context)
 {
-    recorder.FProgress = 100;
+    context.SetProgress(100);
     return TJobOutcome::Completed;
 }
 
-TJobOutcome LinkFailingBody(TRecorder&, const TRecorderJobParams&)
+TJobOutcome LinkFailingBody(TRecorderJobContext&)
 {
     ThrowIoError(76);
 }
 
-TJobOutcome BrokenBody(TRecorder&, const TRecorderJobParams&)
+TJobOutcome BrokenBody(TRecorderJobContext&)
 {
     throw std::runtime_error("Sink broke");
 }
 
+TJobOutcome TextlessBody(TRecorderJobContext&)
+{
+    throw 42;
+}
+
 // Runs until asked to stop, then still uses the object's lists.
-TJobOutcome AbortableBody(TRecorder& recorder, const TRecorderJobParams&)
+TJobOutcome AbortableBody(TRecorderJobContext& context)
 {
     g_script->started = true;
-    while (!recorder.FAbort.load())
+    while (!context.AbortRequested())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    g_script->listsSeen = recorder.FSoundFiles->Count() + recorder.FFreeBlocks->Count();
+    g_script->listsSeen = context.Lists.SoundFiles.Count() + context.Lists.FreeBlocks.Count();
     g_script->finished = true;
     return TJobOutcome::Aborted;
 }
 
 class ScriptedJobsRecorder : public TRecorder {
 public:
-    using TRecorder::TRecorder;
+    explicit ScriptedJobsRecorder(std::uint32_t connectType) : TRecorder(connectType) { g_recorder = this; }
+    ~ScriptedJobsRecorder() override { g_recorder = nullptr; }
     TRecorderJobBody Body = CompletingBody;
 
 protected:
@@ -125,8 +136,8 @@ protected:
 TEST_F(RecorderJobLaunchTest, LauncherPreparesTheFieldsAndRecordsTheOutcome)
 {
     ScriptedJobsRecorder recorder(0);
-    recorder.FProgress = 77;
-    recorder.FAbort = 1;
+    Fields(recorder).FProgress = 77;
+    Fields(recorder).FAbort = 1;
     {
         QString name = QStringLiteral("notes.txt");
         recorder.StartDriveFileUpload(name, 4, SYSTEMTIME{});
@@ -167,38 +178,59 @@ TEST_F(RecorderJobLaunchTest, TheNextJobMayStartOnceTheStateIsIdle)
     ScriptedJobsRecorder recorder(0);
     recorder.Body = QuickBody;
     for (int i = 0; i < 200; ++i) {
-        ASSERT_NO_THROW(recorder.StartDownload(1, 0, 0)) << i;
+        ASSERT_NO_THROW(recorder.StartDownload(1, 0, 0, nullptr)) << i;
         while (recorder.GetState() != rsIdle)
             std::this_thread::yield();
         ASSERT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
     }
 }
 
-TEST_F(RecorderJobLaunchTest, ALinkFailureIsShownOnceAndRecordedAsFailed)
+// The failure is recorded on the seam for the waiting GUI; the job thread
+// shows nothing itself.
+TEST_F(RecorderJobLaunchTest, AFailureIsRecordedOnTheSeamNotShownFromTheJob)
 {
+    struct Case {
+        const char* name;
+        TRecorderJobBody body;
+        TJobError::TKind kind;
+        QString text;
+        int code;
+    };
+    const Case cases[] = {
+        {"link fault", LinkFailingBody, TJobError::TKind::LinkFault, QStringLiteral("I/O Error"), 76},
+        {"other failure", BrokenBody, TJobError::TKind::Other, QStringLiteral("Sink broke"), 0},
+        {"no text", TextlessBody, TJobError::TKind::Other, QString(), 0},
+    };
     ScriptedJobsRecorder recorder(0);
-    recorder.Body = LinkFailingBody;
-    recorder.StartDownload(3, 0, 100);
-    WaitIdle(recorder);
-    EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Failed);
-    EXPECT_EQ(recorder.LastJobError(), QStringLiteral("I/O Error"));
-    ASSERT_EQ(m_host.Errors.size(), 1);
-    EXPECT_EQ(m_host.Errors[0], QStringLiteral("ERROR: I/O Error. Error code 76"));
+    TCustomRecorder& seam = recorder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        recorder.Body = c.body;
+        const int ends = m_host.JobEnds;
+        recorder.StartDownload(3, 0, 100, nullptr);
+        WaitIdle(recorder);
+        EXPECT_EQ(seam.LastJobOutcome(), TJobOutcome::Failed);
+        const TJobError error = seam.LastJobError();
+        EXPECT_EQ(error.Kind, c.kind);
+        EXPECT_EQ(error.Text, c.text);
+        EXPECT_EQ(error.Code, c.code);
+        EXPECT_EQ(m_host.JobEnds, ends + 1);
+    }
+    EXPECT_TRUE(m_host.Messages.isEmpty());
 
-    recorder.Body = BrokenBody;
-    recorder.StartDownload(3, 0, 100);
+    // The next job starts with a clean record.
+    recorder.Body = QuickBody;
+    recorder.StartDownload(3, 0, 100, nullptr);
     WaitIdle(recorder);
-    EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Failed);
-    ASSERT_EQ(m_host.Errors.size(), 2);
-    EXPECT_EQ(m_host.Errors[1], QStringLiteral("Sink broke"));
-    EXPECT_EQ(recorder.GetState(), rsIdle);
+    EXPECT_EQ(seam.LastJobOutcome(), TJobOutcome::Completed);
+    EXPECT_FALSE(seam.LastJobError().IsSet());
 }
 
 TEST_F(RecorderJobLaunchTest, AbortStopsAJobThatChecksIt)
 {
     ScriptedJobsRecorder recorder(0);
     recorder.Body = AbortableBody;
-    recorder.StartDownload(1, 0, 0);
+    recorder.StartDownload(1, 0, 0, nullptr);
     WaitFor(m_script.started);
     recorder.Abort();
     WaitIdle(recorder);
@@ -209,8 +241,8 @@ TEST_F(RecorderJobLaunchTest, DestroyingTheObjectStopsAndJoinsTheJobFirst)
 {
     auto recorder = std::make_unique<ScriptedJobsRecorder>(0);
     recorder->Body = AbortableBody;
-    recorder->FSoundFiles->Add(std::make_unique<TSoundFileInfo>());
-    recorder->StartDownload(1, 0, 0);
+    Fields(*recorder).FSoundFiles->Add(std::make_unique<TSoundFileInfo>());
+    recorder->StartDownload(1, 0, 0, nullptr);
     WaitFor(m_script.started);
     recorder.reset();  // the job still reads the lists after the abort
     EXPECT_TRUE(m_script.finished);

@@ -22,6 +22,7 @@
 #include "core/settings/RecorderPresets.h"
 #include "tests/core/FakeRecorderHost.h"
 #include "tests/core/recorder/ScriptedLink.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"
 
 using Log = std::vector<std::string>;
@@ -97,10 +98,10 @@ TEST_F(RecorderObjectTest, StartsZeroedEnabledAndIdle)
     EXPECT_EQ(recorder->GetFirmwareVersion(), 0);
     EXPECT_EQ(recorder->GetSupplyVoltage(), 0);
     EXPECT_EQ(recorder->GetTotalMemory(), 0);
-    EXPECT_EQ(recorder->FFirstDataBlock, 0);
-    EXPECT_EQ(recorder->FAccessGranted, 0);
-    EXPECT_EQ(recorder->FSettings.Password, NoPasswordBytes);
-    EXPECT_EQ(recorder->FModel, QStringLiteral("Sorv Dare Q3"));
+    EXPECT_EQ(Fields(*recorder).FFirstDataBlock, 0);
+    EXPECT_EQ(Fields(*recorder).FAccessGranted, 0);
+    EXPECT_EQ(Fields(*recorder).FSettings.Password, NoPasswordBytes);
+    EXPECT_EQ(Fields(*recorder).FModel, QStringLiteral("Sorv Dare Q3"));
     EXPECT_EQ(recorder->GetSoundFiles()->Count(), 0);
     EXPECT_EQ(recorder->GetDriveFiles()->Count(), 0);
     EXPECT_FALSE(recorder->IsFlashDriveDisabled());
@@ -112,11 +113,11 @@ TEST_F(RecorderObjectTest, CheckConnectionWhenDisabledTouchesNoLink)
 {
     auto recorder = Make(2);
     recorder->SetEnabled(false);
-    recorder->FConnected = 1;
-    recorder->FAccessGranted = 1;
+    Fields(*recorder).FConnected = 1;
+    Fields(*recorder).FAccessGranted = 1;
     EXPECT_FALSE(recorder->CheckConnection());
     EXPECT_EQ(ScriptedLink().Log, Log{});
-    EXPECT_EQ(recorder->FAccessGranted, 0);
+    EXPECT_EQ(Fields(*recorder).FAccessGranted, 0);
 }
 
 TEST_F(RecorderObjectTest, FirstSuccessReadsGeometryOnlyForTypes2And5)
@@ -135,13 +136,13 @@ TEST_F(RecorderObjectTest, FirstSuccessReadsGeometryOnlyForTypes2And5)
     for (const Case& c : cases) {
         auto recorder = Make(c.type);
         ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(1, 128, 1024, 2048);
-        recorder->FContentChanged = 0;
+        Fields(*recorder).FContentChanged = 0;
         EXPECT_TRUE(recorder->CheckConnection()) << c.type;
         EXPECT_EQ(ScriptedLink().Log, c.firstPass) << c.type;
         EXPECT_TRUE(recorder->IsContentChanged()) << c.type;
 
         // Already connected: the probe alone, and the flag is not set again.
-        recorder->FContentChanged = 0;
+        Fields(*recorder).FContentChanged = 0;
         ScriptedLink().Log.clear();
         EXPECT_TRUE(recorder->CheckConnection());
         EXPECT_EQ(ScriptedLink().Log, Log{"probe"}) << c.type;
@@ -152,13 +153,13 @@ TEST_F(RecorderObjectTest, FirstSuccessReadsGeometryOnlyForTypes2And5)
 TEST_F(RecorderObjectTest, AFailedProbeWithdrawsAccessAndResetsThePassword)
 {
     auto recorder = Make(0);
-    recorder->FConnected = 1;
-    recorder->FAccessGranted = 1;
-    recorder->FSettings.Password = PasswordBytes(QStringLiteral("secret"));
+    Fields(*recorder).FConnected = 1;
+    Fields(*recorder).FAccessGranted = 1;
+    Fields(*recorder).FSettings.Password = PasswordBytes(QStringLiteral("secret"));
     ScriptedLink().ProbeResult = false;
     EXPECT_FALSE(recorder->CheckConnection());
-    EXPECT_EQ(recorder->FAccessGranted, 0);
-    EXPECT_EQ(recorder->FSettings.Password, NoPasswordBytes);
+    EXPECT_EQ(Fields(*recorder).FAccessGranted, 0);
+    EXPECT_EQ(Fields(*recorder).FSettings.Password, NoPasswordBytes);
     EXPECT_EQ(ScriptedLink().Log, Log{"probe"});
 }
 
@@ -166,35 +167,42 @@ TEST_F(RecorderObjectTest, AnExceptionInsideGivesFalseAndWithdrawsAccess)
 {
     {
         auto recorder = Make(2);
-        recorder->FAccessGranted = 1;
+        Fields(*recorder).FAccessGranted = 1;
         ScriptedLink().Failing = {cmdGetFlashParam};
         EXPECT_FALSE(recorder->CheckConnection());
-        EXPECT_EQ(recorder->FConnected, 0);
-        EXPECT_EQ(recorder->FAccessGranted, 0);
+        EXPECT_EQ(Fields(*recorder).FConnected, 0);
+        EXPECT_EQ(Fields(*recorder).FAccessGranted, 0);
     }
     {
         auto recorder = Make(0);
-        recorder->FAccessGranted = 1;
+        Fields(*recorder).FAccessGranted = 1;
         ScriptedLink().ProbeThrows = true;
         EXPECT_FALSE(recorder->CheckConnection());
-        EXPECT_EQ(recorder->FAccessGranted, 0);
+        EXPECT_EQ(Fields(*recorder).FAccessGranted, 0);
     }
     {
         // The status read of a connected, granted recorder fails.
         auto recorder = Make(0);
-        recorder->FConnected = 1;
-        recorder->FAccessGranted = 1;
+        Fields(*recorder).FConnected = 1;
+        Fields(*recorder).FAccessGranted = 1;
         ScriptedLink().Failing = {cmdGetVolt};
         EXPECT_FALSE(recorder->CheckConnection());
-        EXPECT_EQ(recorder->FAccessGranted, 0);
+        EXPECT_EQ(Fields(*recorder).FAccessGranted, 0);
+    }
+    {
+        // A programming error is not a missing recorder.
+        auto recorder = Make(0);
+        ScriptedLink().ProbeThrows = false;
+        ScriptedLink().ProbeHasABug = true;
+        EXPECT_THROW(recorder->CheckConnection(), std::logic_error);
     }
 }
 
 TEST_F(RecorderObjectTest, GrantedAccessReadsTheStatus)
 {
     auto recorder = Make(0);
-    recorder->FConnected = 1;
-    recorder->FAccessGranted = 1;
+    Fields(*recorder).FConnected = 1;
+    Fields(*recorder).FAccessGranted = 1;
     SYSTEMTIME when{2024, 2, 0, 29, 13, 45, 30, 0};
     ScriptedLink().Replies[cmdGetRtc] = U32(SystemTimeToRtc(when));
     ScriptedLink().Replies[cmdGetVolt] = U16(3050);
@@ -213,20 +221,20 @@ TEST_F(RecorderObjectTest, FlashGeometryAndTheCommand78Fallback)
     ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(2, 128, 1024, 2048);
     ScriptedLink().Failing = {cmdGetFirstRecBlock};
     recorder->ReadFlashGeometry();
-    EXPECT_EQ(recorder->FChipCount, 2);
-    EXPECT_EQ(recorder->FPagesPerBlock, 128);
-    EXPECT_EQ(recorder->FBlocksPerChip, 1024);
-    EXPECT_EQ(recorder->FPageSize, 2048);
-    EXPECT_EQ(recorder->FFirstDataBlock, 17);  // 4 MiB / 128 / 2048 + 1
+    EXPECT_EQ(Fields(*recorder).FChipCount, 2);
+    EXPECT_EQ(Fields(*recorder).FPagesPerBlock, 128);
+    EXPECT_EQ(Fields(*recorder).FBlocksPerChip, 1024);
+    EXPECT_EQ(Fields(*recorder).FPageSize, 2048);
+    EXPECT_EQ(Fields(*recorder).FFirstDataBlock, 17);  // 4 MiB / 128 / 2048 + 1
 
     ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(1, 64, 4096, 4096);
     recorder->ReadFlashGeometry();
-    EXPECT_EQ(recorder->FFirstDataBlock, 17);  // 4 MiB / 64 / 4096 + 1
+    EXPECT_EQ(Fields(*recorder).FFirstDataBlock, 17);  // 4 MiB / 64 / 4096 + 1
 
     ScriptedLink().Failing.clear();
     ScriptedLink().Replies[cmdGetFirstRecBlock] = U16(5);
     recorder->ReadFlashGeometry();
-    EXPECT_EQ(recorder->FFirstDataBlock, 5);
+    EXPECT_EQ(Fields(*recorder).FFirstDataBlock, 5);
     EXPECT_EQ(recorder->GetModelName(), QStringLiteral("Sorv Dare Q3 M1 148"));
 }
 
@@ -244,8 +252,8 @@ TEST_F(RecorderObjectTest, AGeometryWithoutPagesIsALinkFailure)
             EXPECT_EQ(error.Text, QStringLiteral("I/O Error"));
             EXPECT_EQ(error.Code, cmdGetFlashParam);
         }
-        EXPECT_EQ(recorder->FPagesPerBlock, 128);  // the last good geometry stays
-        EXPECT_EQ(recorder->FPageSize, 2048);
+        EXPECT_EQ(Fields(*recorder).FPagesPerBlock, 128);  // the last good geometry stays
+        EXPECT_EQ(Fields(*recorder).FPageSize, 2048);
     }
 }
 
@@ -261,7 +269,7 @@ TEST_F(RecorderObjectTest, RefreshReadsFirmwareSerialAndSettingsThenScans)
     EXPECT_EQ(recorder->GetFirmwareVersion(), 0x0A03);
     EXPECT_EQ(recorder->GetHardwareVariant(), 2);
     EXPECT_EQ(recorder->GetSerialNumber(), QStringLiteral("4000000000"));
-    EXPECT_EQ(recorder->FSettings.CurrentProfile, 3);
+    EXPECT_EQ(Fields(*recorder).FSettings.CurrentProfile, 3);
     EXPECT_EQ(recorder->GetState(), rsIdle);
     EXPECT_EQ(recorder->LastJobOutcome(), TJobOutcome::Completed);
     const Log& log = ScriptedLink().Log;
@@ -291,11 +299,11 @@ TEST_F(RecorderObjectTest, CheckPasswordByteImages)
     ScriptedLink().Replies[cmdCheckPassword] = {0};
     EXPECT_FALSE(recorder->CheckPassword(QStringLiteral("abcdef")));
     EXPECT_EQ(sent(), (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 0}));
-    EXPECT_EQ(recorder->FAccessGranted, 0);
+    EXPECT_EQ(Fields(*recorder).FAccessGranted, 0);
     ScriptedLink().Replies[cmdCheckPassword] = {0xFF};
     EXPECT_TRUE(recorder->CheckPassword(QStringLiteral("ab")));
     EXPECT_EQ(sent(), (Bytes{'a', 'b', 0, 0xFF, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(recorder->FSettings.Password, PasswordBytes(QStringLiteral("ab")));
+    EXPECT_EQ(Fields(*recorder).FSettings.Password, PasswordBytes(QStringLiteral("ab")));
 
     // Seven characters fill the field; the terminator goes into its last byte.
     EXPECT_TRUE(recorder->CheckPassword(QStringLiteral("abcdefgh")));
@@ -317,23 +325,23 @@ TEST_F(RecorderObjectTest, SimpleCommandsAndFlags)
     EXPECT_EQ(LastRequest(cmdSetDefault), Bytes{});
 
     // Two equal SetSkipSilence calls set the flag once.
-    recorder->FContentChanged = 0;
+    Fields(*recorder).FContentChanged = 0;
     recorder->SetSkipSilence(true);
     EXPECT_TRUE(recorder->IsContentChanged());
-    recorder->FContentChanged = 0;
+    Fields(*recorder).FContentChanged = 0;
     recorder->SetSkipSilence(true);
     EXPECT_FALSE(recorder->IsContentChanged());
     EXPECT_TRUE(recorder->GetSkipSilence());
 
     // Enabling again forgets the password.
     recorder->SetEnabled(false);
-    recorder->FSettings.Password = PasswordBytes(QStringLiteral("x"));
+    Fields(*recorder).FSettings.Password = PasswordBytes(QStringLiteral("x"));
     recorder->SetEnabled(false);
-    EXPECT_EQ(recorder->FSettings.Password, PasswordBytes(QStringLiteral("x")));
+    EXPECT_EQ(Fields(*recorder).FSettings.Password, PasswordBytes(QStringLiteral("x")));
     recorder->SetEnabled(true);
-    EXPECT_EQ(recorder->FSettings.Password, NoPasswordBytes);
+    EXPECT_EQ(Fields(*recorder).FSettings.Password, NoPasswordBytes);
 
-    recorder->FFreeBytes = 123456789012;
+    Fields(*recorder).FFreeBytes = 123456789012;
     EXPECT_EQ(recorder->GetFreeMemory(), 123456789012);
     EXPECT_EQ(recorder->GetFreeDriveMemory(), 123456789012);
     EXPECT_EQ(recorder->GetUnusedMemory(), 123456789012);
@@ -345,15 +353,15 @@ TEST_F(RecorderObjectTest, SimpleCommandsAndFlags)
 TEST_F(RecorderObjectTest, RecordTimeLeftUsesTheCurrentProfileAndFreeBlocks)
 {
     auto recorder = Make(0);
-    recorder->FPagesPerBlock = 128;
-    recorder->FPageSize = 2048;
+    Fields(*recorder).FPagesPerBlock = 128;
+    Fields(*recorder).FPageSize = 2048;
     for (int i = 0; i < 10; ++i)
-        recorder->FFreeBlocks->Add(std::make_unique<TBlockRecord>());
-    recorder->FSettings.CurrentProfile = 1;
-    recorder->FSettings.Profiles[1].SampleRate = 8000;
+        Fields(*recorder).FFreeBlocks->Add(std::make_unique<TBlockRecord>());
+    Fields(*recorder).FSettings.CurrentProfile = 1;
+    Fields(*recorder).FSettings.Profiles[1].SampleRate = 8000;
     EXPECT_EQ(recorder->GetRecordTimeLeft(), 163u);  // 10 x 16.364 s
-    recorder->FSettings.Profiles[1].Compress = 2;
-    recorder->FSettings.Profiles[1].CompressParam = 1;
+    Fields(*recorder).FSettings.Profiles[1].Compress = 2;
+    Fields(*recorder).FSettings.Profiles[1].CompressParam = 1;
     EXPECT_EQ(recorder->GetRecordTimeLeft(), 1307u);  // 10 x 130.785 s
 }
 
@@ -366,33 +374,33 @@ TEST_F(RecorderObjectTest, UploadSizeAndFormatChoice)
 
     m_host.ChooseAccepts = false;
     EXPECT_EQ(recorder->ChooseUploadFormat(), -1);
-    EXPECT_EQ(recorder->FUploadCompress, 0);
+    EXPECT_EQ(Fields(*recorder).FUploadCompress, 0);
 
     m_host.ChooseAccepts = true;
     m_host.ChosenCompress = 2;
     m_host.ChosenParam = 2;
     EXPECT_EQ(recorder->ChooseUploadFormat(), 0);
-    EXPECT_EQ(recorder->FUploadCompress, 2);
-    EXPECT_EQ(recorder->FUploadParam, 2);
+    EXPECT_EQ(Fields(*recorder).FUploadCompress, 2);
+    EXPECT_EQ(Fields(*recorder).FUploadParam, 2);
     EXPECT_EQ(recorder->GetUploadSize(&mono), -1);  // no ADPCM at 16000 Hz
     FixedWaveSource narrow({kWaveFormatPcm, 1, 8000, 16, 4000});
     EXPECT_EQ(recorder->GetUploadSize(&narrow), 1000);
     m_host.ChooseAccepts = false;
     EXPECT_EQ(recorder->ChooseUploadFormat(), -1);
     EXPECT_EQ(m_host.SeenCompress, 2);  // the dialog starts from the current choice
-    EXPECT_EQ(recorder->FUploadParam, 2);
+    EXPECT_EQ(Fields(*recorder).FUploadParam, 2);
 }
 
 TEST_F(RecorderObjectTest, JobSlotsWithoutTheirJobSayNotAvailable)
 {
     auto recorder = Make(0);
     try {
-        recorder->StartDownload(1, 0, 0);
+        recorder->StartDownload(1, 0, 0, nullptr);
         FAIL() << "no error";
     } catch (const ERecorderJobUnavailable& error) {
         EXPECT_STREQ(error.what(), "Downloading a recording: not available in this version.");
     }
-    EXPECT_THROW(recorder->StartDownloadPart(1, 1, 0), ERecorderJobUnavailable);
+    EXPECT_THROW(recorder->StartDownloadPart(1, 1, 0, nullptr), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartDriveFileDownload(0, 5), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartUpload(1, nullptr, SYSTEMTIME{}), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartDriveFileUpload(QStringLiteral("a"), 5, SYSTEMTIME{}), ERecorderJobUnavailable);
@@ -434,23 +442,23 @@ TEST_F(RecorderObjectTest, PresetsLoadUnderTheLanguageOfConstruction)
     auto recorder = Make(0);
     LangID = 1033;  // a later switch does not rename the loaded presets
     LoadQualityPresets(*recorder);
-    ASSERT_EQ(recorder->FQualityPresets->Count(), 2);
-    EXPECT_EQ(recorder->FQualityPresets->GetItem(0)->Name, QStringLiteral("Nizkoe"));
-    ASSERT_EQ(recorder->FVasPresets->Count(), 1);
-    EXPECT_EQ(recorder->FVasPresets->GetItem(0)->Params.T1, 4);
+    ASSERT_EQ(Fields(*recorder).FQualityPresets->Count(), 2);
+    EXPECT_EQ(Fields(*recorder).FQualityPresets->GetItem(0)->Name, QStringLiteral("Nizkoe"));
+    ASSERT_EQ(Fields(*recorder).FVasPresets->Count(), 1);
+    EXPECT_EQ(Fields(*recorder).FVasPresets->GetItem(0)->Params.T1, 4);
 
     TRecordProfile high;
     high.SampleRate = 16000;
     EXPECT_EQ(FindQualityPreset(*recorder, high), 1);
-    EXPECT_EQ(FindVasPreset(*recorder, recorder->FVasPresets->GetItem(0)->Params), 0);
-    EXPECT_THROW(recorder->FVasPresets->GetItem(1), std::out_of_range);
+    EXPECT_EQ(FindVasPreset(*recorder, Fields(*recorder).FVasPresets->GetItem(0)->Params), 0);
+    EXPECT_THROW(Fields(*recorder).FVasPresets->GetItem(1), std::out_of_range);
 }
 
 TEST_F(RecorderObjectTest, CreateAndDestroyThroughTheExports)
 {
     TCustomRecorder* recorder = CreateRecorder(3);
     ASSERT_NE(recorder, nullptr);
-    EXPECT_EQ(dynamic_cast<TRecorder*>(recorder)->FConnectType, 3u);
+    EXPECT_EQ(Fields(*dynamic_cast<TRecorder*>(recorder)).FConnectType, 3u);
     EXPECT_EQ(recorder->GetState(), rsIdle);
     DestroyRecorder(recorder);
     DestroyRecorder(nullptr);

@@ -13,7 +13,9 @@ bool ScriptedProbe()
     ScriptedLinkState& state = ScriptedLink();
     state.Log.push_back("probe");
     if (state.ProbeThrows)
-        throw std::runtime_error("probe broke");
+        ThrowIoError(0);
+    if (state.ProbeHasABug)
+        throw std::logic_error("probe broke");
     return state.ProbeResult;
 }
 

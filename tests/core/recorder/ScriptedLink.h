@@ -11,7 +11,8 @@
 // otherwise; listed codes fail with "I/O Error".
 struct ScriptedLinkState {
     bool ProbeResult = true;
-    bool ProbeThrows = false;
+    bool ProbeThrows = false;       // a link fault
+    bool ProbeHasABug = false;      // a logic error
     std::map<std::uint8_t, std::vector<std::uint8_t>> Replies;
     std::set<std::uint8_t> Failing;
     std::vector<std::string> Log;
