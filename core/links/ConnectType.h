@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 // The connection types of the connection menu, stored in the main settings
@@ -13,37 +15,95 @@ enum TConnectType : std::uint32_t {
     ctMassStorage = 5, // "USB 2.0" through the device access library
 };
 
-// Image file or demo: the image link answers, settings live in the header.
-constexpr bool IsImageConnection(std::uint32_t type)
+// Everything the program asks of a connection type, one row per type.
+struct TConnectTypeRow {
+    TConnectType type;
+    const char* captionConst;   // LangConst of the window caption's connection text
+    const char* labelConst;     // LangConst of lbDemo; null: the image file's name
+    bool captionNamesImage;     // the caption ends with the image file's path
+    const char* menuObjectName; // its connection menu item
+    const char* menuCaption;
+    bool shownInMenu;           // the others are reached through the saved type
+    bool image;                 // the image link answers; settings live in the header
+    bool demo;                  // the demo image of the documents folder
+    bool liveStatus;            // clock and battery read live: status panel, clock sync
+    bool adapter;               // the FTDI adapter link
+    bool resetsItself;          // the recorder clears password and content itself (command 65)
+    bool readsGeometryOnConnect; // command 29 when connecting; the image link learns it in its probe
+};
+
+inline constexpr std::array<TConnectTypeRow, 6> kConnectTypes{{
+    {ctUsb11Adapter, "USB11AdapterStr", "USB11Str", false, "miUSB11", "USB 1.1 adapter", false, false, false, true,
+     true, true, false},
+    {ctImageFile, "ImageFileStr", nullptr, true, "miImageFile", "Image file...", false, true, false, false, false,
+     false, false},
+    {ctUsb20Adapter, "USB20AdapterStr", "USB20Str", false, "miUSB20_ADPT", "USB 2.0 adapter", false, false, false,
+     false, true, false, true},
+    {ctDemo, "DemoModeStr", "DemoModeStr", false, "miDemo", "Emulation (Demo mode)", true, true, true, false, false,
+     false, false},
+    {ctUsb20SpiAdapter, "USB20AdapterStr", "USB20Str", false, "miUSB20_SPI", "USB 2.0 SPI adapter", false, false,
+     false, true, true, true, false},
+    {ctMassStorage, "USB20AdapterStr", "USB20Str", false, "miQ71_ADPT", "USB 2.0", true, false, false, true, false,
+     false, true},
+}};
+
+// What an unknown type (a damaged settings file) reads as: the demo works
+// with nothing attached, and the connection menu checks it for such a value.
+inline constexpr TConnectType kDefaultConnectType = ctDemo;
+
+constexpr bool ConnectTableIsByType()
 {
-    return type == ctImageFile || type == ctDemo;
+    for (std::size_t i = 0; i < kConnectTypes.size(); ++i)
+        if (kConnectTypes[i].type != i)
+            return false;
+    return true;
+}
+static_assert(ConnectTableIsByType(), "a connection type is its row's index");
+
+constexpr bool IsKnownConnectType(std::int64_t type)
+{
+    return type >= 0 && type < static_cast<std::int64_t>(kConnectTypes.size());
 }
 
-// The FTDI adapter link serves every type that is neither an image nor the
-// device access library.
-constexpr bool IsAdapterConnection(std::uint32_t type)
+// The row of a type; an unknown type gets the default type's row and is
+// never used as an index.
+constexpr const TConnectTypeRow& ConnectTypeRow(std::int64_t type)
 {
-    return !IsImageConnection(type) && type != ctMassStorage;
+    return kConnectTypes[static_cast<std::size_t>(IsKnownConnectType(type) ? type : std::int64_t{kDefaultConnectType})];
 }
 
-// The USB 2.0 adapter and the device library learn the flash geometry by
-// command 29 when they connect; the image link learns it in its probe.
-constexpr bool ReadsGeometryOnConnect(std::uint32_t type)
+constexpr bool IsImageConnection(std::int64_t type)
 {
-    return type == ctUsb20Adapter || type == ctMassStorage;
+    return ConnectTypeRow(type).image;
 }
 
-// The connections that read the recorder's clock and battery live (the
-// adapters with settings commands and the device library): status panel
-// and clock synchronisation.
-constexpr bool HasLiveStatus(std::uint32_t type)
+constexpr bool IsDemoConnection(std::int64_t type)
 {
-    return type == ctUsb11Adapter || type == ctUsb20SpiAdapter || type == ctMassStorage;
+    return ConnectTypeRow(type).demo;
 }
 
-// The connections on which the recorder clears its password and content
-// itself (command 65); the others format from the PC first.
-constexpr bool RecorderResetsItself(std::uint32_t type)
+constexpr bool IsAdapterConnection(std::int64_t type)
 {
-    return type == ctUsb11Adapter || type == ctUsb20SpiAdapter;
+    return ConnectTypeRow(type).adapter;
+}
+
+// Neither image nor adapter: the device access library.
+constexpr bool IsDeviceLibraryConnection(std::int64_t type)
+{
+    return !IsImageConnection(type) && !IsAdapterConnection(type);
+}
+
+constexpr bool ReadsGeometryOnConnect(std::int64_t type)
+{
+    return ConnectTypeRow(type).readsGeometryOnConnect;
+}
+
+constexpr bool HasLiveStatus(std::int64_t type)
+{
+    return ConnectTypeRow(type).liveStatus;
+}
+
+constexpr bool RecorderResetsItself(std::int64_t type)
+{
+    return ConnectTypeRow(type).resetsItself;
 }

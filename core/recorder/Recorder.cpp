@@ -188,7 +188,7 @@ void TRecorder::SetSkipSilence(bool skip)
 void TRecorder::SetImageFile(const QString& path)
 {
     FImageFile = path;
-    AttachImageFile(path, FConnectType == ctDemo);
+    AttachImageFile(path, IsDemoConnection(FConnectType));
 }
 
 void TRecorder::SetEnabled(bool enabled)
