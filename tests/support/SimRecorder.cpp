@@ -8,6 +8,7 @@
 #include "core/protocol/LinkRequest.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/protocol/RecorderFrame.h"
+#include "massstorage/Q71Protocol.h"
 
 namespace {
 
@@ -449,14 +450,16 @@ std::array<std::uint8_t, 12> SimRecorder::FlashParams() const
 {
     std::lock_guard lock(m_mutex);
     const SimGeometry& g = Geometry();
-    std::array<std::uint8_t, 12> params{};
-    params[0] = g.chips;
-    std::copy(m_flashId.begin(), m_flashId.end(), params.begin() + 1);
-    PutU16(params.data() + 6, static_cast<std::uint16_t>(g.blocksPerChip));
-    params[8] = static_cast<std::uint8_t>(g.pagesPerBlock);
-    PutU16(params.data() + 9, g.pageSize);
-    params[11] = g.spareBytes;
-    return params;
+    ::FlashParams params;
+    params.chips = g.chips;
+    params.flashId = m_flashId;
+    params.blocksPerChip = static_cast<std::uint16_t>(g.blocksPerChip);
+    params.pagesPerBlock = static_cast<std::uint8_t>(g.pagesPerBlock);
+    params.pageSize = g.pageSize;
+    params.spareSize = g.spareBytes;
+    std::array<std::uint8_t, ::FlashParams::kSize> block{};
+    params.Serialize(block.data());
+    return block;
 }
 
 std::array<std::uint8_t, 27> SimRecorder::AdapterIdentity() const
