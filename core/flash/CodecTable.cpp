@@ -8,10 +8,14 @@ using C = TCompressionCaption;
 
 // Searched in order: the first row that matches the pair wins.
 constexpr std::array<TCodecInfo, 4> kCodecs{{
-    {0, -1, scNoCompression, C::NoCompress, "No compress", false, TPageFraming::Plain, 1, false},
-    {1, -1, scCompanded8, C::uLaw, "uLaw", true, TPageFraming::Plain, 2, false},
-    {2, 1, scAdpcm2, C::Adpcm2, "ADPCM 2 bit", false, TPageFraming::Adpcm, 8, true},
-    {2, -1, scAdpcm4, C::Adpcm4, "ADPCM 4 bit", false, TPageFraming::Adpcm, 4, true},
+    {.compress = 0, .param = -1, .codecId = scNoCompression, .caption = C::NoCompress, .builtInCaption = "No compress",
+     .scaled = false, .framing = TPageFraming::Plain, .uploadDivisor = 1, .lowRatesOnly = false},
+    {.compress = 1, .param = -1, .codecId = scCompanded8, .caption = C::uLaw, .builtInCaption = "uLaw",
+     .scaled = true, .framing = TPageFraming::Plain, .uploadDivisor = 2, .lowRatesOnly = false},
+    {.compress = 2, .param = 1, .codecId = scAdpcm2, .caption = C::Adpcm2, .builtInCaption = "ADPCM 2 bit",
+     .scaled = false, .framing = TPageFraming::Adpcm, .uploadDivisor = 8, .lowRatesOnly = true},
+    {.compress = 2, .param = -1, .codecId = scAdpcm4, .caption = C::Adpcm4, .builtInCaption = "ADPCM 4 bit",
+     .scaled = false, .framing = TPageFraming::Adpcm, .uploadDivisor = 4, .lowRatesOnly = true},
 }};
 
 }  // namespace

@@ -17,34 +17,40 @@ enum TConnectType : std::uint32_t {
 
 // Everything the program asks of a connection type, one row per type.
 struct TConnectTypeRow {
-    TConnectType type;
-    const char* captionConst;   // LangConst of the window caption's connection text
-    const char* labelConst;     // LangConst of lbDemo; null: the image file's name
-    bool captionNamesImage;     // the caption ends with the image file's path
-    const char* menuObjectName; // its connection menu item
-    const char* menuCaption;
-    bool shownInMenu;           // the others are reached through the saved type
-    bool image;                 // the image link answers; settings live in the header
-    bool demo;                  // the demo image of the documents folder
-    bool liveStatus;            // clock and battery read live: status panel, clock sync
-    bool adapter;               // the FTDI adapter link
-    bool resetsItself;          // the recorder clears password and content itself (command 65)
-    bool readsGeometryOnConnect; // command 29 when connecting; the image link learns it in its probe
+    TConnectType type = ctDemo;
+    const char* captionConst = "";     // LangConst of the window caption's connection text
+    const char* labelConst = nullptr;  // LangConst of lbDemo; null: the image file's name
+    bool captionNamesImage = false;    // the caption ends with the image file's path
+    const char* menuObjectName = "";   // its connection menu item
+    const char* menuCaption = "";
+    bool shownInMenu = false;          // the others are reached through the saved type
+    bool image = false;                // the image link answers; settings live in the header
+    bool demo = false;                 // the demo image of the documents folder
+    bool liveStatus = false;           // clock and battery read live: status panel, clock sync
+    bool adapter = false;              // the FTDI adapter link
+    bool resetsItself = false;         // the recorder clears password and content itself (command 65)
+    bool readsGeometryOnConnect = false; // command 29 on connecting; the image link learns it in its probe
 };
 
 inline constexpr std::array<TConnectTypeRow, 6> kConnectTypes{{
-    {ctUsb11Adapter, "USB11AdapterStr", "USB11Str", false, "miUSB11", "USB 1.1 adapter", false, false, false, true,
-     true, true, false},
-    {ctImageFile, "ImageFileStr", nullptr, true, "miImageFile", "Image file...", false, true, false, false, false,
-     false, false},
-    {ctUsb20Adapter, "USB20AdapterStr", "USB20Str", false, "miUSB20_ADPT", "USB 2.0 adapter", false, false, false,
-     false, true, false, true},
-    {ctDemo, "DemoModeStr", "DemoModeStr", false, "miDemo", "Emulation (Demo mode)", true, true, true, false, false,
-     false, false},
-    {ctUsb20SpiAdapter, "USB20AdapterStr", "USB20Str", false, "miUSB20_SPI", "USB 2.0 SPI adapter", false, false,
-     false, true, true, true, false},
-    {ctMassStorage, "USB20AdapterStr", "USB20Str", false, "miQ71_ADPT", "USB 2.0", true, false, false, true, false,
-     false, true},
+    {.type = ctUsb11Adapter, .captionConst = "USB11AdapterStr", .labelConst = "USB11Str",
+     .menuObjectName = "miUSB11", .menuCaption = "USB 1.1 adapter",
+     .liveStatus = true, .adapter = true, .resetsItself = true},
+    {.type = ctImageFile, .captionConst = "ImageFileStr", .labelConst = nullptr, .captionNamesImage = true,
+     .menuObjectName = "miImageFile", .menuCaption = "Image file...",
+     .image = true},
+    {.type = ctUsb20Adapter, .captionConst = "USB20AdapterStr", .labelConst = "USB20Str",
+     .menuObjectName = "miUSB20_ADPT", .menuCaption = "USB 2.0 adapter",
+     .adapter = true, .readsGeometryOnConnect = true},
+    {.type = ctDemo, .captionConst = "DemoModeStr", .labelConst = "DemoModeStr",
+     .menuObjectName = "miDemo", .menuCaption = "Emulation (Demo mode)", .shownInMenu = true,
+     .image = true, .demo = true},
+    {.type = ctUsb20SpiAdapter, .captionConst = "USB20AdapterStr", .labelConst = "USB20Str",
+     .menuObjectName = "miUSB20_SPI", .menuCaption = "USB 2.0 SPI adapter",
+     .liveStatus = true, .adapter = true, .resetsItself = true},
+    {.type = ctMassStorage, .captionConst = "USB20AdapterStr", .labelConst = "USB20Str",
+     .menuObjectName = "miQ71_ADPT", .menuCaption = "USB 2.0", .shownInMenu = true,
+     .liveStatus = true, .readsGeometryOnConnect = true},
 }};
 
 // What an unknown type (a damaged settings file) reads as: the demo works
