@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "massstorage/Mailbox.h"
-#include "massstorage/MailboxExchange.h"
 #include "massstorage/MailboxState.h"
 
 namespace q71 {
@@ -41,11 +40,12 @@ bool Identify()
     auto& state = MailboxState();
     DrcbCommand command;
     command.command = q71Identify;
-    if (!SendCommand(command) || !ReadReply(state.sectorSize))
+    auto exchange = LibraryExchange();
+    if (!exchange.SendCommand(command) || !exchange.ReadReply(state.sectorSize))
         return false;
-    if (!PlausibleIdentify(ExchangeBuffer(), state.sectorSize))
+    if (!PlausibleIdentify(exchange.Buffer(), state.sectorSize))
         return false;
-    state.params = FlashParams::Parse(ExchangeBuffer());
+    state.params = FlashParams::Parse(exchange.Buffer());
     return true;
 }
 

@@ -1,7 +1,6 @@
 #include <cstring>
 
 #include "massstorage/Mailbox.h"
-#include "massstorage/MailboxExchange.h"
 #include "massstorage/MailboxState.h"
 
 namespace q71 {
@@ -14,7 +13,8 @@ bool SendI2C(const void* bytes, std::uint8_t length)
     command.command = q71SendI2C;
     command.length = length;
     command.payload = static_cast<const std::uint8_t*>(bytes);
-    return SendCommand(command) && ReadReply(MailboxState().sectorSize);
+    auto exchange = LibraryExchange();
+    return exchange.SendCommand(command) && exchange.ReadReply(MailboxState().sectorSize);
 }
 
 bool ReceiveI2C(void* buffer, std::uint8_t length)
@@ -24,9 +24,10 @@ bool ReceiveI2C(void* buffer, std::uint8_t length)
     DrcbCommand command;
     command.command = q71ReceiveI2C;
     command.length = length;
-    if (!SendCommand(command) || !ReadReply(MailboxState().sectorSize))
+    auto exchange = LibraryExchange();
+    if (!exchange.SendCommand(command) || !exchange.ReadReply(MailboxState().sectorSize))
         return false;
-    std::memcpy(buffer, ExchangeBuffer(), length);
+    std::memcpy(buffer, exchange.Buffer(), length);
     return true;
 }
 

@@ -14,6 +14,19 @@ TMailboxFileIo& LinuxFileIo()
     return io;
 }
 
+// The open mailbox file at offset 0, through the file seam.
+class TStateFileTransport final : public TMailboxTransport {
+public:
+    bool ReadSectors(void* buffer, std::size_t length) override
+    {
+        return MailboxFileIo().ReadAt(MailboxState().handle, buffer, length, 0) == static_cast<std::int64_t>(length);
+    }
+    bool WriteSectors(const void* data, std::size_t length) override
+    {
+        return MailboxFileIo().WriteAt(MailboxState().handle, data, length, 0) == static_cast<std::int64_t>(length);
+    }
+};
+
 }  // namespace
 
 TMailboxState& MailboxState()
@@ -30,6 +43,13 @@ TMailboxFileIo& MailboxFileIo()
 void SetMailboxFileIo(TMailboxFileIo* io)
 {
     g_fileIo = io;
+}
+
+TMailboxExchange LibraryExchange()
+{
+    static TStateFileTransport transport;
+    auto& state = MailboxState();
+    return TMailboxExchange(state.buffer, state.sectorSize, transport);
 }
 
 void ResetMailbox()

@@ -4,13 +4,12 @@
 #include <string>
 
 #include "massstorage/AlignedBuffer.h"
+#include "massstorage/MailboxExchange.h"
 #include "massstorage/MailboxFileIo.h"
 #include "massstorage/Q71Protocol.h"
 
 namespace q71 {
 
-// Each exchange moves at most this many bytes.
-inline constexpr std::uint32_t kMaxExchangeBytes = 0x10000;
 // Sectors of this size or smaller do not qualify a disk as a recorder.
 inline constexpr std::uint32_t kPlainDiskSectorSize = 512;
 
@@ -30,6 +29,9 @@ TMailboxState& MailboxState();
 // The file seam; the Linux implementation unless a test set another.
 TMailboxFileIo& MailboxFileIo();
 void SetMailboxFileIo(TMailboxFileIo* io);  // null: back to Linux
+
+// The exchange on the state's open mailbox file, buffer and sector size.
+TMailboxExchange LibraryExchange();
 
 // Closes an open file through the current seam and forgets all state.
 void ResetMailbox();

@@ -13,9 +13,19 @@ for module in QtWidgets QtGui; do
   [ -n "$qt_include" ] && [ -d "$qt_include/$module" ] && ls "$qt_include/$module" >>"$widget_headers"
 done
 
+# The Qt-free protocol library (target recorder_protocol): these files stay in
+# their rooms, see no Qt and include only one another.
+qt_free=(core/protocol/Crc16. core/protocol/Crc32. core/protocol/LinkRequest. core/protocol/Majority.
+         core/protocol/NandEcc. core/protocol/RecorderCommands. core/protocol/RecorderFrame.
+         core/protocol/SampleRate. core/flash/BlockHeader. core/flash/CodecTable. core/flash/CompandTable.
+         core/flash/FlashGeometry. core/flash/FlashLayout. core/flash/SampleCodecs.)
+
 # room: the folders its quoted includes may name ("*" is any), and whether it
 # may see Qt at all (none), QtCore only (core) or Qt Widgets (widgets).
 rules() {
+  for prefix in "${qt_free[@]}"; do
+    if [[ $1 == "$prefix"* ]]; then echo "none ${qt_free[*]}"; return; fi
+  done
   case "$1" in
     platform/*)       echo "none platform/" ;;
     massstorage/*)    echo "none massstorage/" ;;

@@ -39,42 +39,21 @@ namespace {
 
 constexpr std::uint32_t kQuestionFlags = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
 
-// The caption's connection text for a type; unknown types have none.
+// The caption's connection text for a type.
 QString ConnectionText(int connectType)
 {
-    switch (connectType) {
-    case ctUsb11Adapter:
-        return LangConst(QStringLiteral("USB11AdapterStr"));
-    case ctImageFile:
-        return LangConst(QStringLiteral("ImageFileStr")) + QStringLiteral(" ") + ProgramOptions.ImageFileName;
-    case ctUsb20Adapter:
-    case ctUsb20SpiAdapter:
-    case ctMassStorage:
-        return LangConst(QStringLiteral("USB20AdapterStr"));
-    case ctDemo:
-        return LangConst(QStringLiteral("DemoModeStr"));
-    default:
-        return {};
-    }
+    const TConnectTypeRow& row = ConnectTypeRow(connectType);
+    QString text = LangConst(QLatin1String(row.captionConst));
+    if (row.captionNamesImage)
+        text += QStringLiteral(" ") + ProgramOptions.ImageFileName;
+    return text;
 }
 
 // lbDemo's text for a type.
 QString ConnectionLabel(int connectType)
 {
-    switch (connectType) {
-    case ctUsb11Adapter:
-        return LangConst(QStringLiteral("USB11Str"));
-    case ctImageFile:
-        return QFileInfo(ProgramOptions.ImageFileName).fileName();
-    case ctUsb20Adapter:
-    case ctUsb20SpiAdapter:
-    case ctMassStorage:
-        return LangConst(QStringLiteral("USB20Str"));
-    case ctDemo:
-        return LangConst(QStringLiteral("DemoModeStr"));
-    default:
-        return {};
-    }
+    const TConnectTypeRow& row = ConnectTypeRow(connectType);
+    return row.labelConst ? LangConst(QLatin1String(row.labelConst)) : QFileInfo(ProgramOptions.ImageFileName).fileName();
 }
 
 bool ShiftIsDown()
@@ -193,8 +172,6 @@ void TConnectionController::UpdateCaption()
 {
     const int type = ProgramOptions.ConnectType;
     const QString text = ConnectionText(type);
-    if (type < 0 || type > static_cast<int>(ctMassStorage))
-        m_ui.LbDemo->clear();
     SetApplicationTitle(LangConst(QStringLiteral("AppNameStr")));
     m_ui.MainWindow->setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + text);
 }
@@ -215,7 +192,7 @@ bool TConnectionController::Connect()
 {
     const int type = ProgramOptions.ConnectType;
     FRecorder = m_create(type);
-    FRecorder->SetImageFile(type == ctDemo ? DemoImagePath(GetDocumentsFolder()) : ProgramOptions.ImageFileName);
+    FRecorder->SetImageFile(IsDemoConnection(type) ? DemoImagePath(GetDocumentsFolder()) : ProgramOptions.ImageFileName);
     LangManager().SetActiveLangID(LangManager().GetActiveLangID());
     m_ui.LbDemo->setText(ConnectionLabel(type));
     FRecorder->SetDebugLog(FDiagMode ? 1 : 0);

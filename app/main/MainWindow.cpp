@@ -191,21 +191,16 @@ void TfrmTrellavoxMain::BuildConnectionMenu()
     pmConnect = new QMenu(this);
     pmConnect->setObjectName(QStringLiteral("pmConnect"));
     auto* group = new QActionGroup(this);
-    const auto addItem = [&](QAction*& item, const char* name, const QString& caption, int type, bool shown) {
-        item = pmConnect->addAction(caption);
-        item->setObjectName(QLatin1String(name));
+    for (const TConnectTypeRow& row : kConnectTypes) {
+        QAction* item = pmConnect->addAction(QString::fromUtf8(row.menuCaption));
+        item->setObjectName(QLatin1String(row.menuObjectName));
         item->setCheckable(true);
-        item->setVisible(shown);
+        item->setVisible(row.shownInMenu);
         group->addAction(item);
+        const int type = row.type;
         connect(item, &QAction::triggered, this, [this, type] { RunGuarded([&] { ConnectMenuClick(type); }); });
-    };
-    // The adapters and "Image file..." are reached through the saved type.
-    addItem(miUSB11, "miUSB11", QStringLiteral("USB 1.1 adapter"), 0, false);
-    addItem(miImageFile, "miImageFile", QStringLiteral("Image file..."), 1, false);
-    addItem(miUSB20_ADPT, "miUSB20_ADPT", QStringLiteral("USB 2.0 adapter"), 2, false);
-    addItem(miDemo, "miDemo", QStringLiteral("Emulation (Demo mode)"), 3, true);
-    addItem(miUSB20_SPI, "miUSB20_SPI", QStringLiteral("USB 2.0 SPI adapter"), 4, false);
-    addItem(miQ71_ADPT, "miQ71_ADPT", QStringLiteral("USB 2.0"), 5, true);
+        miConnect[row.type] = item;
+    }
 }
 
 void TfrmTrellavoxMain::BuildContentLists()
@@ -219,7 +214,7 @@ void TfrmTrellavoxMain::BuildContentLists()
     ui.ActDrvLevelUp = actDrvLevelUp;
     ui.PopupMenu2 = PopupMenu2;
     ui.StatusKeyAllowed = [this] {
-        return ProgramOptions.ConnectType == ctDemo || (m_connection && m_connection->FDiagMode);
+        return IsDemoConnection(ProgramOptions.ConnectType) || (m_connection && m_connection->FDiagMode);
     };
     ui.Recorder = [this] { return m_connection ? m_connection->Recorder() : nullptr; };
     ui.Connected = [this] { return m_connection && m_connection->FConnected; };
@@ -383,7 +378,7 @@ void TfrmTrellavoxMain::FreeSplash()
 void TfrmTrellavoxMain::ConnectMenuClick(int connectType)
 {
     if (!m_connection->SelectConnectType(connectType))
-        CheckConnectMenuItem(ConnectMenuItemFor(ProgramOptions.ConnectType));
+        ConnectMenuItem(ProgramOptions.ConnectType)->setChecked(true);
 }
 
 void TfrmTrellavoxMain::changeEvent(QEvent* event)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 
+#include "core/links/ConnectType.h"
 #include "core/settings/MainWindowSettingsHost.h"
 
 class QComboBox;
@@ -73,6 +75,8 @@ public:
     int ColumnWidth(TSettingsListView list, int column) const override;
     void SetColumnWidth(TSettingsListView list, int column, int width) override;
     void CheckConnectMenuItem(TConnectMenuItem item) override;
+    // The connection menu item of a type (the default type's for an unknown one).
+    QAction* ConnectMenuItem(int connectType) const { return miConnect[ConnectTypeRow(connectType).type]; }
     void RebuildRecentFilesMenu() override;
 
     // Actions.
@@ -94,12 +98,8 @@ public:
     QMenu* Recorder1 = nullptr;
     QAction* Connectiontype1 = nullptr;
     QMenu* pmConnect = nullptr;
-    QAction* miUSB11 = nullptr;
-    QAction* miImageFile = nullptr;
-    QAction* miUSB20_ADPT = nullptr;
-    QAction* miDemo = nullptr;
-    QAction* miUSB20_SPI = nullptr;
-    QAction* miQ71_ADPT = nullptr;
+    // One item a connection type, in the order of the type table.
+    std::array<QAction*, kConnectTypes.size()> miConnect{};
     QMenu* Language1 = nullptr;
     QMenu* View1 = nullptr;
     QAction* mnLargeIcons = nullptr;

@@ -263,10 +263,7 @@ void TfrmTrellavoxMain::SetColumnWidth(TSettingsListView list, int column, int w
 
 void TfrmTrellavoxMain::CheckConnectMenuItem(TConnectMenuItem item)
 {
-    QAction* items[] = {miUSB11, miImageFile, miUSB20_ADPT, miDemo, miUSB20_SPI, miQ71_ADPT};
-    const auto index = static_cast<std::size_t>(item);
-    if (index < std::size(items))
-        items[index]->setChecked(true);
+    ConnectMenuItem(static_cast<int>(item))->setChecked(true);
 }
 
 void TfrmTrellavoxMain::RebuildRecentFilesMenu()

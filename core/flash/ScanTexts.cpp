@@ -6,10 +6,8 @@
 TScanTexts TScanTexts::Take(TRecorderHost& host)
 {
     TScanTexts texts;
-    texts.NoCompress = host.CompressionCaption(TCompressionCaption::NoCompress);
-    texts.uLaw = host.CompressionCaption(TCompressionCaption::uLaw);
-    texts.Adpcm2 = host.CompressionCaption(TCompressionCaption::Adpcm2);
-    texts.Adpcm4 = host.CompressionCaption(TCompressionCaption::Adpcm4);
+    for (std::size_t i = 0; i < texts.Compressions.size(); ++i)
+        texts.Compressions[i] = host.CompressionCaption(static_cast<TCompressionCaption>(i));
     for (int i = 0; i < static_cast<int>(texts.Scale.size()); ++i)
         texts.Scale[static_cast<std::size_t>(i)] = host.ScaleCaption(i);
     texts.Hz = LangConst(QStringLiteral("HzStr"));
@@ -18,4 +16,12 @@ TScanTexts TScanTexts::Take(TRecorderHost& host)
     texts.Incoming = LangConst(QStringLiteral("IncomingCallStr"));
     texts.NumberSign = LangConst(QStringLiteral("TelNumberStr"));
     return texts;
+}
+
+std::array<QString, kCompressionCaptionCount> TScanTexts::BuiltInCompressions()
+{
+    std::array<QString, kCompressionCaptionCount> captions;
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        captions[i] = QString::fromLatin1(CodecInfo(static_cast<TCompressionCaption>(i)).builtInCaption);
+    return captions;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <array>
 
+#include "core/flash/CodecTable.h"
+
 class TRecorderHost;
 
 // The texts the content scan writes into descriptions and call texts: the
@@ -10,10 +12,8 @@ class TRecorderHost;
 // and the localized words. Taken on the GUI thread before the scan starts,
 // so the scan thread never reaches into the user interface.
 struct TScanTexts {
-    QString NoCompress = QStringLiteral("No compress");
-    QString uLaw = QStringLiteral("uLaw");
-    QString Adpcm2 = QStringLiteral("ADPCM 2 bit");
-    QString Adpcm4 = QStringLiteral("ADPCM 4 bit");
+    // By TCompressionCaption; the codec table's built-in captions until taken.
+    std::array<QString, kCompressionCaptionCount> Compressions = BuiltInCompressions();
     std::array<QString, 5> Scale{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8"),
                                  QStringLiteral("16")};
     QString Hz = QStringLiteral("Hz");
@@ -22,6 +22,14 @@ struct TScanTexts {
     QString Incoming = QStringLiteral("In");
     QString NumberSign = QStringLiteral("\u2116");
 
+    const QString& Compression(TCompressionCaption which) const
+    {
+        return Compressions[static_cast<std::size_t>(which)];
+    }
+
     // The host's captions and the active language's words.
     static TScanTexts Take(TRecorderHost& host);
+
+private:
+    static std::array<QString, kCompressionCaptionCount> BuiltInCompressions();
 };

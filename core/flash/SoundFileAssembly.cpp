@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/flash/CodecTable.h"
 #include "core/flash/FlashLayout.h"
 #include "core/flash/PageReads.h"
 #include "core/flash/SoundFileInfo.h"
@@ -259,29 +260,12 @@ void DescribeSoundFile(const TScanContext& context, TSoundFileInfo& info)
     const TBlockHeader& h = info.Header;
     const QString separator = QStringLiteral("; ");
     QString text = QString::number(RateCodeToHz(h.RateCode())) + u' ' + t.Hz + separator;
-    switch (h.Compress()) {
-    case 0:
-        text += t.NoCompress + separator;
-        info.CodecId = scNoCompression;
-        break;
-    case 1:
-        text += t.uLaw + separator;
+    if (const TCodecInfo* codec = FindCodec(h.Compress(), h.CompressParam())) {
+        text += t.Compression(codec->caption) + separator;
         // A scale index beyond the list adds nothing.
-        if (h.CompressParam() < t.Scale.size())
+        if (codec->scaled && h.CompressParam() < t.Scale.size())
             text += t.Scale[h.CompressParam()];
-        info.CodecId = scCompanded8;
-        break;
-    case 2:
-        if (h.CompressParam() == 1) {
-            text += t.Adpcm2 + separator;
-            info.CodecId = scAdpcm2;
-        } else {
-            text += t.Adpcm4 + separator;
-            info.CodecId = scAdpcm4;
-        }
-        break;
-    default:
-        break;
+        info.CodecId = codec->codecId;
     }
     const std::uint8_t status = h.StatusVas() & TBlockHeader::kStatusMask;
     if (h.Cyclic() != 0)

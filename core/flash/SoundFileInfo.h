@@ -7,6 +7,7 @@
 
 #include "core/flash/BlockHeader.h"
 #include "core/flash/BlockList.h"
+#include "core/flash/CodecTable.h"
 #include "core/flash/SoundPageList.h"
 #include "platform/SystemTime.h"
 
@@ -29,14 +30,6 @@ struct TPcmWaveFormat {
     static TPcmWaveFormat Mono16(std::uint32_t rate);
 };
 static_assert(sizeof(TPcmWaveFormat) == 20);
-
-// Codec ids as the transfer worker stores them with a downloaded file.
-enum TSoundCodecId : std::uint8_t {
-    scNoCompression = 0,
-    scAdpcm4 = 1,
-    scCompanded8 = 2,
-    scAdpcm2 = 3,
-};
 
 // What a recording, or a voice part of one, is as the lists show it.
 class TCustomSoundFileInfo {

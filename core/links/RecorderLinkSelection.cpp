@@ -11,8 +11,8 @@ void SelectRecorderLink(std::uint32_t connectType)
 {
     if (IsImageConnection(connectType))
         SetLink(ImageProbe, ImageExecute);
-    else if (connectType == ctMassStorage)
-        SetLink(Q71Probe, Q71Execute);
-    else
+    else if (IsAdapterConnection(connectType))
         SetLink(FtdiProbe, FtdiExecute);
+    else
+        SetLink(Q71Probe, Q71Execute);
 }

@@ -7,51 +7,55 @@ namespace {
 
 using K = PayloadKind;
 
-constexpr std::uint16_t kDefaultTimeout = 300;
+// How long a link waits for a reply, and how often it tries. The recorder
+// answers 34 and 65 at once or not at all; 65 resets it and is tried once.
+constexpr std::uint16_t kDefaultTimeout = 5000;
+constexpr std::uint16_t kQuickTimeout = 300;
+constexpr std::uint8_t kDefaultAttempts = 5;
 
-// code, trace name, request, reply, time-out.
+// code, trace name, request, reply, time-out, attempts.
 constexpr std::array<RecorderCommandInfo, 41> kCommands{{
-    {cmdWriteBlock, "(WRITE_BLOCK) ", K::Block, 2, K::Fixed, 0, kDefaultTimeout},
-    {cmdGetRtc, "(GET_RTC) ", K::Fixed, 0, K::Fixed, 4, kDefaultTimeout},
-    {cmdSetRtc, "", K::Fixed, 4, K::Fixed, 4, kDefaultTimeout},
-    {cmdGetProfile, "", K::Fixed, 1, K::Fixed, 8, kDefaultTimeout},
-    {cmdSetProfile, "", K::Fixed, 8, K::Fixed, 8, kDefaultTimeout},
-    {cmdGetVolt, "(GET_VOLT) ", K::Fixed, 0, K::Fixed, 2, kDefaultTimeout},
-    {cmdGetVas, "", K::Fixed, 0, K::Fixed, 12, kDefaultTimeout},
-    {cmdSetVas, "", K::Fixed, 12, K::Fixed, 12, kDefaultTimeout},
-    {cmdBeginWritePage, "(BEG_WRITE_PAGE) ", K::Fixed, 4, K::Fixed, 4, kDefaultTimeout},
-    {cmdWritePage, "(WRITE_PAGE) ", K::Page, 4, K::Fixed, 4, 1000},
-    {cmdEraseBlock, "(WRITE_BLOCK) ", K::Fixed, 2, K::Fixed, 2, kDefaultTimeout},
-    {cmdGetFwVer, "(GET_FW_VER) ", K::Fixed, 0, K::Fixed, 13, kDefaultTimeout},
-    {cmdGetProdParam, "(GET_PROD_PARAM) ", K::Fixed, 0, K::Fixed, 8, kDefaultTimeout},
-    {cmdGetFlashParam, "(GET_FLASH_PARAM) ", K::Fixed, 0, K::Fixed, 7, kDefaultTimeout},
-    {cmdGetSearchStep, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout},
-    {cmdSetSearchStep, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout},
-    {cmdGetAdapterId, "", K::Fixed, 0, K::Fixed, 27, kDefaultTimeout},
-    {cmdGetPressType, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout},
-    {cmdSetPressType, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout},
-    {cmdGetAccessLevel, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout},
-    {cmdSetAccessLevel, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout},
-    {cmdBatteryLevels, "", K::FixedOrEmpty, 8, K::Fixed, 8, kDefaultTimeout},
-    {cmdGetOnceTimer, "", K::Fixed, 0, K::Fixed, 9, kDefaultTimeout},
-    {cmdSetOnceTimer, "", K::Fixed, 9, K::Fixed, 9, kDefaultTimeout},
-    {cmdGetDailyTimer, "", K::Fixed, 0, K::Fixed, 9, kDefaultTimeout},
-    {cmdSetDailyTimer, "", K::Fixed, 9, K::Fixed, 9, kDefaultTimeout},
-    {cmdGetCurrentProfile, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout},
-    {cmdSetCurrentProfile, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout},
-    {cmdSetPassword, "", K::Fixed, 7, K::Fixed, 7, kDefaultTimeout},
-    {cmdCheckPassword, "(CHECK_PW) ", K::Fixed, 7, K::Fixed, 1, kDefaultTimeout},
-    {cmdSetDefault, "(SET_DEFAULT) ", K::Fixed, 0, K::Fixed, 0, kDefaultTimeout},
-    {cmdGetAon, "", K::Fixed, 0, K::Fixed, 26, kDefaultTimeout},
-    {cmdSetAon, "", K::Fixed, 26, K::Fixed, 26, kDefaultTimeout},
-    {cmdGetBlockCount, "", K::Fixed, 0, K::Fixed, 2, kDefaultTimeout},
-    {cmdGetPartsOfPages, "(GET_PARTS_OF_PAGES) ", K::Fixed, 12, K::PartsOfPages, 0, 600},
-    {cmdGetFirstRecBlock, "(GET_FIRST_REC_BL) ", K::Fixed, 0, K::Fixed, 2, kDefaultTimeout},
-    {cmdSetDefNoFlashErase, "(SET_DEF_NO_FLASH_ERASE) ", K::Fixed, 0, K::Fixed, 0, kDefaultTimeout},
-    {cmdGetCodecGain, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout},
-    {cmdSetCodecGain, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout},
-    {cmdGetExtDevice, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout},
-    {cmdSetExtDevice, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout},
+    {cmdWriteBlock, "(WRITE_BLOCK) ", K::Block, 2, K::Fixed, 0, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetRtc, "(GET_RTC) ", K::Fixed, 0, K::Fixed, 4, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetRtc, "", K::Fixed, 4, K::Fixed, 4, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetProfile, "", K::Fixed, 1, K::Fixed, 8, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetProfile, "", K::Fixed, 8, K::Fixed, 8, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetVolt, "(GET_VOLT) ", K::Fixed, 0, K::Fixed, 2, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetVas, "", K::Fixed, 0, K::Fixed, 12, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetVas, "", K::Fixed, 12, K::Fixed, 12, kDefaultTimeout, kDefaultAttempts},
+    {cmdBeginWritePage, "(BEG_WRITE_PAGE) ", K::Fixed, 4, K::Fixed, 4, kDefaultTimeout, kDefaultAttempts},
+    {cmdWritePage, "(WRITE_PAGE) ", K::Page, 4, K::Fixed, 4, kDefaultTimeout, kDefaultAttempts},
+    {cmdEraseBlock, "(WRITE_BLOCK) ", K::Fixed, 2, K::Fixed, 2, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetFwVer, "(GET_FW_VER) ", K::Fixed, 0, K::Fixed, 13, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetProdParam, "(GET_PROD_PARAM) ", K::Fixed, 0, K::Fixed, 8, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetFlashParam, "(GET_FLASH_PARAM) ", K::Fixed, 0, K::Fixed, 7, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetSearchStep, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetSearchStep, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetAdapterId, "", K::Fixed, 0, K::Fixed, 27, kQuickTimeout, kDefaultAttempts},
+    {cmdGetPressType, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetPressType, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetAccessLevel, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetAccessLevel, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdBatteryLevels, "", K::FixedOrEmpty, 8, K::Fixed, 8, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetOnceTimer, "", K::Fixed, 0, K::Fixed, 9, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetOnceTimer, "", K::Fixed, 9, K::Fixed, 9, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetDailyTimer, "", K::Fixed, 0, K::Fixed, 9, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetDailyTimer, "", K::Fixed, 9, K::Fixed, 9, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetCurrentProfile, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetCurrentProfile, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetPassword, "", K::Fixed, 7, K::Fixed, 7, kDefaultTimeout, kDefaultAttempts},
+    {cmdCheckPassword, "(CHECK_PW) ", K::Fixed, 7, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetDefault, "(SET_DEFAULT) ", K::Fixed, 0, K::Fixed, 0, kQuickTimeout, 1},
+    {cmdGetAon, "", K::Fixed, 0, K::Fixed, 26, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetAon, "", K::Fixed, 26, K::Fixed, 26, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetBlockCount, "", K::Fixed, 0, K::Fixed, 2, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetPartsOfPages, "(GET_PARTS_OF_PAGES) ", K::Fixed, 12, K::PartsOfPages, 0, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetFirstRecBlock, "(GET_FIRST_REC_BL) ", K::Fixed, 0, K::Fixed, 2, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetDefNoFlashErase, "(SET_DEF_NO_FLASH_ERASE) ", K::Fixed, 0, K::Fixed, 0, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetCodecGain, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetCodecGain, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdGetExtDevice, "", K::Fixed, 0, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
+    {cmdSetExtDevice, "", K::Fixed, 1, K::Fixed, 1, kDefaultTimeout, kDefaultAttempts},
 }};
 
 constexpr bool IsSortedByCode()
@@ -90,6 +94,12 @@ std::uint32_t CommandTimeoutMs(std::uint8_t code)
 {
     const RecorderCommandInfo* info = FindRecorderCommand(code);
     return info ? info->timeoutMs : kDefaultTimeout;
+}
+
+std::uint32_t CommandAttempts(std::uint8_t code)
+{
+    const RecorderCommandInfo* info = FindRecorderCommand(code);
+    return info ? info->attempts : kDefaultAttempts;
 }
 
 std::optional<std::uint32_t> CommandRequestLength(std::uint8_t code, const PayloadGeometry& geometry, bool storing)

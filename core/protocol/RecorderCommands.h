@@ -66,7 +66,8 @@ struct RecorderCommandInfo {
     std::uint16_t requestBytes;
     PayloadKind replyKind;
     std::uint16_t replyBytes;
-    std::uint16_t timeoutMs;
+    std::uint16_t timeoutMs;  // the wait for the reply, each attempt
+    std::uint8_t attempts;
 };
 
 // The geometry that payload lengths depend on.
@@ -91,8 +92,11 @@ struct PartsOfPagesRequest {
 // The one command table; null for a code the recorder does not know.
 const RecorderCommandInfo* FindRecorderCommand(std::uint8_t code);
 
-// The time-out callers pass: 600 ms for command 76, 1000 ms for 16, else 300.
+// The time-out callers pass to the link, which waits that long for each
+// reply: 300 ms for commands 34 and 65, else 5000 ms. Attempts: 1 for
+// command 65, else 5.
 std::uint32_t CommandTimeoutMs(std::uint8_t code);
+std::uint32_t CommandAttempts(std::uint8_t code);
 
 // Payload lengths of a known command; nullopt where the length cannot be
 // told (unknown code, or a command 76 request too short to read).

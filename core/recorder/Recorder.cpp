@@ -165,7 +165,7 @@ void TRecorder::SetImageFile(const QString& path)
     // The job reads through the image that is attached now.
     RefuseBesideJob();
     FImageFile = path;
-    AttachImageFile(path, FConnectType == ctDemo);
+    AttachImageFile(path, IsDemoConnection(FConnectType));
 }
 
 void TRecorder::SetEnabled(bool enabled)

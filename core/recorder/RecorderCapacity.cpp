@@ -3,28 +3,16 @@
 #include <cmath>
 #include <limits>
 
+#include "core/flash/CodecTable.h"
 #include "core/protocol/SampleRate.h"
 
 double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param,
                        std::uint32_t pagesPerBlock, std::uint32_t pageSize)
 {
     const std::int64_t rate = RateCodeToHz(rateCode);
-    const std::int64_t pages = pagesPerBlock;
-    const std::int64_t blockBytes = pages * pageSize;
-    std::int64_t payload = 0;
-    switch (compress) {
-    case 0:
-        payload = blockBytes - 64 - 2 * pages;
-        break;
-    case 1:
-        payload = (blockBytes - 64 - 2 * pages) * 2;
-        break;
-    case 2:
-        payload = (blockBytes - 64 - 4 * pages + 2) * (param == 1 ? 8 : 4);
-        break;
-    default:
-        break;
-    }
+    const TCodecInfo* codec = FindCodec(compress, param);
+    const std::int64_t payload =
+        codec ? SoundBytesPerBlock(codec->framing, pagesPerBlock, pageSize) * codec->uploadDivisor : 0;
     return static_cast<double>(payload) / (2.0 * static_cast<double>(rate));
 }
 
@@ -49,16 +37,8 @@ std::int64_t UploadSizeFor(const TWaveSourceFormat& format, std::uint8_t compres
     const std::uint32_t rate = format.SamplesPerSec;
     const bool lowRate = rate == 4000 || rate == 8000;
     const bool wideAllowed = rate == 16000 && hardwareVariant != 2;
-    switch (compress) {
-    case 0:
-        return lowRate || wideAllowed ? data : -1;
-    case 1:
-        return lowRate || wideAllowed ? data / 2 : -1;
-    case 2:
-        if (!lowRate)
-            return -1;
-        return param == 1 ? data / 8 : data / 4;
-    default:
+    const TCodecInfo* codec = FindCodec(compress, param);
+    if (!codec || !(codec->lowRatesOnly ? lowRate : lowRate || wideAllowed))
         return -1;
-    }
+    return data / codec->uploadDivisor;
 }

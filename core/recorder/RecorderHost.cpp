@@ -6,17 +6,7 @@
 
 QString BuiltInCompressionCaption(TCompressionCaption which)
 {
-    switch (which) {
-    case TCompressionCaption::NoCompress:
-        return QStringLiteral("No compress");
-    case TCompressionCaption::uLaw:
-        return QStringLiteral("uLaw");
-    case TCompressionCaption::Adpcm2:
-        return QStringLiteral("ADPCM 2 bit");
-    case TCompressionCaption::Adpcm4:
-        return QStringLiteral("ADPCM 4 bit");
-    }
-    return {};
+    return QString::fromLatin1(CodecInfo(which).builtInCaption);
 }
 
 QString BuiltInScaleCaption(int index)

@@ -3,13 +3,10 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/flash/CodecTable.h"
 #include "core/recorder/MessageBoxCodes.h"
 
 class TCustomRecorder;
-
-// The compression controls of the recorder settings dialog whose captions
-// the scan writes into recording descriptions.
-enum class TCompressionCaption { NoCompress, uLaw, Adpcm2, Adpcm4 };
 
 // The settings dialog's built-in captions of the compression controls and
 // of the scale entries 0..4 ("1" ... "16"; "" outside).

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 #include <vector>
 
+#include "massstorage/MailboxExchange.h"
+#include "massstorage/MailboxState.h"
 #include "tests/massstorage/MailboxFixture.h"
 
 namespace {
@@ -196,4 +199,54 @@ TEST_F(MailboxPages, TransfersPer64KiBReadAndPer128PageWrite)
     EXPECT_EQ(device.Count().exchanges, 4u);
     EXPECT_EQ(device.Count().writes, 8u);  // command sector and 64 KiB of data, four times
     EXPECT_EQ(device.Count().reads, 4u);   // a status sector each
+}
+
+namespace {
+
+// A transport straight onto a simulated disk, as a pass-through tool would
+// have one: no mailbox file, no library state.
+class DeviceTransport final : public q71::TMailboxTransport {
+public:
+    explicit DeviceTransport(SimMailboxDevice& device) : m_device(device) {}
+    bool ReadSectors(void* buffer, std::size_t length) override
+    {
+        return m_device.Read(buffer, length, 0) == static_cast<std::int64_t>(length);
+    }
+    bool WriteSectors(const void* data, std::size_t length) override
+    {
+        return m_device.Write(data, length, 0) == static_cast<std::int64_t>(length);
+    }
+
+private:
+    SimMailboxDevice& m_device;
+};
+
+}  // namespace
+
+TEST(MailboxExchangeObject, PagesMoveOverAnyTransportWithoutTheLibrarysState)
+{
+    SimRecorder recorder{MailboxTestGeometry(), SimPageStride::PageOnly};
+    SimMailboxDevice device{&recorder, 4096};
+    DeviceTransport transport(device);
+    TAlignedBuffer buffer(q71::kMaxExchangeBytes, 4096);
+    q71::TMailboxExchange exchange(buffer, device.SectorSize(), transport);
+
+    std::vector<std::uint8_t> pages(40 * kPage);
+    for (std::uint32_t p = 0; p < 40; ++p)
+        std::copy_n(PagePattern(p).begin(), kPage, pages.begin() + p * kPage);
+    ASSERT_TRUE(exchange.WritePages(kPage, 64, pages.data(), 40));
+    std::vector<std::uint8_t> back(pages.size());
+    ASSERT_TRUE(exchange.ReadPages(kPage, 64, back.data(), 40));
+    EXPECT_EQ(back, pages);
+
+    std::vector<std::uint8_t> parts(3 * 16);
+    ASSERT_TRUE(exchange.ReadPartsOfPages(kPage, 64, 3, 100, 16, 2, parts.data()));
+    for (std::uint32_t i = 0; i < 3; ++i)
+        EXPECT_TRUE(std::equal(parts.begin() + i * 16, parts.begin() + (i + 1) * 16, PagePattern(2 * i).begin() + 100))
+            << "part " << i;
+
+    ASSERT_TRUE(exchange.BlockErase(64));
+    ASSERT_TRUE(exchange.ReadPages(kPage, 64, back.data(), 1));
+    EXPECT_TRUE(std::all_of(back.begin(), back.begin() + kPage, [](std::uint8_t b) { return b == 0xFF; }));
+    EXPECT_EQ(q71::MailboxState().handle, -1) << "the library's own mailbox was never opened";
 }

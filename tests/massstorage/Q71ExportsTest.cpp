@@ -31,7 +31,7 @@ TEST_F(Q71ExportsTest, ExportsThePlainNamesOnly)
                              "Q71_ReadPartsOfPages", "Q71_BlockErase", "Q71_SendI2C", "Q71_ReceiveI2C"})
         EXPECT_NE(::dlsym(handle, name), nullptr) << name;
     for (const char* name : {"_ZN3q7111IsConnectedEv", "_ZN3q7112MailboxStateEv",
-                             "_ZN3q7111SendCommandERK11DrcbCommand", "_Z12HasDrcbMagicPKhm"})
+                             "_ZN3q7116TMailboxExchange11SendCommandERK11DrcbCommand", "_Z12HasDrcbMagicPKhm"})
         EXPECT_EQ(::dlsym(handle, name), nullptr) << name;
 }
 

@@ -5,8 +5,10 @@
 #include <limits>
 #include <stdexcept>
 
+#include "core/protocol/LinkRequest.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/protocol/RecorderFrame.h"
+#include "massstorage/Q71Protocol.h"
 
 namespace {
 
@@ -174,22 +176,83 @@ bool SimRecorder::WritePages(std::uint64_t firstPage, std::span<const std::uint8
     return true;
 }
 
+// The flash requests come decoded over the command table, as on every link
+// that serves requests; the rest is the recorder's own.
+class SimRecorder::RequestServer final : public TLinkRequestServer {
+public:
+    RequestServer(SimRecorder& sim, std::vector<std::uint8_t>& reply) : m_sim(sim), m_reply(reply) {}
+
+protected:
+    PayloadGeometry RequestGeometry() const override { return {m_sim.PageStride(), m_sim.Geometry().pagesPerBlock}; }
+
+    bool ReadPartsOfPages(const PartsOfPagesRequest& parts) override
+    {
+        const std::uint64_t total = static_cast<std::uint64_t>(parts.count) * parts.cycles;
+        if (total > kLargestReply)
+            return false;
+        m_reply.resize(total);
+        for (std::uint32_t i = 0; i < parts.cycles; ++i) {
+            const std::uint64_t page = parts.pageAddr + static_cast<std::uint64_t>(i) * parts.addrInc;
+            const std::uint64_t address = page * m_sim.PageStride() + parts.offset;
+            const auto into = std::span(m_reply).subspan(static_cast<std::size_t>(i) * parts.count, parts.count);
+            if (!m_sim.ReadStride(address, into))
+                return false;
+        }
+        return true;
+    }
+
+    bool WriteBlock(const TWriteBlock& write) override
+    {
+        return m_sim.m_nand.HasBlock(write.block) &&
+               m_sim.WritePages(static_cast<std::uint64_t>(write.block) * m_sim.Geometry().pagesPerBlock, write.data);
+    }
+
+    bool BeginWritePage(const TBeginWritePage& begin) override
+    {
+        m_reply.assign(begin.request.begin(), begin.request.end());
+        return true;
+    }
+
+    bool WritePage(const TWritePage& write) override
+    {
+        if (!m_sim.m_nand.HasPage(write.page) || !m_sim.WritePages(write.page, write.data))
+            return false;
+        m_reply.assign(write.address.begin(), write.address.end());
+        return true;
+    }
+
+    bool EraseBlock(const TEraseBlock& erase) override
+    {
+        if (!m_sim.m_nand.HasBlock(erase.block))
+            return false;
+        m_sim.m_nand.EraseBlock(erase.block);
+        m_reply.assign(erase.request.begin(), erase.request.end());
+        return true;
+    }
+
+    bool OtherCommand(const TOtherCommand& command) override
+    {
+        return m_sim.ServeOther(command.code, command.payload, m_reply);
+    }
+
+private:
+    SimRecorder& m_sim;
+    std::vector<std::uint8_t>& m_reply;
+};
+
 bool SimRecorder::Serve(std::uint8_t code, std::span<const std::uint8_t> request, std::vector<std::uint8_t>& reply)
 {
+    RequestServer server(*this, reply);
+    return server.Serve(code, request);
+}
+
+bool SimRecorder::ServeOther(std::uint8_t code, std::span<const std::uint8_t> request, std::vector<std::uint8_t>& reply)
+{
     const SimGeometry& g = Geometry();
-    const PayloadGeometry payloadGeometry{PageStride(), g.pagesPerBlock};
     const bool storing = code == cmdBatteryLevels && !request.empty();
-    const auto expected = CommandRequestLength(code, payloadGeometry, storing);
-    if (!expected || *expected != request.size())
-        return false;
     const std::uint8_t* in = request.data();
 
     switch (code) {
-    case cmdWriteBlock: {
-        const std::uint16_t block = GetU16(in);
-        return m_nand.HasBlock(block) &&
-               WritePages(static_cast<std::uint64_t>(block) * g.pagesPerBlock, request.subspan(2));
-    }
     case cmdGetRtc:
         reply = U32Reply(m_clock);
         return true;
@@ -211,24 +274,6 @@ bool SimRecorder::Serve(std::uint8_t code, std::span<const std::uint8_t> request
     case cmdGetVolt:
         reply = U16Reply(m_voltage);
         return true;
-    case cmdBeginWritePage:
-        reply.assign(request.begin(), request.end());
-        return true;
-    case cmdWritePage: {
-        const std::uint32_t page = GetU32(in);
-        if (!m_nand.HasPage(page) || !WritePages(page, request.subspan(4)))
-            return false;
-        reply.assign(in, in + 4);
-        return true;
-    }
-    case cmdEraseBlock: {
-        const std::uint16_t block = GetU16(in);
-        if (!m_nand.HasBlock(block))
-            return false;
-        m_nand.EraseBlock(block);
-        reply.assign(request.begin(), request.end());
-        return true;
-    }
     case cmdGetFwVer:
         reply.assign(kFirmwareReplySize, 0);
         PutU16(reply.data(), m_firmware);
@@ -265,20 +310,6 @@ bool SimRecorder::Serve(std::uint8_t code, std::span<const std::uint8_t> request
     case cmdGetBlockCount:
         reply = U16Reply(m_reportedBlockCount ? m_reportedBlockCount : static_cast<std::uint16_t>(g.TotalBlocks()));
         return true;
-    case cmdGetPartsOfPages: {
-        const auto parts = PartsOfPagesRequest::Parse(in);
-        const std::uint64_t total = static_cast<std::uint64_t>(parts.count) * parts.cycles;
-        if (total > kLargestReply)
-            return false;
-        reply.resize(total);
-        for (std::uint32_t i = 0; i < parts.cycles; ++i) {
-            const std::uint64_t page = parts.pageAddr + static_cast<std::uint64_t>(i) * parts.addrInc;
-            const std::uint64_t address = page * PageStride() + parts.offset;
-            if (!ReadStride(address, std::span(reply).subspan(static_cast<std::size_t>(i) * parts.count, parts.count)))
-                return false;
-        }
-        return true;
-    }
     case cmdGetFirstRecBlock:
         reply = U16Reply(m_firstDataBlock);
         return true;
@@ -419,14 +450,16 @@ std::array<std::uint8_t, 12> SimRecorder::FlashParams() const
 {
     std::lock_guard lock(m_mutex);
     const SimGeometry& g = Geometry();
-    std::array<std::uint8_t, 12> params{};
-    params[0] = g.chips;
-    std::copy(m_flashId.begin(), m_flashId.end(), params.begin() + 1);
-    PutU16(params.data() + 6, static_cast<std::uint16_t>(g.blocksPerChip));
-    params[8] = static_cast<std::uint8_t>(g.pagesPerBlock);
-    PutU16(params.data() + 9, g.pageSize);
-    params[11] = g.spareBytes;
-    return params;
+    ::FlashParams params;
+    params.chips = g.chips;
+    params.flashId = m_flashId;
+    params.blocksPerChip = static_cast<std::uint16_t>(g.blocksPerChip);
+    params.pagesPerBlock = static_cast<std::uint8_t>(g.pagesPerBlock);
+    params.pageSize = g.pageSize;
+    params.spareSize = g.spareBytes;
+    std::array<std::uint8_t, ::FlashParams::kSize> block{};
+    params.Serialize(block.data());
+    return block;
 }
 
 std::array<std::uint8_t, 27> SimRecorder::AdapterIdentity() const

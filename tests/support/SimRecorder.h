@@ -143,7 +143,9 @@ private:
     };
 
     Outcome Run(std::uint8_t code, std::span<const std::uint8_t> request);
+    class RequestServer;
     bool Serve(std::uint8_t code, std::span<const std::uint8_t> request, std::vector<std::uint8_t>& reply);
+    bool ServeOther(std::uint8_t code, std::span<const std::uint8_t> request, std::vector<std::uint8_t>& reply);
     std::optional<SimFaultKind> TakeFault(std::uint8_t code);
     bool ReadStride(std::uint64_t address, std::span<std::uint8_t> out) const;
     bool WritePages(std::uint64_t firstPage, std::span<const std::uint8_t> data);

@@ -199,16 +199,15 @@ bool FtdiProbe()
 }
 
 void FtdiExecute(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
-                 std::uint32_t replyLength, std::uint32_t)
+                 std::uint32_t replyLength, std::uint32_t timeoutMs)
 {
-    const bool quick = code == cmdGetAdapterId || code == cmdSetDefault;
-    const std::uint32_t replyTimeout = quick ? ftdi::kShortReplyTimeoutMs : ftdi::kReplyTimeoutMs;
-    const int attempts = code == cmdSetDefault ? 1 : ftdi::kAttempts;
+    const std::uint32_t replyTimeout = timeoutMs;
+    const std::uint32_t attempts = CommandAttempts(code);
     const bool replyExpected = reply && replyLength > 0;
 
     ThreadPriorityBoost boost;
     bool success = false;
-    for (int attempt = 0; attempt < attempts && !success; ++attempt) {
+    for (std::uint32_t attempt = 0; attempt < attempts && !success; ++attempt) {
         TraceCommand(true, code, request);
         PurgeBoth();
         const bool sent = SendFrame(code, requestLength, request, ftdi::kSendTimeoutMs);

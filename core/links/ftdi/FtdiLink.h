@@ -23,11 +23,8 @@ constexpr std::uint32_t kBaudRate = 1500000;
 constexpr std::uint32_t kUsbTransferSize = 32768;
 constexpr std::uint32_t kDeviceTimeoutMs = 300; // read and write time-outs of the device
 constexpr std::uint32_t kSendTimeoutMs = 300;
-constexpr std::uint32_t kReplyTimeoutMs = 5000;
-constexpr std::uint32_t kShortReplyTimeoutMs = 300; // commands 34 and 65
 constexpr std::uint32_t kIdentityTimeoutMs = 100;
 constexpr std::uint32_t kMaxReadChunk = 64;
-constexpr int kAttempts = 5;
 
 } // namespace ftdi
 
@@ -70,8 +67,8 @@ bool ReceiveFrame(std::uint32_t length, void* payload, std::uint32_t timeoutMs);
 // LinkProbe of the adapters: open, configure and ask for the identity.
 bool FtdiProbe();
 
-// LinkTransaction of the adapters: five attempts (command 65 one, whose
-// failure stays silent), reply time-out 5000 ms (300 for 34 and 65); the
-// caller's time-out is not used.
+// LinkTransaction of the adapters: the command table's attempts, each
+// waiting the given time-out for the reply; a failure of command 65 stays
+// silent.
 void FtdiExecute(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
                  std::uint32_t replyLength, std::uint32_t timeoutMs);

@@ -9,6 +9,7 @@
 #include "core/links/image/ImageFile.h"
 #include "core/links/image/ImageHeader.h"
 #include "core/links/image/PendingReply.h"
+#include "core/protocol/LinkRequest.h"
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/protocol/RecorderFrame.h"
@@ -69,32 +70,24 @@ void ReplyU32(std::uint32_t value)
     PutU32(ImageReply.Make(4).data(), value);
 }
 
-bool WriteBlock(Bytes request)
+bool WriteBlock(const TWriteBlock& write)
 {
-    const std::uint32_t stride = LinkGeometry.blockStride;
-    if (request.size() < 2 + std::size_t{stride})
-        return false;
-    const auto at = BlockOffset(GetU16(request.data()));
-    return at && WriteImageAt(*at, request.data() + 2, stride);
+    const auto at = BlockOffset(write.block);
+    return at && WriteImageAt(*at, write.data.data(), write.data.size());
 }
 
-bool WritePage(Bytes request)
+bool WritePage(const TWritePage& write)
 {
-    const std::uint32_t stride = LinkGeometry.pageStride;
-    if (request.size() < 4 + std::size_t{stride})
+    const auto at = PageOffset(write.page);
+    if (!at || !WriteImageAt(*at, write.data.data(), write.data.size()))
         return false;
-    const auto at = PageOffset(GetU32(request.data()));
-    if (!at || !WriteImageAt(*at, request.data() + 4, stride))
-        return false;
-    ImageReply.Set(request.first(4));
+    ImageReply.Set(write.address);
     return true;
 }
 
-bool EraseBlock(Bytes request)
+bool EraseBlock(const TEraseBlock& erase)
 {
-    if (request.size() < 2)
-        return false;
-    const std::uint16_t block = GetU16(request.data());
+    const std::uint16_t block = erase.block;
     if (block >= FirstImageBlock()) {
         const auto at = BlockOffset(block);
         const std::vector<std::uint8_t> erased(LinkGeometry.blockStride, 0xFF);
@@ -108,11 +101,10 @@ bool EraseBlock(Bytes request)
 // Count bytes from Offset of each page; runs that lie back to back in the
 // file are read at once. Pages below the first image block read 0xFF, and
 // so does whatever lies beyond the end of the file.
-bool ReadPartsOfPages(Bytes request)
+bool ReadPartsOfPages(const PartsOfPagesRequest& parts)
 {
-    if (request.size() < PartsOfPagesRequest::kSize || !HasDataStart())
+    if (!HasDataStart())
         return false;
-    const auto parts = PartsOfPagesRequest::Parse(request.data());
     const std::uint64_t total = static_cast<std::uint64_t>(parts.count) * parts.cycles;
     if (total > kLargestReply)
         return false;
@@ -154,7 +146,7 @@ bool ReadPartsOfPages(Bytes request)
 // the current profile.
 bool SetCurrentProfile(Bytes request)
 {
-    if (request.empty() || frame::FrameSize(request.size()) > image_header::kReservedEnd + 1)
+    if (frame::FrameSize(request.size()) > image_header::kReservedEnd + 1)
         return false;
     BuildRecorderFrame(LinkGeometry.header.data() + image_header::kCommand57Frame, cmdSetCurrentProfile, request.data(),
                        request.size());
@@ -164,8 +156,6 @@ bool SetCurrentProfile(Bytes request)
 
 bool CheckPassword(Bytes request)
 {
-    if (request.size() < image_header::kPasswordSize)
-        return false;
     const std::uint8_t* stored = LinkGeometry.header.data() + image_header::kPassword;
     const bool none =
         std::all_of(stored, stored + image_header::kPasswordSize, [](std::uint8_t b) { return b == 0xFF; });
@@ -208,32 +198,20 @@ void FlashParams()
     PutU16(out.data() + 5, g.pageStride);
 }
 
-bool Serve(std::uint8_t code, Bytes request)
+// Commands the image has nothing for are answered without a reply.
+bool OtherCommand(std::uint8_t code, Bytes request)
 {
     switch (code) {
-    case cmdWriteBlock:
-        return WriteBlock(request);
     case cmdGetRtc:
         ReplyU32(kClockReading);
         return true;
     case cmdSetRtc:
         // Nothing keeps the clock; the request is answered as a recorder would.
-        if (request.size() < 4)
-            return false;
-        ImageReply.Set(request.first(4));
+        ImageReply.Set(request);
         return true;
     case cmdGetVolt:
         ReplyU16(kSupplyVoltage);
         return true;
-    case cmdBeginWritePage:
-        if (request.size() < 4)
-            return false;
-        ImageReply.Set(request.first(4));
-        return true;
-    case cmdWritePage:
-        return WritePage(request);
-    case cmdEraseBlock:
-        return EraseBlock(request);
     case cmdGetFwVer:
         FirmwareVersion();
         return true;
@@ -247,8 +225,6 @@ bool Serve(std::uint8_t code, Bytes request)
         return SetCurrentProfile(request);
     case cmdCheckPassword:
         return CheckPassword(request);
-    case cmdGetPartsOfPages:
-        return ReadPartsOfPages(request);
     case cmdGetFirstRecBlock:
         ReplyU16(GetU16(LinkGeometry.header.data() + image_header::kFirstDataBlock));
         return true;
@@ -259,6 +235,21 @@ bool Serve(std::uint8_t code, Bytes request)
     }
 }
 
+class TImageServer final : public TLinkRequestServer {
+protected:
+    PayloadGeometry RequestGeometry() const override { return {LinkGeometry.pageStride, LinkGeometry.pagesPerBlock}; }
+    bool ReadPartsOfPages(const PartsOfPagesRequest& parts) override { return ::ReadPartsOfPages(parts); }
+    bool WriteBlock(const TWriteBlock& write) override { return ::WriteBlock(write); }
+    bool BeginWritePage(const TBeginWritePage& begin) override
+    {
+        ImageReply.Set(begin.request);
+        return true;
+    }
+    bool WritePage(const TWritePage& write) override { return ::WritePage(write); }
+    bool EraseBlock(const TEraseBlock& erase) override { return ::EraseBlock(erase); }
+    bool OtherCommand(const TOtherCommand& command) override { return ::OtherCommand(command.code, command.payload); }
+};
+
 }  // namespace
 
 bool ImageEmulate(std::uint8_t code, const void* request, std::uint32_t requestLength)
@@ -268,7 +259,8 @@ bool ImageEmulate(std::uint8_t code, const void* request, std::uint32_t requestL
     if (!session.IsOpen())
         return false;
     const Bytes bytes(static_cast<const std::uint8_t*>(request), request ? requestLength : 0);
-    return Serve(code, bytes);
+    TImageServer server;
+    return server.Serve(code, bytes);
 }
 
 void ImageExecute(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,

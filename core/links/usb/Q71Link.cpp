@@ -10,6 +10,7 @@
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/protocol/RecorderFrame.h"
+#include "massstorage/Q71Protocol.h"
 
 namespace {
 
@@ -101,16 +102,17 @@ bool Q71Probe()
     const auto& library = Q71Library();
     if (!library.IsConnected())
         return false;
-    std::uint8_t params[12] = {};
-    library.GetFlashParams(params);
+    std::uint8_t block[FlashParams::kSize] = {};
+    library.GetFlashParams(block);
+    const FlashParams params = FlashParams::Parse(block);
     auto& geometry = LinkGeometry;
     auto& state = Q71LinkState();
-    geometry.chipCount = params[0];
-    state.DeviceText = FlashIdText(params + 1);
-    geometry.pageSize = GetU16(params + 9);
-    geometry.spareSize = params[11];
-    geometry.pagesPerBlock = params[8];
-    geometry.blocksPerChip = GetU16(params + 6);
+    geometry.chipCount = params.chips;
+    state.DeviceText = FlashIdText(params.flashId.data());
+    geometry.pageSize = params.pageSize;
+    geometry.spareSize = params.spareSize;
+    geometry.pagesPerBlock = params.pagesPerBlock;
+    geometry.blocksPerChip = params.blocksPerChip;
     geometry.pageStride = geometry.pageSize;  // no spare bytes over this link
     geometry.blockStride = std::uint32_t{geometry.pageSize} * geometry.pagesPerBlock;
     state.BlockGroupFactor = 1;

@@ -7,6 +7,7 @@
 #include "core/links/LinkGeometry.h"
 #include "core/links/usb/Q71Library.h"
 #include "core/links/usb/Q71Link.h"
+#include "core/protocol/LinkRequest.h"
 #include "core/protocol/RecorderCommands.h"
 
 namespace {
@@ -37,15 +38,13 @@ void Reply(std::span<const std::uint8_t> bytes)
     Q71LinkState().Pending.Set(bytes);
 }
 
-bool WriteBlock(const std::uint8_t* request, std::uint32_t length, const Grouping& g)
+bool WriteBlock(const TWriteBlock& write, const Grouping& g)
 {
     const std::uint64_t pages = g.PagesPerRecorderBlock();
-    if (length < 2 + pages * g.pageSize)
-        return false;
-    const std::uint64_t first = GetU16(request) * pages;
+    const std::uint64_t first = write.block * pages;
     if (!FitsU32(first + pages))
         return false;
-    const std::uint8_t* data = request + 2;
+    const std::uint8_t* data = write.data.data();
     for (std::uint64_t done = 0; done < pages;) {
         const auto run = static_cast<std::uint16_t>(std::min<std::uint64_t>(pages - done, kMaxPagesPerWrite));
         if (!Q71Library().WritePages(static_cast<std::uint32_t>(first + done), data + done * g.pageSize, run))
@@ -56,20 +55,16 @@ bool WriteBlock(const std::uint8_t* request, std::uint32_t length, const Groupin
     return true;
 }
 
-bool WritePage(const std::uint8_t* request, std::uint32_t length, const Grouping& g)
+bool WritePage(const TWritePage& write)
 {
-    if (length < 4 + g.pageSize)
-        return false;
-    Reply({request, 4});
-    return Q71Library().WritePages(GetU32(request), request + 4, 1) != 0;
+    Reply(write.address);
+    return Q71Library().WritePages(write.page, write.data.data(), 1) != 0;
 }
 
-bool EraseBlock(const std::uint8_t* request, std::uint32_t length, const Grouping& g)
+bool EraseBlock(const TEraseBlock& erase, const Grouping& g)
 {
-    if (length < 2)
-        return false;
-    Reply({request, 2});
-    const std::uint64_t first = GetU16(request) * g.PagesPerRecorderBlock();
+    Reply(erase.request);
+    const std::uint64_t first = erase.block * g.PagesPerRecorderBlock();
     if (!FitsU32(first + g.PagesPerRecorderBlock()))
         return false;
     for (std::uint32_t i = 0; i < g.factor; ++i)
@@ -91,11 +86,8 @@ bool FlashParameters(const Grouping& g)
 
 // Parts that run over the page end are read in two goes: the page's tail,
 // and the head of the next page.
-bool ReadPartsOfPages(const std::uint8_t* request, std::uint32_t length, const Grouping& g)
+bool ReadPartsOfPages(const PartsOfPagesRequest& r, const Grouping& g)
 {
-    if (length < PartsOfPagesRequest::kSize)
-        return false;
-    const auto r = PartsOfPagesRequest::Parse(request);
     const std::uint32_t z = g.pageSize;
     auto out = Q71LinkState().Pending.Make(std::size_t{r.count} * r.cycles);
     const auto& library = Q71Library();
@@ -130,6 +122,35 @@ bool ReadPartsOfPages(const std::uint8_t* request, std::uint32_t length, const G
     return true;
 }
 
+// The recorder's page and block requests on the library's page functions;
+// the recorder sees G physical blocks as one.
+class TQ71LocalServer final : public TLinkRequestServer {
+public:
+    explicit TQ71LocalServer(const Grouping& g) : m_g(g) {}
+
+protected:
+    PayloadGeometry RequestGeometry() const override
+    {
+        return {m_g.pageSize, static_cast<std::uint32_t>(m_g.PagesPerRecorderBlock())};
+    }
+    bool ReadPartsOfPages(const PartsOfPagesRequest& parts) override { return ::ReadPartsOfPages(parts, m_g); }
+    bool WriteBlock(const TWriteBlock& write) override { return ::WriteBlock(write, m_g); }
+    bool BeginWritePage(const TBeginWritePage& begin) override
+    {
+        Reply(begin.request);
+        return true;
+    }
+    bool WritePage(const TWritePage& write) override { return ::WritePage(write); }
+    bool EraseBlock(const TEraseBlock& erase) override { return ::EraseBlock(erase, m_g); }
+    bool OtherCommand(const TOtherCommand& command) override
+    {
+        return command.code == cmdGetFlashParam && FlashParameters(m_g);
+    }
+
+private:
+    Grouping m_g;
+};
+
 }  // namespace
 
 std::uint32_t RoundPartForCycles(std::uint32_t length, std::uint32_t cycles)
@@ -157,24 +178,8 @@ bool IsQ71LocalCommand(std::uint8_t code)
 
 bool Q71LocalCommand(std::uint8_t code, const std::uint8_t* request, std::uint32_t requestLength)
 {
-    const Grouping g = CurrentGrouping();
-    switch (code) {
-    case cmdWriteBlock:
-        return WriteBlock(request, requestLength, g);
-    case cmdBeginWritePage:
-        if (requestLength < 4)
-            return false;
-        Reply({request, 4});
-        return true;
-    case cmdWritePage:
-        return WritePage(request, requestLength, g);
-    case cmdEraseBlock:
-        return EraseBlock(request, requestLength, g);
-    case cmdGetFlashParam:
-        return FlashParameters(g);
-    case cmdGetPartsOfPages:
-        return ReadPartsOfPages(request, requestLength, g);
-    default:
+    if (!IsQ71LocalCommand(code))
         return false;
-    }
+    TQ71LocalServer server(CurrentGrouping());
+    return server.Serve(code, {request, request ? requestLength : 0});
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -97,7 +98,9 @@ TEST_F(ConnectionTest, CaptionAndConnectionLabelFollowTheConnectionType)
         {3, QStringLiteral("DEMO MODE"), QStringLiteral("DEMO MODE")},
         {4, QStringLiteral("Connect via USB 2.0 adapter"), QStringLiteral("USB 2.0")},
         {5, QStringLiteral("Connect via USB 2.0 adapter"), QStringLiteral("USB 2.0")},
-        {9, QString(), QString()},
+        // A type a damaged settings file left reads as the demo.
+        {9, QStringLiteral("DEMO MODE"), QStringLiteral("DEMO MODE")},
+        {-7, QStringLiteral("DEMO MODE"), QStringLiteral("DEMO MODE")},
     };
     StartWith(3);
     ProgramOptions.ImageFileName = image;
@@ -110,6 +113,23 @@ TEST_F(ConnectionTest, CaptionAndConnectionLabelFollowTheConnectionType)
         EXPECT_EQ(window->windowTitle(), QStringLiteral("Application - ") + c.caption);
         EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("lbDemo"))->text(), c.label);
     }
+}
+
+TEST_F(ConnectionTest, TheConnectionMenuHasOneItemPerTypeAndAnUnknownTypeChecksTheDefault)
+{
+    StartWith(3);
+    ASSERT_EQ(window->pmConnect->actions().size(), static_cast<qsizetype>(kConnectTypes.size()));
+    for (const TConnectTypeRow& row : kConnectTypes) {
+        SCOPED_TRACE(row.menuObjectName);
+        auto* item = window->pmConnect->findChild<QAction*>(QLatin1String(row.menuObjectName));
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->isVisible(), row.shownInMenu);
+        item->trigger();
+        EXPECT_EQ(ProgramOptions.ConnectType, static_cast<std::int32_t>(row.type));
+        EXPECT_TRUE(item->isChecked());
+    }
+    window->CheckConnectMenuItem(static_cast<TConnectMenuItem>(-7));
+    EXPECT_TRUE(window->ConnectMenuItem(ctDemo)->isChecked());
 }
 
 TEST_F(ConnectionTest, DemoConnectionUsesTheDemoImageOfTheDocumentsFolder)

@@ -178,7 +178,7 @@ TEST_F(StartupTest, TheSettingsFileIsCopiedOnceFromTheCurrentFolder)
     EXPECT_EQ(ProgramOptions.ConnectType, 3);
     EXPECT_TRUE(ProgramOptions.SyncTime);
     EXPECT_TRUE(connection->FStartupDone);
-    EXPECT_TRUE(window->miDemo->isChecked());
+    EXPECT_TRUE(window->ConnectMenuItem(ctDemo)->isChecked());
     EXPECT_FALSE(window->mainPanel->isHidden());
     EXPECT_FALSE(window->ToolBar1->isHidden());
     EXPECT_NE(window->Splash(), nullptr);

@@ -472,7 +472,8 @@ TEST_P(ContentScanTest, HeaderCopiesCrcAndReservedBlocks)
 
 TEST_P(ContentScanTest, DescriptionsPerCodec)
 {
-    m_texts.NoCompress = QStringLiteral("Sans compression");  // the dialog's current caption
+    // The dialog's current caption.
+    m_texts.Compressions[static_cast<std::size_t>(TCompressionCaption::NoCompress)] = QStringLiteral("Sans compression");
     struct Case {
         std::uint8_t compress, param, rate, statusVas, cyclic;
         const char* description;

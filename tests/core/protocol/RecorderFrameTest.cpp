@@ -67,37 +67,38 @@ TEST(RecorderCommands, TableLengthsAndTimeouts)
     const PayloadGeometry image{2112, 128};
     struct Case {
         std::uint8_t code;
-        std::uint32_t request, reply, timeout;
+        std::uint32_t request, reply, timeout, attempts;
     };
     const Case cases[] = {
-        {cmdWriteBlock, 2 + 128 * 2112, 0, 300},
-        {cmdGetRtc, 0, 4, 300},
-        {cmdSetRtc, 4, 4, 300},
-        {cmdGetProfile, 1, 8, 300},
-        {cmdSetProfile, 8, 8, 300},
-        {cmdGetVolt, 0, 2, 300},
-        {cmdSetVas, 12, 12, 300},
-        {cmdBeginWritePage, 4, 4, 300},
-        {cmdWritePage, 4 + 2112, 4, 1000},
-        {cmdEraseBlock, 2, 2, 300},
-        {cmdGetFwVer, 0, 13, 300},
-        {cmdGetProdParam, 0, 8, 300},
-        {cmdGetFlashParam, 0, 7, 300},
-        {cmdGetAdapterId, 0, 27, 300},
-        {cmdSetOnceTimer, 9, 9, 300},
-        {cmdSetPassword, 7, 7, 300},
-        {cmdCheckPassword, 7, 1, 300},
-        {cmdSetDefault, 0, 0, 300},
-        {cmdSetAon, 26, 26, 300},
-        {cmdGetBlockCount, 0, 2, 300},
-        {cmdGetFirstRecBlock, 0, 2, 300},
-        {cmdSetDefNoFlashErase, 0, 0, 300},
-        {cmdSetExtDevice, 1, 1, 300},
+        {cmdWriteBlock, 2 + 128 * 2112, 0, 5000, 5},
+        {cmdGetRtc, 0, 4, 5000, 5},
+        {cmdSetRtc, 4, 4, 5000, 5},
+        {cmdGetProfile, 1, 8, 5000, 5},
+        {cmdSetProfile, 8, 8, 5000, 5},
+        {cmdGetVolt, 0, 2, 5000, 5},
+        {cmdSetVas, 12, 12, 5000, 5},
+        {cmdBeginWritePage, 4, 4, 5000, 5},
+        {cmdWritePage, 4 + 2112, 4, 5000, 5},
+        {cmdEraseBlock, 2, 2, 5000, 5},
+        {cmdGetFwVer, 0, 13, 5000, 5},
+        {cmdGetProdParam, 0, 8, 5000, 5},
+        {cmdGetFlashParam, 0, 7, 5000, 5},
+        {cmdGetAdapterId, 0, 27, 300, 5},
+        {cmdSetOnceTimer, 9, 9, 5000, 5},
+        {cmdSetPassword, 7, 7, 5000, 5},
+        {cmdCheckPassword, 7, 1, 5000, 5},
+        {cmdSetDefault, 0, 0, 300, 1},
+        {cmdSetAon, 26, 26, 5000, 5},
+        {cmdGetBlockCount, 0, 2, 5000, 5},
+        {cmdGetFirstRecBlock, 0, 2, 5000, 5},
+        {cmdSetDefNoFlashErase, 0, 0, 5000, 5},
+        {cmdSetExtDevice, 1, 1, 5000, 5},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CommandRequestLength(c.code, image), c.request) << int(c.code);
         EXPECT_EQ(CommandReplyLength(c.code, image, nullptr, 0), c.reply) << int(c.code);
         EXPECT_EQ(CommandTimeoutMs(c.code), c.timeout) << int(c.code);
+        EXPECT_EQ(CommandAttempts(c.code), c.attempts) << int(c.code);
     }
     // Command 42 reads with no payload and stores with the 8 battery bytes.
     EXPECT_EQ(CommandRequestLength(cmdBatteryLevels, image, false), 0u);
@@ -164,10 +165,10 @@ TEST(Link, RunCommandPassesTheCommandsTimeout)
 {
     SetLink(nullptr, RecordTimeout);
     RunCommand(cmdGetPartsOfPages, nullptr, 0, nullptr, 0);
-    EXPECT_EQ(g_seenTimeout, 600u);
-    RunCommand(cmdWritePage, nullptr, 0, nullptr, 0);
-    EXPECT_EQ(g_seenTimeout, 1000u);
-    RunCommand(cmdGetRtc, nullptr, 0, nullptr, 0);
+    EXPECT_EQ(g_seenTimeout, 5000u);
+    RunCommand(cmdSetDefault, nullptr, 0, nullptr, 0);
+    EXPECT_EQ(g_seenTimeout, 300u);
+    RunCommand(cmdGetAdapterId, nullptr, 0, nullptr, 0);
     EXPECT_EQ(g_seenTimeout, 300u);
     ResetLink();
 }

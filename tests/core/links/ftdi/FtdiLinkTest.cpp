@@ -28,7 +28,7 @@ std::vector<std::uint64_t> ReadSizesGiven(const FakeFtdiControl& control)
 std::uint16_t ReadVoltage()
 {
     std::uint8_t reply[2] = {};
-    FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, 300);
+    FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, CommandTimeoutMs(cmdGetVolt));
     return GetU16(reply);
 }
 
@@ -263,7 +263,7 @@ TEST_F(FtdiExecuteTest, DeadLinkFailsFiveTimesThenRaises)
     std::uint8_t reply[2] = {0xAB, 0xAB};
     const std::uint64_t start = SteppingClock::now;
     try {
-        FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, 300);
+        FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, CommandTimeoutMs(cmdGetVolt));
         FAIL() << "no exception";
     } catch (const TERecXchange& e) {
         EXPECT_EQ(e.Text, QStringLiteral("I/O Error"));
@@ -276,7 +276,7 @@ TEST_F(FtdiExecuteTest, DeadLinkFailsFiveTimesThenRaises)
     EXPECT_EQ(fake->CountCalls("FT_Write"), 5u);
     EXPECT_EQ(fake->CountCalls("FT_Purge"), 5u);
     EXPECT_EQ(reply[0], 0xAB);
-    // Each attempt waits the reply time-out of 5000 ms, whatever the caller passed.
+    // Each attempt waits the reply time-out of 5000 ms the table gives.
     EXPECT_GE(SteppingClock::now - start, 5u * 5000u);
     EXPECT_LT(SteppingClock::now - start, 5u * 5400u);
 }
@@ -286,7 +286,7 @@ TEST_F(FtdiExecuteTest, SetDefaultTriesOnceAndStaysSilent)
     fake->Silent = true;
     const std::uint64_t start = SteppingClock::now;
     std::uint8_t reply[1] = {};
-    EXPECT_NO_THROW(FtdiExecute(cmdSetDefault, nullptr, 0, reply, 1, 300));
+    EXPECT_NO_THROW(FtdiExecute(cmdSetDefault, nullptr, 0, reply, 1, CommandTimeoutMs(cmdSetDefault)));
     EXPECT_EQ(fake->CountCalls("FT_Write"), 1u);
     EXPECT_EQ(LogCount("FAILED!!!"), 1u);
     EXPECT_EQ(LogCount("Result: OK"), 0u);
@@ -294,7 +294,7 @@ TEST_F(FtdiExecuteTest, SetDefaultTriesOnceAndStaysSilent)
 
     // Without a reply to wait for, the sent request is the success.
     fake->Calls.clear();
-    EXPECT_NO_THROW(FtdiExecute(cmdSetDefault, nullptr, 0, nullptr, 0, 300));
+    EXPECT_NO_THROW(FtdiExecute(cmdSetDefault, nullptr, 0, nullptr, 0, CommandTimeoutMs(cmdSetDefault)));
     EXPECT_EQ(fake->CallNames(), (Calls{"FT_Purge", "FT_Write"}));
     EXPECT_EQ(LogCount("Result: OK"), 1u);
 }
@@ -319,13 +319,13 @@ TEST_F(FtdiExecuteTest, NothingOfAFailedReplyReachesTheCaller)
 {
     fake->CorruptCrcReplies = 5;
     std::uint8_t reply[2] = {0xAB, 0xCD};
-    EXPECT_THROW(FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, 300), TERecXchange);
+    EXPECT_THROW(FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, CommandTimeoutMs(cmdGetVolt)), TERecXchange);
     EXPECT_EQ(reply[0], 0xAB);
     EXPECT_EQ(reply[1], 0xCD);
 
     // A reply cut short leaves the buffer alone as well.
     sim.InjectFault({SimFaultKind::ShortReply, 0, SimFault::kEveryTime, {}});
-    EXPECT_THROW(FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, 300), TERecXchange);
+    EXPECT_THROW(FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, CommandTimeoutMs(cmdGetVolt)), TERecXchange);
     EXPECT_EQ(reply[0], 0xAB);
     EXPECT_EQ(reply[1], 0xCD);
 }
