@@ -6,7 +6,7 @@
 #include "app/lists/ContentViews.h"
 #include "app/lists/FileList.h"
 #include "app/lists/RecordList.h"
-#include "core/settings/MainWindowSettingsHost.h"
+#include "core/settings/MainSettingsFile.h"
 
 class QComboBox;
 class QLabel;
@@ -30,7 +30,7 @@ struct TLanguageMenuState;
 
 // The main window: the frame of menus, tool bar, panels and actions that
 // the connection controller, the lists and the action groups fill.
-class TfrmTrellavoxMain : public QMainWindow, public TMainWindowSettingsHost, public TContentViews {
+class TfrmTrellavoxMain : public QMainWindow, public TContentViews {
     Q_OBJECT
 public:
     // FormCreate.
@@ -55,23 +55,14 @@ public:
     TMainUiLock& UiLock() const { return *m_uiLock; }
     TfrmSplash* Splash() const { return m_splash.get(); }
 
-    // TMainWindowSettingsHost.
-    WINDOWPLACEMENT CurrentPlacement() const override;
-    int ExplorerWidth() const override;
-    void SetExplorerWidth(int width) override;
-    bool ExplorerShown() const override;
-    void SetExplorerShown(bool shown) override;
-    int FoldersWidth() const override;
-    void SetFoldersWidth(int width) override;
-    bool FolderTreeShown() const override;
-    void SetFolderTreeShown(bool shown) override;
-    int ViewStyle() const override { return m_viewStyle; }
-    void SetViewStyle(int style) override;
-    int ColumnCount(TSettingsListView list) const override;
-    int ColumnWidth(TSettingsListView list, int column) const override;
-    void SetColumnWidth(TSettingsListView list, int column, int width) override;
-    void CheckConnectMenuItem(TConnectMenuItem item) override;
-    void RebuildRecentFilesMenu() override;
+    // What the main settings file keeps of the window.
+    WINDOWPLACEMENT CurrentPlacement() const;
+    // ProgramOptions and the layout as the controls show it now.
+    TMainSettings CurrentSettings() const;
+    // Sets ProgramOptions and the controls, checks the connection menu item
+    // and rebuilds the recent-file menu.
+    void ApplySettings(const TMainSettings& settings);
+    void CheckConnectMenuItem(TConnectMenuItem item);
 
     // TContentViews.
     void ClearContent() override;
@@ -173,7 +164,7 @@ private:
     void FormClose();
 
     void PrepareSettingsFile();
-    void BuildLanguageMenuFromFiles();
+    void BuildLanguageMenuFromFiles(std::uint16_t savedLangID);
     void ApplyDefaultFolder();
     void ViewStyleClick(int style);
     void actViewExpExecute();
