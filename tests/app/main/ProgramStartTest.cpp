@@ -264,6 +264,29 @@ TEST_F(StartupTest, TheLanguageSavedIsTheOneChosenInTheMenu)
     EXPECT_TRUE(settings.readAll().contains("\r\nLangID=1033\r\n"));
 }
 
+TEST_F(StartupTest, ConnectingLeavesTheLanguageAloneEvenWhenItsFileHasGone)
+{
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    const QString languageFile = HomePath() + QStringLiteral("/Program/") + program + QStringLiteral("_ru.lng");
+    {
+        QFile file(languageFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("LANGID=1049\r\n[$CONSTANTS]\r\nCantFindRecorderStr=Russian: no recorder\r\n");
+        QFile settings(DocumentsPath() + QStringLiteral("ZEL4.set"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[Settings]\r\nLangID=1049\r\nConnectType=3\r\n");
+    }
+    window->StartupWork();
+    ASSERT_EQ(LangManager().GetActiveLangID(), 1049);
+    ASSERT_TRUE(QFile::remove(languageFile));
+
+    Pass();
+    EXPECT_NE(connection->Recorder(), nullptr);
+    EXPECT_TRUE(boxes.Boxes.empty());
+    EXPECT_EQ(LangManager().GetActiveLangID(), 1049);
+    EXPECT_EQ(window->lbErrorState->text(), QStringLiteral("Russian: no recorder"));
+}
+
 TEST_F(StartupTest, AMissingDefaultFolderIsReplacedAndCreated)
 {
     ProgramOptions.DefFolder = HomePath() + QStringLiteral("/nowhere/at/all");
