@@ -83,16 +83,17 @@ int TLanguageManager::CodePage() const
 
 void TLanguageManager::SetActiveLangID(quint16 id)
 {
-    std::unique_ptr<TLangCompTranslations> translations;
+    // The file is read and parsed with no lock held; only the swap of IDs and
+    // texts is exclusive, so a reader on another thread never waits on a disk.
+    const std::unique_ptr<TLangCompTranslations> translations = LoadTranslations(id);
     bool changed = false;
     {
         TWriteLock write(m_lock);
-        translations = LoadTranslations(id);
         const quint16 effective = translations ? id : m_baseLangID;
         changed = effective != m_activeLangID;
         if (changed) {
             m_activeLangID = effective;
-            m_codePage = LanguageCodePage(effective);
+            m_codePage = LanguageCodePage(effective);  // a table look-up
             // The texts change together with the IDs, never under a reader.
             m_constants.TranslateFrom(translations ? &translations->Constants() : nullptr);
         }
@@ -160,7 +161,6 @@ int TLanguageManager::ScanLangFolder(const QString& folder, const QString& mask,
 
 bool TLanguageManager::AddLangFile(const QString& path)
 {
-    TWriteLock write(m_lock);
     if (!QFileInfo(path).isFile())
         return false;
     quint16 id = 0;
@@ -171,8 +171,10 @@ bool TLanguageManager::AddLangFile(const QString& path)
     }
     if (id == 0)
         return false;
+    const QString absolutePath = QFileInfo(path).absoluteFilePath();
+    TWriteLock write(m_lock);
     if (id != m_baseLangID)
-        m_languages.Add(TLangResource{TLangResource::kKindFile, 0, QFileInfo(path).absoluteFilePath(), 0, id});
+        m_languages.Add(TLangResource{TLangResource::kKindFile, 0, absolutePath, 0, id});
     return true;
 }
 
@@ -200,28 +202,36 @@ void TLanguageManager::TranslateAll(const TLangCompTranslations* translations)
 
 void TLanguageManager::TranslateControllers(const TLangCompTranslations* translations)
 {
-    TReadLock read(m_lock);
-    // A copy: a controller's event may register another form.
-    const std::vector<TLangController*> controllers = m_controllers;
+    std::vector<TLangController*> controllers;
+    {
+        TReadLock read(m_lock);
+        controllers = m_controllers;
+    }
+    // No lock while the controllers run: their events may register forms or
+    // look constants up from any thread.
     for (TLangController* controller : controllers)
         TranslateController(translations, *controller);
 }
 
 void TLanguageManager::TranslateController(const TLangCompTranslations* translations, TLangController& controller)
 {
-    TReadLock read(m_lock);
+    const int codePage = CodePage();
     controller.LanguageChanging();
     const TLangCompTranslation* section = translations ? translations->FindSection(controller.SectionName()) : nullptr;
-    controller.ApplySection(section, m_codePage);
+    controller.ApplySection(section, codePage);
     controller.LanguageChanged();
 }
 
 void TLanguageManager::TranslateLoadedController(TLangController& controller)
 {
-    TReadLock read(m_lock);
-    if (m_activeLangID == m_baseLangID)
-        return;
-    const std::unique_ptr<TLangCompTranslations> translations = LoadTranslations(m_activeLangID);
+    quint16 active = 0;
+    {
+        TReadLock read(m_lock);
+        if (m_activeLangID == m_baseLangID)
+            return;
+        active = m_activeLangID;
+    }
+    const std::unique_ptr<TLangCompTranslations> translations = LoadTranslations(active);
     TranslateController(translations.get(), controller);
 }
 

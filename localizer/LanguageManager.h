@@ -14,8 +14,9 @@
 
 // The process-wide language manager: the named constants, the registered
 // languages and form controllers, and the base and active language. Every
-// operation takes the manager's lock; constant lookups may come from any
-// thread while the GUI thread switches languages.
+// operation takes the manager's lock, but only briefly: language files are
+// read and controllers run with no lock held, so a constant lookup from a job
+// thread waits at most for the swap of the texts, never for a disk.
 class TLanguageManager {
 public:
     static constexpr quint16 kEnglishLangID = 1033;

@@ -87,7 +87,7 @@ TLanguageMenuState BuildLanguageMenu(TLanguageManager& manager, TLanguageMenuVie
 }
 
 bool LanguageMenuClick(TLanguageManager& manager, TLanguageMenuView& menu, TLanguageMenuState& state, int position,
-                       int& langID, const TLanguageMenuHooks& hooks)
+                       const TLanguageMenuHooks& hooks)
 {
     const int index = position + (state.EnglishFileExists ? 1 : 0);
     if (index < 0 || index >= manager.GetLangCount()) {
@@ -98,10 +98,8 @@ bool LanguageMenuClick(TLanguageManager& manager, TLanguageMenuView& menu, TLang
     if (hooks.BeforeSwitch)
         hooks.BeforeSwitch();
     const bool switched = TrySwitch(manager, id, hooks);
-    if (switched) {
-        langID = id;
+    if (switched)
         state.CheckedPosition = position;
-    }
     menu.CheckItem(state.CheckedPosition);
     if (hooks.AfterSwitch)
         hooks.AfterSwitch();

@@ -44,6 +44,7 @@ TLanguageMenuState BuildLanguageMenu(TLanguageManager& manager, TLanguageMenuVie
                                      int& langID, const TLanguageMenuHooks& hooks);
 
 // A click on the item at a position. Returns whether the switch succeeded;
-// on failure the error is shown and the previous item is checked again.
+// on failure the error is shown and the previous item is checked again. The
+// language chosen is the manager's active one from then on.
 bool LanguageMenuClick(TLanguageManager& manager, TLanguageMenuView& menu, TLanguageMenuState& state, int position,
-                       int& langID, const TLanguageMenuHooks& hooks);
+                       const TLanguageMenuHooks& hooks);

@@ -33,7 +33,6 @@
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramOptions.h"
 #include "localizer/LangConst.h"
-#include "localizer/LanguageManager.h"
 
 namespace {
 
@@ -193,7 +192,6 @@ bool TConnectionController::Connect()
     const int type = ProgramOptions.ConnectType;
     FRecorder = m_create(type);
     FRecorder->SetImageFile(IsDemoConnection(type) ? DemoImagePath(GetDocumentsFolder()) : ProgramOptions.ImageFileName);
-    LangManager().SetActiveLangID(LangManager().GetActiveLangID());
     m_ui.LbDemo->setText(ConnectionLabel(type));
     FRecorder->SetDebugLog(FDiagMode ? 1 : 0);
     FRecorder->SetHiddenSettingsVisible(FProfMode);

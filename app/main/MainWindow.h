@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "core/links/ConnectType.h"
-#include "core/settings/MainWindowSettingsHost.h"
+#include "core/settings/MainSettingsFile.h"
 
 class QComboBox;
 class QLabel;
@@ -31,7 +31,7 @@ struct TLanguageMenuState;
 // The main window: the frame of menus, tool bar, panels and actions that
 // hosts the connection controller, the lists, the explorer pane and the
 // action groups.
-class TfrmTrellavoxMain : public QMainWindow, public TMainWindowSettingsHost {
+class TfrmTrellavoxMain : public QMainWindow {
     Q_OBJECT
 public:
     // FormCreate.
@@ -59,25 +59,16 @@ public:
     TMainUiLock& UiLock() const { return *m_uiLock; }
     TfrmSplash* Splash() const { return m_splash.get(); }
 
-    // TMainWindowSettingsHost.
-    WINDOWPLACEMENT CurrentPlacement() const override;
-    int ExplorerWidth() const override;
-    void SetExplorerWidth(int width) override;
-    bool ExplorerShown() const override;
-    void SetExplorerShown(bool shown) override;
-    int FoldersWidth() const override;
-    void SetFoldersWidth(int width) override;
-    bool FolderTreeShown() const override;
-    void SetFolderTreeShown(bool shown) override;
-    int ViewStyle() const override;
-    void SetViewStyle(int style) override;
-    int ColumnCount(TSettingsListView list) const override;
-    int ColumnWidth(TSettingsListView list, int column) const override;
-    void SetColumnWidth(TSettingsListView list, int column, int width) override;
-    void CheckConnectMenuItem(TConnectMenuItem item) override;
+    // What the main settings file keeps of the window.
+    WINDOWPLACEMENT CurrentPlacement() const;
+    // ProgramOptions and the layout as the controls show it now.
+    TMainSettings CurrentSettings() const;
+    // Sets ProgramOptions and the controls, checks the connection menu item
+    // and rebuilds the recent-file menu.
+    void ApplySettings(const TMainSettings& settings);
+    void CheckConnectMenuItem(TConnectMenuItem item);
     // The connection menu item of a type (the default type's for an unknown one).
     QAction* ConnectMenuItem(int connectType) const { return miConnect[ConnectTypeRow(connectType).type]; }
-    void RebuildRecentFilesMenu() override;
 
     // Actions.
     QAction* actConnect = nullptr;
@@ -148,7 +139,7 @@ private:
     void FormClose();
 
     void PrepareSettingsFile();
-    void BuildLanguageMenuFromFiles();
+    void BuildLanguageMenuFromFiles(std::uint16_t savedLangID);
     void ApplyDefaultFolder();
     void ViewStyleClick(int style);
     void ConnectMenuClick(int connectType);

@@ -25,6 +25,7 @@
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
 #include "core/settings/DocumentsFolder.h"
+#include "core/settings/IniFile.h"
 #include "core/settings/MainSettingsFile.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
@@ -44,17 +45,18 @@ QString ProgramFile()
     return GetProgramFolder() + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
-QTreeView* ListOf(const TfrmTrellavoxMain& window, TSettingsListView list)
+std::vector<int> ColumnWidths(const QTreeView& list)
 {
-    switch (list) {
-    case TSettingsListView::RecContent:
-        return window.lvRecContent;
-    case TSettingsListView::DrvContent:
-        return window.lvDrvContent;
-    case TSettingsListView::ShellContent:
-        return window.Explorer().ListView();
-    }
-    return nullptr;
+    std::vector<int> widths(static_cast<std::size_t>(list.header()->count()));
+    for (std::size_t column = 0; column < widths.size(); ++column)
+        widths[column] = list.columnWidth(static_cast<int>(column));
+    return widths;
+}
+
+void SetColumnWidths(QTreeView& list, const std::vector<int>& widths)
+{
+    for (std::size_t column = 0; column < widths.size() && column < std::size_t(list.header()->count()); ++column)
+        list.setColumnWidth(static_cast<int>(column), widths[column]);
 }
 
 }  // namespace
@@ -62,21 +64,20 @@ QTreeView* ListOf(const TfrmTrellavoxMain& window, TSettingsListView list)
 void TfrmTrellavoxMain::StartupWork()
 {
     PrepareSettingsFile();
-    LoadLangID();
-    BuildLanguageMenuFromFiles();
+    BuildLanguageMenuFromFiles(LoadLangID(kDefaultLangID));
     SetApplicationTitle(LangConst(QStringLiteral("AppNameStr")));
 
     m_splash = std::make_unique<TfrmSplash>(!m_connection->FDiagMode);
     m_splash->setFocus(Qt::OtherFocusReason);
     m_splash->repaint();
 
-    const WINDOWPLACEMENT placement = LoadWindowPlacement(*this);
+    const WINDOWPLACEMENT placement = LoadWindowPlacement(CurrentPlacement());
     const auto& normal = placement.rcNormalPosition;
     if (normal.right > normal.left && normal.bottom > normal.top)
         setGeometry(normal.left, normal.top, normal.right - normal.left, normal.bottom - normal.top);
     m_showCmd = placement.showCmd;
 
-    LoadSettings(*this);
+    ApplySettings(LoadSettings(CurrentSettings()));
     ApplyDefaultFolder();
     if (ProgramOptions.FileNameMask.isEmpty())
         ProgramOptions.FileNameMask = LangConst(QStringLiteral("DefFNMaskStr"));
@@ -104,16 +105,21 @@ void TfrmTrellavoxMain::PrepareSettingsFile()
     const QString target = SettingsFilePath();
     if (!QFile::exists(target))
         QFile::copy(GetProgramFolder() + SettingsFileName(), target);
+    // The program runs on its defaults then, and the file is not saved over.
+    try {
+        CheckSettingsFileReadable();
+    } catch (const EIniFileError& error) {
+        ShowException(error);
+    }
 }
 
-void TfrmTrellavoxMain::BuildLanguageMenuFromFiles()
+void TfrmTrellavoxMain::BuildLanguageMenuFromFiles(std::uint16_t savedLangID)
 {
     TLanguageMenuHooks hooks;
     hooks.ShowError = [](const QString& text) { ShowErrorMessage(text); };
-    int langID = LangID;
+    int langID = savedLangID;
     m_languageState = std::make_unique<TLanguageMenuState>(
         BuildLanguageMenu(LangManager(), *m_languageView, ProgramFile(), langID, hooks));
-    LangID = static_cast<std::uint16_t>(langID);
 }
 
 void TfrmTrellavoxMain::LanguageClick(int position)
@@ -126,9 +132,7 @@ void TfrmTrellavoxMain::LanguageClick(int position)
         if (m_scheduler)
             m_scheduler->SchedulePass();
     };
-    int langID = LangID;
-    LanguageMenuClick(LangManager(), *m_languageView, *m_languageState, position, langID, hooks);
-    LangID = static_cast<std::uint16_t>(langID);
+    LanguageMenuClick(LangManager(), *m_languageView, *m_languageState, position, hooks);
 }
 
 void TfrmTrellavoxMain::ApplyDefaultFolder()
@@ -169,7 +173,7 @@ void TfrmTrellavoxMain::closeEvent(QCloseEvent* event)
 void TfrmTrellavoxMain::FormClose()
 {
     try {
-        SaveSettings(*this);
+        SaveSettings(CurrentSettings());
     } catch (const std::exception& error) {
         ShowException(error);
     }
@@ -184,7 +188,7 @@ void TfrmTrellavoxMain::ViewStyleClick(int style)
     m_explorer->ApplyViewStyle(style);
 }
 
-// TMainWindowSettingsHost.
+// What the main settings file keeps of the window.
 
 WINDOWPLACEMENT TfrmTrellavoxMain::CurrentPlacement() const
 {
@@ -196,77 +200,40 @@ WINDOWPLACEMENT TfrmTrellavoxMain::CurrentPlacement() const
     return placement;
 }
 
-int TfrmTrellavoxMain::ExplorerWidth() const
+TMainSettings TfrmTrellavoxMain::CurrentSettings() const
 {
-    return m_explorer->ExplorerWidth();
+    TMainSettings settings;
+    settings.Options = ProgramOptions;
+    TMainWindowLayout& layout = settings.Layout;
+    layout.Placement = CurrentPlacement();
+    layout.ExplorerWidth = m_explorer->ExplorerWidth();
+    layout.ExplorerShown = m_explorer->ExplorerShown();
+    layout.FoldersWidth = m_explorer->FoldersWidth();
+    layout.FolderTreeShown = m_explorer->FolderTreeShown();
+    layout.ViewStyle = m_explorer->ViewStyle();
+    layout.RecContentColumns = ColumnWidths(*lvRecContent);
+    layout.DrvContentColumns = ColumnWidths(*lvDrvContent);
+    layout.ShellContentColumns = ColumnWidths(*m_explorer->ListView());
+    return settings;
 }
 
-void TfrmTrellavoxMain::SetExplorerWidth(int width)
+void TfrmTrellavoxMain::ApplySettings(const TMainSettings& settings)
 {
-    m_explorer->SetExplorerWidth(width);
-}
-
-bool TfrmTrellavoxMain::ExplorerShown() const
-{
-    return m_explorer->ExplorerShown();
-}
-
-void TfrmTrellavoxMain::SetExplorerShown(bool shown)
-{
-    m_explorer->SetExplorerShown(shown);
-}
-
-int TfrmTrellavoxMain::FoldersWidth() const
-{
-    return m_explorer->FoldersWidth();
-}
-
-void TfrmTrellavoxMain::SetFoldersWidth(int width)
-{
-    m_explorer->SetFoldersWidth(width);
-}
-
-bool TfrmTrellavoxMain::FolderTreeShown() const
-{
-    return m_explorer->FolderTreeShown();
-}
-
-void TfrmTrellavoxMain::SetFolderTreeShown(bool shown)
-{
-    m_explorer->SetFolderTreeShown(shown);
-}
-
-int TfrmTrellavoxMain::ViewStyle() const
-{
-    return m_explorer->ViewStyle();
-}
-
-void TfrmTrellavoxMain::SetViewStyle(int style)
-{
-    m_explorer->SetViewStyle(style);
-}
-
-int TfrmTrellavoxMain::ColumnCount(TSettingsListView list) const
-{
-    return ListOf(*this, list)->header()->count();
-}
-
-int TfrmTrellavoxMain::ColumnWidth(TSettingsListView list, int column) const
-{
-    return ListOf(*this, list)->columnWidth(column);
-}
-
-void TfrmTrellavoxMain::SetColumnWidth(TSettingsListView list, int column, int width)
-{
-    ListOf(*this, list)->setColumnWidth(column, width);
+    ProgramOptions = settings.Options;
+    const TMainWindowLayout& layout = settings.Layout;
+    m_explorer->SetExplorerWidth(layout.ExplorerWidth);
+    m_explorer->SetExplorerShown(layout.ExplorerShown);
+    m_explorer->SetFoldersWidth(layout.FoldersWidth);
+    m_explorer->SetFolderTreeShown(layout.FolderTreeShown);
+    m_explorer->SetViewStyle(layout.ViewStyle);
+    SetColumnWidths(*lvRecContent, layout.RecContentColumns);
+    SetColumnWidths(*lvDrvContent, layout.DrvContentColumns);
+    SetColumnWidths(*m_explorer->ListView(), layout.ShellContentColumns);
+    CheckConnectMenuItem(ConnectMenuItemFor(ProgramOptions.ConnectType));
+    // The recent-file entries come with the connection menu.
 }
 
 void TfrmTrellavoxMain::CheckConnectMenuItem(TConnectMenuItem item)
 {
     ConnectMenuItem(static_cast<int>(item))->setChecked(true);
-}
-
-void TfrmTrellavoxMain::RebuildRecentFilesMenu()
-{
-    // The recent-file entries come with the connection menu.
 }

@@ -23,6 +23,7 @@
 #include "core/settings/RecorderPresets.h"
 #include "core/settings/RecorderSettingsTransfer.h"
 #include "localizer/LangConst.h"
+#include "localizer/LanguageManager.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ TRecorder::TRecorder(std::uint32_t connectType)
     FAccessGranted = 0;
     CopyPassword(FSettings, NoPasswordBytes);
 
-    m_presetLangId = LangID;
+    m_presetLangId = LangManager().GetActiveLangID();
     FQualityPresets = std::make_unique<TQualityPresetList>();
     FVasPresets = std::make_unique<TVasPresetList>();
     LoadQualityPresets(*this);

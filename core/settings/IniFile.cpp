@@ -1,6 +1,7 @@
 #include "core/settings/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <utility>
 
 #include "core/settings/AtomicFile.h"
@@ -61,14 +62,40 @@ QStringView WithoutQuotes(QStringView value)
     return value;
 }
 
+// The whole file, or nothing and the reason.
+std::optional<QByteArray> ReadAtMost(const QString& fileName, qint64 limit, QString& reason)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return std::nullopt;
+    }
+    const auto tooLarge = [&] { return file.size() > limit; };
+    QByteArray bytes = tooLarge() ? QByteArray() : file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return std::nullopt;
+    }
+    if (tooLarge() || bytes.size() > limit) {
+        reason = QStringLiteral("the file is larger than %1 bytes").arg(limit);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 } // namespace
 
 TIniFile::TIniFile(const QString& fileName, int legacyCodePage) : m_fileName(fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo::exists(fileName))
         return; // a missing file reads as an empty one
-    TIniText text = DecodeIniText(file.readAll(), legacyCodePage);
+    QString reason;
+    const std::optional<QByteArray> bytes = ReadAtMost(fileName, kMaxFileSize, reason);
+    if (!bytes) {
+        m_readError = LangFormat(QStringLiteral("Unable to read %s"), fileName) + QStringLiteral(": ") + reason;
+        return;
+    }
+    TIniText text = DecodeIniText(*bytes, legacyCodePage);
     m_lines = std::move(text.Lines);
     m_encoding = text.Encoding;
 }
@@ -198,6 +225,10 @@ void TIniFile::WriteBinary(const QString& section, const QString& key, const QBy
 
 void TIniFile::Save() const
 {
+    // Writing would put our few keys in place of every line we could not read.
+    if (m_readError)
+        throw EIniFileError(LangFormat(QStringLiteral("Unable to write to %s"), m_fileName) + QStringLiteral("\r\n") +
+                            *m_readError);
     if (!WriteFileAtomically(m_fileName, EncodeIniText(m_lines, m_encoding)))
         throw EIniFileError(LangFormat(QStringLiteral("Unable to write to %s"), m_fileName));
 }

@@ -24,16 +24,24 @@ public:
 // is replaced in place or added after the last entry of its section; a new
 // section goes to the end; every other line stays as it was.
 //
-// Reading a missing file gives an empty one. Nothing reaches the disk until
-// Save, which replaces the file in one step.
+// Reading a missing file gives an empty one. A file that exists but cannot
+// be read (no permission, a directory in its place, larger than
+// kMaxFileSize, a read error) also reads as empty, but ReadError says so and
+// Save refuses to replace it, so its lines are never lost. Nothing reaches
+// the disk until Save, which replaces the file in one step.
 class TIniFile {
 public:
     static constexpr int kDefaultLegacyCodePage = 1251;
+    // Settings files are a few kilobytes; a larger file is not one of ours.
+    static constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 
     explicit TIniFile(const QString& fileName, int legacyCodePage = kDefaultLegacyCodePage);
 
     const QString& FileName() const { return m_fileName; }
     TIniEncoding Encoding() const { return m_encoding; }
+    // "Unable to read <path>" and the reason, when the file exists but could
+    // not be read; nothing for a file read in full or a missing one.
+    const std::optional<QString>& ReadError() const { return m_readError; }
 
     std::optional<QString> Value(const QString& section, const QString& key) const;
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
@@ -52,7 +60,8 @@ public:
     void WriteBinary(const QString& section, const QString& key, const QByteArray& value);
 
     // Writes the whole file through a temporary file and a rename, so a
-    // failure leaves the old file whole. Raises EIniFileError.
+    // failure leaves the old file whole. Raises EIniFileError, also without
+    // writing anything when the file could not be read.
     void Save() const;
 
     // The lines as they will be saved.
@@ -74,4 +83,5 @@ private:
     QString m_fileName;
     QStringList m_lines;
     TIniEncoding m_encoding = TIniEncoding::Utf8;
+    std::optional<QString> m_readError;
 };

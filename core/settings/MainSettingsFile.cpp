@@ -2,71 +2,173 @@
 
 #include <QDir>
 #include <QFile>
+#include <stdexcept>
+#include <type_traits>
 
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/IniFile.h"
-#include "core/settings/ProgramOptions.h"
+#include "core/settings/MainSettingsKeys.h"
 #include "localizer/LangConst.h"
+#include "localizer/LanguageManager.h"
 
 namespace {
 
-const QString kSettings = QStringLiteral("Settings");
-const QString kOtherSettings = QStringLiteral("OtherSettings");
-
-constexpr std::uint8_t kDefaultRecentCount = 3;
-
-QString ColumnKey(TSettingsListView list, int column)
+// The field of a row, in the options or in the layout. A kind that does not
+// match the member's type is a fault of the table.
+template <typename T> T& Field(TMainSettings& settings, const TSettingMember& member)
 {
-    const char* prefix = "lvShellContent";
-    switch (list) {
-    case TSettingsListView::RecContent:
-        prefix = "lvRecContent";
-        break;
-    case TSettingsListView::DrvContent:
-        prefix = "lvDrvContent";
-        break;
-    case TSettingsListView::ShellContent:
+    T* field = std::visit(
+        [&settings](auto pointer) -> T* {
+            using P = decltype(pointer);
+            if constexpr (std::is_same_v<P, T TProgramOptions::*>)
+                return &(settings.Options.*pointer);
+            else if constexpr (std::is_same_v<P, T TMainWindowLayout::*>)
+                return &(settings.Layout.*pointer);
+            else
+                return nullptr;
+        },
+        member);
+    if (!field)
+        throw std::logic_error("a settings key whose kind does not fit its field");
+    return *field;
+}
+
+template <typename T> const T& Field(const TMainSettings& settings, const TSettingMember& member)
+{
+    return Field<T>(const_cast<TMainSettings&>(settings), member);
+}
+
+QString ColumnKey(const TSettingKey& row, std::size_t column)
+{
+    return QLatin1String(row.Key) + QStringLiteral("Column") + QString::number(column) + QStringLiteral("Width");
+}
+
+QString ListKey(const TSettingKey& row, qsizetype index)
+{
+    return QLatin1String(row.Key) + QString::number(index);
+}
+
+const TSettingKey& RowOf(TSettingKind kind)
+{
+    for (const TSettingKey& row : MainSettingsKeys())
+        if (row.Kind == kind)
+            return row;
+    throw std::logic_error("no such settings key");
+}
+
+void ReadKey(const TIniFile& ini, const TSettingKey& row, TMainSettings& settings)
+{
+    const QString section = SectionName(row.Section);
+    const QString key = QLatin1String(row.Key);
+    const auto integer = [&](std::int32_t present) {
+        return ini.ReadInteger(section, key, row.Default.value_or(present));
+    };
+    switch (row.Kind) {
+    case TSettingKind::Flag: {
+        bool& flag = Field<bool>(settings, row.Member);
+        flag = integer(flag ? 1 : 0) != 0;
         break;
     }
-    return QLatin1String(prefix) + QStringLiteral("Column") + QString::number(column) + QStringLiteral("Width");
+    case TSettingKind::Integer: {
+        int& value = Field<int>(settings, row.Member);
+        value = integer(value);
+        break;
+    }
+    case TSettingKind::Low32: {
+        std::int64_t& value = Field<std::int64_t>(settings, row.Member);
+        value = integer(static_cast<std::int32_t>(value));
+        break;
+    }
+    case TSettingKind::Byte: {
+        std::uint8_t& value = Field<std::uint8_t>(settings, row.Member);
+        value = static_cast<std::uint8_t>(integer(value));
+        break;
+    }
+    case TSettingKind::ViewStyle: {
+        int& style = Field<int>(settings, row.Member);
+        if (const int read = integer(style); read >= 0 && read <= 3)
+            style = read;
+        break;
+    }
+    case TSettingKind::Text: {
+        QString& text = Field<QString>(settings, row.Member);
+        text = ini.ReadString(section, key, text);
+        break;
+    }
+    case TSettingKind::TextList: {
+        QStringList& list = Field<QStringList>(settings, row.Member);
+        list.clear();
+        for (int n = 0; n < settings.Options.RecentCount; ++n) {
+            const QString entry = ini.ReadString(section, ListKey(row, n), QString());
+            if (!entry.isEmpty())
+                list.append(entry);
+        }
+        break;
+    }
+    case TSettingKind::ColumnWidths: {
+        std::vector<int>& widths = Field<std::vector<int>>(settings, row.Member);
+        for (std::size_t column = 0; column < widths.size(); ++column)
+            widths[column] = ini.ReadInteger(section, ColumnKey(row, column), widths[column]);
+        break;
+    }
+    case TSettingKind::Placement:
+    case TSettingKind::Language:
+        break;  // read before everything else, on their own
+    }
 }
 
-constexpr TSettingsListView kColumnLists[] = {TSettingsListView::RecContent, TSettingsListView::DrvContent,
-                                              TSettingsListView::ShellContent};
-
-QString RecentFileKey(qsizetype index)
+void WriteKey(TIniFile& ini, const TSettingKey& row, const TMainSettings& settings)
 {
-    return QStringLiteral("RecentFile") + QString::number(index);
+    const QString section = SectionName(row.Section);
+    const QString key = QLatin1String(row.Key);
+    switch (row.Kind) {
+    case TSettingKind::Flag:
+        ini.WriteBool(section, key, Field<bool>(settings, row.Member));
+        break;
+    case TSettingKind::Integer:
+    case TSettingKind::ViewStyle:
+        ini.WriteInteger(section, key, Field<int>(settings, row.Member));
+        break;
+    case TSettingKind::Low32:
+        ini.WriteInteger(section, key, static_cast<std::int32_t>(Field<std::int64_t>(settings, row.Member)));
+        break;
+    case TSettingKind::Byte:
+        ini.WriteInteger(section, key, Field<std::uint8_t>(settings, row.Member));
+        break;
+    case TSettingKind::Text:
+        ini.WriteString(section, key, Field<QString>(settings, row.Member));
+        break;
+    case TSettingKind::TextList: {
+        const QStringList& list = Field<QStringList>(settings, row.Member);
+        for (qsizetype n = 0; n < list.size(); ++n)
+            ini.WriteString(section, ListKey(row, n), list[n]);
+        // Entries of an earlier, longer list that RecentCount still reaches
+        // would come back at the next start, as duplicates after a gap: empty
+        // them.
+        for (qsizetype n = list.size(); n < settings.Options.RecentCount; ++n)
+            if (!ini.ReadString(section, ListKey(row, n), QString()).isEmpty())
+                ini.WriteString(section, ListKey(row, n), QString());
+        break;
+    }
+    case TSettingKind::ColumnWidths: {
+        const std::vector<int>& widths = Field<std::vector<int>>(settings, row.Member);
+        for (std::size_t column = 0; column < widths.size(); ++column)
+            ini.WriteInteger(section, ColumnKey(row, column), widths[column]);
+        break;
+    }
+    case TSettingKind::Placement: {
+        WINDOWPLACEMENT placement = Field<WINDOWPLACEMENT>(settings, row.Member);
+        placement.length = WINDOWPLACEMENT::kSize;
+        ini.WriteBinary(section, key, PlacementToBytes(placement));
+        break;
+    }
+    case TSettingKind::Language:
+        ini.WriteInteger(section, key, LangManager().GetActiveLangID());
+        break;
+    }
 }
 
-// A flag of Settings; the default is the flag's present value.
-void ReadFlag(const TIniFile& ini, const QString& key, bool& flag)
-{
-    flag = ini.ReadBool(kSettings, key, flag);
-}
-
-void ReadString(const TIniFile& ini, const QString& key, QString& value)
-{
-    value = ini.ReadString(kOtherSettings, key, value);
-}
-
-void ReadColumnWidths(const TIniFile& ini, TMainWindowSettingsHost& window)
-{
-    for (const TSettingsListView list : kColumnLists)
-        for (int column = 0; column < window.ColumnCount(list); ++column)
-            window.SetColumnWidth(
-                list, column,
-                ini.ReadInteger(kOtherSettings, ColumnKey(list, column), window.ColumnWidth(list, column)));
-}
-
-void WriteColumnWidths(TIniFile& ini, const TMainWindowSettingsHost& window)
-{
-    for (const TSettingsListView list : kColumnLists)
-        for (int column = 0; column < window.ColumnCount(list); ++column)
-            ini.WriteInteger(kOtherSettings, ColumnKey(list, column), window.ColumnWidth(list, column));
-}
-
-} // namespace
+}  // namespace
 
 QString SettingsFileName()
 {
@@ -86,6 +188,13 @@ void CreateSettingsFileFromDefault()
     QFile::copy(QDir::current().filePath(SettingsFileName()), target);
 }
 
+void CheckSettingsFileReadable()
+{
+    const TIniFile ini(SettingsFilePath());
+    if (ini.ReadError())
+        throw EIniFileError(*ini.ReadError());
+}
+
 TConnectMenuItem ConnectMenuItemFor(int connectType)
 {
     if (connectType < 0 || connectType > static_cast<int>(TConnectMenuItem::miQ71_ADPT))
@@ -93,147 +202,38 @@ TConnectMenuItem ConnectMenuItemFor(int connectType)
     return static_cast<TConnectMenuItem>(connectType);
 }
 
-void LoadLangID()
+std::uint16_t LoadLangID(std::uint16_t current)
 {
     const TIniFile ini(SettingsFilePath());
-    LangID = static_cast<std::uint16_t>(ini.ReadInteger(kSettings, QStringLiteral("LangID"), LangID));
+    const TSettingKey& row = RowOf(TSettingKind::Language);
+    return static_cast<std::uint16_t>(ini.ReadInteger(SectionName(row.Section), QLatin1String(row.Key), current));
 }
 
-WINDOWPLACEMENT LoadWindowPlacement(const TMainWindowSettingsHost& window)
+WINDOWPLACEMENT LoadWindowPlacement(const WINDOWPLACEMENT& present)
 {
     const TIniFile ini(SettingsFilePath());
-    if (const auto bytes = ini.ReadBinary(kOtherSettings, QStringLiteral("Placement")))
+    const TSettingKey& row = RowOf(TSettingKind::Placement);
+    if (const auto bytes = ini.ReadBinary(SectionName(row.Section), QLatin1String(row.Key)))
         if (const auto placement = PlacementFromBytes(*bytes))
             return *placement;
-    WINDOWPLACEMENT present = window.CurrentPlacement();
-    present.length = WINDOWPLACEMENT::kSize;
-    return present;
+    WINDOWPLACEMENT placement = present;
+    placement.length = WINDOWPLACEMENT::kSize;
+    return placement;
 }
 
-void LoadSettings(TMainWindowSettingsHost& window)
+TMainSettings LoadSettings(const TMainSettings& present)
 {
     const TIniFile ini(SettingsFilePath());
-    TProgramOptions& o = ProgramOptions;
-
-    // A missing ExpWindow means "shown".
-    window.SetExplorerShown(true);
-
-    o.ConnectType = ini.ReadInteger(kSettings, QStringLiteral("ConnectType"), o.ConnectType);
-    window.CheckConnectMenuItem(ConnectMenuItemFor(o.ConnectType));
-
-    ReadString(ini, QStringLiteral("DefFolder"), o.DefFolder);
-    ReadString(ini, QStringLiteral("FileNameMask"), o.FileNameMask);
-
-    window.SetExplorerWidth(ini.ReadInteger(kSettings, QStringLiteral("ExpWidth"), window.ExplorerWidth()));
-    window.SetExplorerShown(ini.ReadBool(kSettings, QStringLiteral("ExpWindow"), window.ExplorerShown()));
-    window.SetFoldersWidth(ini.ReadInteger(kSettings, QStringLiteral("FoldersWidth"), window.FoldersWidth()));
-    window.SetFolderTreeShown(ini.ReadBool(kSettings, QStringLiteral("FolderTree"), window.FolderTreeShown()));
-    // A style outside 0 to 3 means nothing: the list keeps its own.
-    const int viewStyle = ini.ReadInteger(kSettings, QStringLiteral("ViewStyle"), window.ViewStyle());
-    if (viewStyle >= 0 && viewStyle <= 3)
-        window.SetViewStyle(viewStyle);
-
-    ReadFlag(ini, QStringLiteral("SyncTime"), o.SyncTime);
-    ReadFlag(ini, QStringLiteral("AutoDownload"), o.AutoDownload);
-    ReadFlag(ini, QStringLiteral("AutoDelete"), o.AutoDelete);
-    ReadFlag(ini, QStringLiteral("NonDownOnly"), o.NonDownOnly);
-    ReadFlag(ini, QStringLiteral("Split"), o.Split);
-
-    // Stored in 32 bits, sign-extended into the field.
-    o.MaxOutputSize =
-        ini.ReadInteger(kSettings, QStringLiteral("MaxOutputSize"), static_cast<std::int32_t>(o.MaxOutputSize));
-
-    ReadFlag(ini, QStringLiteral("SkipSilence"), o.SkipSilence);
-    ReadFlag(ini, QStringLiteral("ShowVoiceParts"), o.ShowVoiceParts);
-    ReadFlag(ini, QStringLiteral("HideEditor"), o.HideEditor);
-    ReadFlag(ini, QStringLiteral("DisableEditor"), o.DisableEditor);
-    ReadFlag(ini, QStringLiteral("HideFlashDrive"), o.HideFlashDrive);
-    ReadFlag(ini, QStringLiteral("DisableFlashDrive"), o.DisableFlashDrive);
-    ReadFlag(ini, QStringLiteral("SimpleQualitySetup"), o.SimpleQualitySetup);
-    ReadFlag(ini, QStringLiteral("SimpleVasSetup"), o.SimpleVasSetup);
-    ReadFlag(ini, QStringLiteral("HideMaskEdit"), o.HideMaskEdit);
-    ReadFlag(ini, QStringLiteral("HideSplitting"), o.HideSplitting);
-    ReadFlag(ini, QStringLiteral("NonSavedEraseDisable"), o.NonSavedEraseDisable);
-
-    o.RecentCount =
-        static_cast<std::uint8_t>(ini.ReadInteger(kSettings, QStringLiteral("RecentCount"), kDefaultRecentCount));
-
-    ReadString(ini, QStringLiteral("ImageFileName"), o.ImageFileName);
-
-    ReadFlag(ini, QStringLiteral("HideExpert"), o.HideExpert);
-    ReadFlag(ini, QStringLiteral("HideAdvExpert"), o.HideAdvExpert);
-    ReadFlag(ini, QStringLiteral("AonOnly"), o.AonOnly);
-    ReadFlag(ini, QStringLiteral("DialectFormat"), o.DialectFormat);
-
-    o.RecentFiles.clear();
-    for (int n = 0; n < o.RecentCount; ++n) {
-        const QString file = ini.ReadString(kOtherSettings, RecentFileKey(n), QString());
-        if (!file.isEmpty())
-            o.RecentFiles.append(file);
-    }
-    window.RebuildRecentFilesMenu();
-
-    ReadColumnWidths(ini, window);
+    TMainSettings settings = present;
+    for (const TSettingKey& row : MainSettingsKeys())
+        ReadKey(ini, row, settings);
+    return settings;
 }
 
-void SaveSettings(const TMainWindowSettingsHost& window)
+void SaveSettings(const TMainSettings& settings)
 {
     TIniFile ini(SettingsFilePath());
-    const TProgramOptions& o = ProgramOptions;
-
-    WINDOWPLACEMENT placement = window.CurrentPlacement();
-    placement.length = WINDOWPLACEMENT::kSize;
-    ini.WriteBinary(kOtherSettings, QStringLiteral("Placement"), PlacementToBytes(placement));
-
-    ini.WriteString(kOtherSettings, QStringLiteral("DefFolder"), o.DefFolder);
-    ini.WriteString(kOtherSettings, QStringLiteral("FileNameMask"), o.FileNameMask);
-
-    ini.WriteInteger(kSettings, QStringLiteral("ExpWidth"), window.ExplorerWidth());
-    ini.WriteBool(kSettings, QStringLiteral("ExpWindow"), window.ExplorerShown());
-    ini.WriteInteger(kSettings, QStringLiteral("FoldersWidth"), window.FoldersWidth());
-    ini.WriteBool(kSettings, QStringLiteral("FolderTree"), window.FolderTreeShown());
-
-    ini.WriteBool(kSettings, QStringLiteral("SyncTime"), o.SyncTime);
-    ini.WriteBool(kSettings, QStringLiteral("AutoDownload"), o.AutoDownload);
-    ini.WriteBool(kSettings, QStringLiteral("NonDownOnly"), o.NonDownOnly);
-    ini.WriteBool(kSettings, QStringLiteral("AutoDelete"), o.AutoDelete);
-
-    ini.WriteInteger(kSettings, QStringLiteral("ViewStyle"), window.ViewStyle());
-
-    ini.WriteBool(kSettings, QStringLiteral("Split"), o.Split);
-    ini.WriteInteger(kSettings, QStringLiteral("MaxOutputSize"), static_cast<std::int32_t>(o.MaxOutputSize));
-
-    ini.WriteBool(kSettings, QStringLiteral("SkipSilence"), o.SkipSilence);
-    ini.WriteInteger(kSettings, QStringLiteral("LangID"), LangID);
-    ini.WriteInteger(kSettings, QStringLiteral("ConnectType"), o.ConnectType);
-
-    ini.WriteBool(kSettings, QStringLiteral("ShowVoiceParts"), o.ShowVoiceParts);
-    ini.WriteBool(kSettings, QStringLiteral("HideEditor"), o.HideEditor);
-    ini.WriteBool(kSettings, QStringLiteral("DisableEditor"), o.DisableEditor);
-    ini.WriteBool(kSettings, QStringLiteral("HideFlashDrive"), o.HideFlashDrive);
-    ini.WriteBool(kSettings, QStringLiteral("DisableFlashDrive"), o.DisableFlashDrive);
-    ini.WriteBool(kSettings, QStringLiteral("SimpleQualitySetup"), o.SimpleQualitySetup);
-    ini.WriteBool(kSettings, QStringLiteral("SimpleVasSetup"), o.SimpleVasSetup);
-    ini.WriteBool(kSettings, QStringLiteral("HideMaskEdit"), o.HideMaskEdit);
-    ini.WriteBool(kSettings, QStringLiteral("HideSplitting"), o.HideSplitting);
-    ini.WriteBool(kSettings, QStringLiteral("NonSavedEraseDisable"), o.NonSavedEraseDisable);
-    ini.WriteBool(kSettings, QStringLiteral("HideExpert"), o.HideExpert);
-    ini.WriteBool(kSettings, QStringLiteral("HideAdvExpert"), o.HideAdvExpert);
-    ini.WriteBool(kSettings, QStringLiteral("AonOnly"), o.AonOnly);
-    ini.WriteBool(kSettings, QStringLiteral("DialectFormat"), o.DialectFormat);
-
-    ini.WriteString(kOtherSettings, QStringLiteral("ImageFileName"), o.ImageFileName);
-    ini.WriteInteger(kSettings, QStringLiteral("RecentCount"), o.RecentCount);
-
-    for (qsizetype n = 0; n < o.RecentFiles.size(); ++n)
-        ini.WriteString(kOtherSettings, RecentFileKey(n), o.RecentFiles[n]);
-    // Entries of an earlier, longer list that RecentCount still reaches would
-    // come back at the next start, as duplicates after a gap: empty them.
-    for (qsizetype n = o.RecentFiles.size(); n < o.RecentCount; ++n)
-        if (!ini.ReadString(kOtherSettings, RecentFileKey(n), QString()).isEmpty())
-            ini.WriteString(kOtherSettings, RecentFileKey(n), QString());
-
-    WriteColumnWidths(ini, window);
-
+    for (const TSettingKey& row : MainSettingsKeys())
+        WriteKey(ini, row, settings);
     ini.Save();
 }

@@ -44,10 +44,10 @@ struct TProgramOptions {
 // connection menus, all on the GUI thread.
 extern TProgramOptions ProgramOptions;
 
-// The language the user chose (a Windows language ID).
+// The language of a first start (a Windows language ID). The language in
+// use is the language manager's active one.
 inline constexpr std::uint16_t kDefaultLangID = 1033;
-extern std::uint16_t LangID;
 
-// Back to the start of the program: a zeroed record, LangID 1033 and the
-// user's own documents folder (see DocumentsFolder.h).
+// Back to the start of the program: a zeroed record and the user's own
+// documents folder (see DocumentsFolder.h).
 void ResetProgramOptions();

@@ -82,10 +82,10 @@ TEST_F(LanguageMenuTest, AnEnglishFileTakesThePlaceOfTheBaseItem)
         int Applied = 0;
     } controller;
     Manager.RegisterController(&controller);
-    EXPECT_TRUE(LanguageMenuClick(Manager, Menu, state, 0, langID, Hooks));
+    EXPECT_TRUE(LanguageMenuClick(Manager, Menu, state, 0, Hooks));
     Manager.UnregisterController(&controller);
     EXPECT_EQ(controller.Applied, 0);
-    EXPECT_EQ(langID, 1033);
+    EXPECT_EQ(Manager.GetActiveLangID(), 1033);
     EXPECT_EQ(Menu.Checked, 0);
     EXPECT_EQ(Disconnects, 1);
     EXPECT_EQ(TimerStops, 1);
@@ -102,14 +102,14 @@ TEST_F(LanguageMenuTest, TwoOtherLanguagesFollowTheBaseItem)
     EXPECT_EQ(Menu.Checked, 2);
     EXPECT_EQ(Manager.LookupConstant("CantOpenStr"), "Russian");
 
-    EXPECT_TRUE(LanguageMenuClick(Manager, Menu, state, 1, langID, Hooks));
-    EXPECT_EQ(langID, 1031);
+    EXPECT_TRUE(LanguageMenuClick(Manager, Menu, state, 1, Hooks));
+    EXPECT_EQ(Manager.GetActiveLangID(), 1031);
     EXPECT_EQ(Menu.Checked, 1);
     EXPECT_EQ(Manager.LookupConstant("CantOpenStr"), "Kann nicht oeffnen");
     EXPECT_EQ(Manager.LookupConstant("ErrorStr"), "Russian error");
 
-    EXPECT_TRUE(LanguageMenuClick(Manager, Menu, state, 0, langID, Hooks));
-    EXPECT_EQ(langID, 1033);
+    EXPECT_TRUE(LanguageMenuClick(Manager, Menu, state, 0, Hooks));
+    EXPECT_EQ(Manager.GetActiveLangID(), 1033);
     EXPECT_EQ(Manager.LookupConstant("ErrorStr"), Manager.LookupBuiltIn("ErrorStr"));
 }
 
@@ -145,11 +145,11 @@ TEST_F(LanguageMenuTest, AFailedSwitchKeepsTheIdAndTheCheckMark)
     TLanguageMenuState state = Build(langID);
     EXPECT_EQ(Menu.Checked, 1);
     WriteLangFile(Dir, "ru", "LANGID=1049\n[frmMain]\n1=a\n1=b\n");
-    ASSERT_TRUE(LanguageMenuClick(Manager, Menu, state, 0, langID, Hooks));
-    EXPECT_EQ(langID, 1033);
+    ASSERT_TRUE(LanguageMenuClick(Manager, Menu, state, 0, Hooks));
+    EXPECT_EQ(Manager.GetActiveLangID(), 1033);
 
-    EXPECT_FALSE(LanguageMenuClick(Manager, Menu, state, 1, langID, Hooks));
-    EXPECT_EQ(langID, 1033);
+    EXPECT_FALSE(LanguageMenuClick(Manager, Menu, state, 1, Hooks));
+    EXPECT_EQ(Manager.GetActiveLangID(), 1033);
     EXPECT_EQ(Menu.Checked, 0);
     EXPECT_EQ(state.CheckedPosition, 0);
     ASSERT_EQ(Errors.size(), 1u);

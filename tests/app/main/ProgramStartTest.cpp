@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "app/main/SingleInstanceGuard.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/FileUtils.h"
+#include "core/settings/IniFile.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/ModalDialogRunner.h"
 
@@ -213,6 +215,77 @@ TEST_F(StartupTest, WithoutOneInTheCurrentFolderTheDefaultBesideTheProgramIsCopi
     window->StartupWork();
     EXPECT_EQ(ProgramOptions.ConnectType, 3);
     EXPECT_TRUE(QFile::exists(DocumentsPath() + QStringLiteral("ZEL4.set")));
+}
+
+TEST_F(StartupTest, AnUnreadableSettingsFileIsReportedAndLeftAsItWasAfterClosing)
+{
+    const QString target = DocumentsPath() + QStringLiteral("ZEL4.set");
+    QByteArray oversize = "[Settings]\r\nConnectType=3\r\nSyncTime=1\r\n";
+    oversize.append(TIniFile::kMaxFileSize, ';');
+    {
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(oversize);
+    }
+    window->StartupWork();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Boxes[0].Text.startsWith(QStringLiteral("Unable to read ") + target))
+        << boxes.Boxes[0].Text.toStdString();
+    EXPECT_EQ(ProgramOptions.ConnectType, 0);  // the program runs on its defaults
+    EXPECT_FALSE(ProgramOptions.SyncTime);
+
+    EXPECT_TRUE(window->close());
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_TRUE(boxes.Boxes[1].Text.startsWith(QStringLiteral("Unable to write to ") + target));
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == oversize);
+}
+
+TEST_F(StartupTest, TheLanguageSavedIsTheOneChosenInTheMenu)
+{
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    {
+        QFile file(HomePath() + QStringLiteral("/Program/") + program + QStringLiteral("_ru.lng"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("LANGID=1049\r\n[$CONSTANTS]\r\nCantOpenStr=Russian can't open\r\n");
+        QFile settings(DocumentsPath() + QStringLiteral("ZEL4.set"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[Settings]\r\nLangID=1049\r\n");
+    }
+    window->StartupWork();
+    EXPECT_EQ(LangManager().GetActiveLangID(), 1049);
+    ASSERT_EQ(window->Language1->actions().size(), 2);
+    window->Language1->actions()[0]->trigger();  // the base language
+    EXPECT_EQ(LangManager().GetActiveLangID(), 1033);
+
+    EXPECT_TRUE(window->close());
+    QFile settings(DocumentsPath() + QStringLiteral("ZEL4.set"));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(settings.readAll().contains("\r\nLangID=1033\r\n"));
+}
+
+TEST_F(StartupTest, ConnectingLeavesTheLanguageAloneEvenWhenItsFileHasGone)
+{
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    const QString languageFile = HomePath() + QStringLiteral("/Program/") + program + QStringLiteral("_ru.lng");
+    {
+        QFile file(languageFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("LANGID=1049\r\n[$CONSTANTS]\r\nCantFindRecorderStr=Russian: no recorder\r\n");
+        QFile settings(DocumentsPath() + QStringLiteral("ZEL4.set"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[Settings]\r\nLangID=1049\r\nConnectType=3\r\n");
+    }
+    window->StartupWork();
+    ASSERT_EQ(LangManager().GetActiveLangID(), 1049);
+    ASSERT_TRUE(QFile::remove(languageFile));
+
+    Pass();
+    EXPECT_NE(connection->Recorder(), nullptr);
+    EXPECT_TRUE(boxes.Boxes.empty());
+    EXPECT_EQ(LangManager().GetActiveLangID(), 1049);
+    EXPECT_EQ(window->lbErrorState->text(), QStringLiteral("Russian: no recorder"));
 }
 
 TEST_F(StartupTest, AMissingDefaultFolderIsReplacedAndCreated)

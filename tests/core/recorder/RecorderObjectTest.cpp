@@ -20,6 +20,7 @@
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
 #include "core/settings/RecorderPresets.h"
+#include "localizer/LanguageManager.h"
 #include "tests/core/FakeRecorderHost.h"
 #include "tests/core/recorder/ScriptedLink.h"
 #include "tests/support/RecorderFields.h"
@@ -438,9 +439,14 @@ TEST_F(RecorderObjectTest, PresetsLoadUnderTheLanguageOfConstruction)
     vas.write("[Calm]\r\nT1=1\r\n");
     vas.close();
 
-    LangID = 1049;
+    QFile russian(QString::fromStdString(m_dir.File("Trellavox_ru.lng")));
+    ASSERT_TRUE(russian.open(QIODevice::WriteOnly));
+    russian.write("LANGID=1049\r\n");
+    russian.close();
+    ASSERT_TRUE(LangManager().AddLangFile(russian.fileName()));
+    LangManager().SetActiveLangID(1049);
     auto recorder = Make(0);
-    LangID = 1033;  // a later switch does not rename the loaded presets
+    LangManager().SetActiveLangID(1033);  // a later switch does not rename the loaded presets
     LoadQualityPresets(*recorder);
     ASSERT_EQ(Fields(*recorder).FQualityPresets->Count(), 2);
     EXPECT_EQ(Fields(*recorder).FQualityPresets->GetItem(0)->Name, QStringLiteral("Nizkoe"));

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QStringEncoder>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <random>
 
@@ -260,6 +261,54 @@ TEST_F(IniFileTest, SaveKeepsThePermissionsOfTheFile)
     EXPECT_EQ(fs::status(Path().toStdString()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// Ways a file can exist and still be unreadable, even for root.
+TEST_F(IniFileTest, UnreadableFileReadsEmptyIsReportedAndIsNeverReplaced)
+{
+    const auto directory = [this] { ASSERT_TRUE(QDir().mkpath(Path() + u"/inside"_s)); };
+    const auto oversize = [this] {
+        QByteArray bytes = "[S]\r\nK=kept\r\n";
+        bytes.append(TIniFile::kMaxFileSize, ';');
+        WriteBytes(Path(), bytes);
+    };
+    const std::pair<const char*, std::function<void()>> cases[] = {{"a directory", directory},
+                                                                   {"over the size limit", oversize}};
+    for (const auto& [name, make] : cases) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove_all(Path().toStdString());
+        make();
+        const auto before = std::filesystem::status(Path().toStdString()).type();
+        const auto bytes = ReadBytes(Path());
+
+        TIniFile ini(Path());
+        ASSERT_TRUE(ini.ReadError().has_value());
+        EXPECT_TRUE(ini.ReadError()->startsWith(u"Unable to read "_s + Path() + u": "_s))
+            << ini.ReadError()->toStdString();
+        EXPECT_TRUE(ini.Lines().isEmpty());
+        EXPECT_EQ(ini.ReadString(u"S"_s, u"K"_s, u"d"_s), u"d"_s);
+
+        ini.WriteString(u"S"_s, u"K"_s, u"new"_s);
+        try {
+            ini.Save();
+            ADD_FAILURE() << "saved over an unreadable file";
+        } catch (const EIniFileError& error) {
+            EXPECT_EQ(error.Text, u"Unable to write to "_s + Path() + u"\r\n"_s + *ini.ReadError());
+        }
+        EXPECT_EQ(std::filesystem::status(Path().toStdString()).type(), before);
+        EXPECT_EQ(ReadBytes(Path()), bytes);
+        EXPECT_EQ(QDir(QString::fromStdString(m_dir.Path().string()))
+                      .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+                  QStringList{u"test.ini"_s});  // no temporary file left behind
+    }
+}
+
+TEST_F(IniFileTest, MissingOrReadableFileHasNoReadError)
+{
+    EXPECT_FALSE(TIniFile(Path()).ReadError());
+    EXPECT_FALSE(Open("").ReadError());
+    QByteArray largest(TIniFile::kMaxFileSize, ';');
+    EXPECT_FALSE(Open(largest).ReadError());
+}
+
 // Random bytes in every encoding the reader knows: values read as text or
 // as nothing, and the file saves without losing its lines.
 TEST(IniFileHostile, RandomBytesReadAndSaveWithoutHarm)
@@ -284,7 +333,8 @@ TEST(IniFileHostile, RandomBytesReadAndSaveWithoutHarm)
         ini.WriteString(QStringLiteral("Settings"), QStringLiteral("Key"), QStringLiteral("value"));
         ini.Save();
         TIniFile again(path);
-        EXPECT_EQ(again.ReadString(QStringLiteral("Settings"), QStringLiteral("Key"), QString()), QStringLiteral("value"))
+        EXPECT_EQ(again.ReadString(QStringLiteral("Settings"), QStringLiteral("Key"), QString()),
+                  QStringLiteral("value"))
             << "round " << round;
     }
 }
