@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/flash/FlashGeometry.h"
 #include "core/links/ConnectType.h"
 #include "core/links/Link.h"
 #include "core/links/RecorderLinkSelection.h"
@@ -140,8 +141,10 @@ void TRecorder::ReadFlashGeometry()
     RunCommand(cmdGetFlashParam, nullptr, 0, reply, sizeof reply);
     const std::uint16_t pagesPerBlock = GetU16(reply + 1);
     const std::uint16_t pageSize = GetU16(reply + 5);
-    // A geometry without pages is a broken reply, not a recorder.
-    if (pagesPerBlock == 0 || pageSize == 0)
+    const std::uint32_t blocks = std::uint32_t{reply[0]} * GetU16(reply + 3);
+    // A geometry without pages, or with more blocks than a block number
+    // reaches, is a broken reply, not a recorder.
+    if (pagesPerBlock == 0 || pageSize == 0 || blocks > TFlashGeometry::kMaxBlocks)
         ThrowIoError(cmdGetFlashParam);
     FChipCount = reply[0];
     FPagesPerBlock = pagesPerBlock;
