@@ -22,6 +22,7 @@
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
+#include "tests/support/WaitUntil.h"
 #include "widgets/MyGauge.h"
 
 namespace {
@@ -51,8 +52,8 @@ TJobOutcome TestFormatJob(TRecorder& recorder, const TRecorderJobParams&)
     case FormatEnd::WaitsForAbort:
         break;
     }
-    while (!recorder.FAbort.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([&] { return recorder.FAbort.load() != 0; }))
+        ADD_FAILURE() << "the format job was never asked to stop";
     return TJobOutcome::Aborted;
 }
 

@@ -13,6 +13,7 @@
 #include "core/settings/ProgramOptions.h"
 #include "tests/core/FakeRecorderHost.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -32,8 +33,8 @@ BodyScript* g_script = nullptr;
 
 void WaitFor(const std::atomic<bool>& flag)
 {
-    while (!flag.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([&] { return flag.load(); }))
+        ADD_FAILURE() << "the flag was never raised";
 }
 
 TJobOutcome CompletingBody(TRecorder& recorder, const TRecorderJobParams& params)
@@ -69,8 +70,8 @@ TJobOutcome BrokenBody(TRecorder&, const TRecorderJobParams&)
 TJobOutcome AbortableBody(TRecorder& recorder, const TRecorderJobParams&)
 {
     g_script->started = true;
-    while (!recorder.FAbort.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([&] { return recorder.FAbort.load() != 0; }))
+        ADD_FAILURE() << "the job was never asked to stop";
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     g_script->listsSeen = recorder.FSoundFiles->Count() + recorder.FFreeBlocks->Count();
     g_script->finished = true;
@@ -95,8 +96,8 @@ private:
 
 void WaitIdle(TRecorder& recorder)
 {
-    while (recorder.GetState() != rsIdle)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([&] { return recorder.GetState() == rsIdle; }))
+        ADD_FAILURE() << "the job never went idle";
     recorder.WaitForJob();
 }
 
@@ -168,8 +169,7 @@ TEST_F(RecorderJobLaunchTest, TheNextJobMayStartOnceTheStateIsIdle)
     recorder.Body = QuickBody;
     for (int i = 0; i < 200; ++i) {
         ASSERT_NO_THROW(recorder.StartDownload(1, 0, 0)) << i;
-        while (recorder.GetState() != rsIdle)
-            std::this_thread::yield();
+        ASSERT_TRUE(WaitUntil([&] { return recorder.GetState() == rsIdle; })) << i;
         ASSERT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
     }
 }
