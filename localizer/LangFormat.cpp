@@ -132,10 +132,13 @@ private:
         return &m_args[static_cast<std::size_t>(index)];
     }
 
-    static QString Digits(std::int64_t value, int base, std::optional<int> precision, bool asUnsigned)
+    static QString Digits(const TFormatArg& arg, int base, std::optional<int> precision, bool asUnsigned)
     {
+        const std::int64_t value = arg.Integer();
         const bool negative = !asUnsigned && value < 0;
-        const auto magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+        const std::uint64_t magnitude = asUnsigned ? arg.Unsigned()
+                                        : negative ? 0 - static_cast<std::uint64_t>(value)
+                                                   : static_cast<std::uint64_t>(value);
         QString digits = QString::number(magnitude, base).toUpper();
         if (precision && digits.size() < *precision)
             digits = QString(*precision - digits.size(), u'0') + digits;
@@ -160,7 +163,7 @@ private:
         case 'x':
             if (arg->Kind() != TFormatArg::TKind::Integer)
                 return std::nullopt;
-            text = Digits(arg->Integer(), type == 'x' ? 16 : 10, field.precision, type != 'd');
+            text = Digits(*arg, type == 'x' ? 16 : 10, field.precision, type != 'd');
             break;
         case 'f':
         case 'n': {

@@ -15,7 +15,12 @@ public:
 
     TFormatArg(const QString& text) : m_kind(TKind::Text), m_text(text) {}
     TFormatArg(const char* text) : m_kind(TKind::Text), m_text(QString::fromUtf8(text)) {}
-    template <std::integral T> TFormatArg(T value) : m_kind(TKind::Integer), m_integer(static_cast<std::int64_t>(value))
+    // "%u" and "%x" show a negative value in its own width, as the class
+    // library does: 32 bits for int and smaller, 64 bits above.
+    template <std::integral T>
+    TFormatArg(T value)
+        : m_kind(TKind::Integer), m_integer(static_cast<std::int64_t>(value)),
+          m_unsignedMask(sizeof(T) > 4 ? ~std::uint64_t{0} : std::uint64_t{0xFFFFFFFF})
     {
     }
     template <std::floating_point T>
@@ -26,12 +31,14 @@ public:
     TKind Kind() const { return m_kind; }
     const QString& Text() const { return m_text; }
     std::int64_t Integer() const { return m_integer; }
+    std::uint64_t Unsigned() const { return static_cast<std::uint64_t>(m_integer) & m_unsignedMask; }
     double Fraction() const { return m_fraction; }
 
 private:
     TKind m_kind;
     QString m_text;
     std::int64_t m_integer = 0;
+    std::uint64_t m_unsignedMask = ~std::uint64_t{0};
     double m_fraction = 0.0;
 };
 

@@ -21,8 +21,11 @@ void TMultiReadExclusiveWriteLock::BeginRead()
     std::unique_lock guard(m_mutex);
     // A thread that already reads or writes goes on at once, or it would wait
     // for itself.
-    if (m_writer != self && ReadsOf(self) == 0)
+    if (m_writer != self && ReadsOf(self) == 0) {
+        ++m_blocked;
         m_changed.wait(guard, [this] { return m_writeDepth == 0 && m_waitingWriters == 0; });
+        --m_blocked;
+    }
     const auto it = FindReader(self);
     if (it == m_reads.end())
         m_reads.emplace_back(self, 1);
@@ -60,7 +63,9 @@ void TMultiReadExclusiveWriteLock::BeginWrite()
     ++m_waitingWriters;
     if (ownReads > 0)
         ++m_waitingUpgrades;
+    ++m_blocked;
     m_changed.wait(guard, [this, self] { return m_writeDepth == 0 && m_totalReads - ReadsOf(self) == 0; });
+    --m_blocked;
     --m_waitingWriters;
     if (ownReads > 0)
         --m_waitingUpgrades;
@@ -77,4 +82,10 @@ void TMultiReadExclusiveWriteLock::EndWrite()
         m_writer = std::thread::id();
         m_changed.notify_all();
     }
+}
+
+int TMultiReadExclusiveWriteLock::BlockedThreads() const
+{
+    std::lock_guard guard(m_mutex);
+    return m_blocked;
 }

@@ -18,11 +18,14 @@ public:
     void BeginWrite();
     void EndWrite();
 
+    // Threads blocked in BeginRead or BeginWrite now (tests wait on it).
+    int BlockedThreads() const;
+
 private:
     int ReadsOf(std::thread::id thread) const;
     std::vector<std::pair<std::thread::id, int>>::iterator FindReader(std::thread::id thread);
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     // Read depth per reading thread: a few entries, kept without allocating
     // once the vector has grown.
@@ -32,6 +35,7 @@ private:
     int m_writeDepth = 0;
     int m_waitingWriters = 0;
     int m_waitingUpgrades = 0;
+    int m_blocked = 0;
 };
 
 class TReadLock {

@@ -5,6 +5,10 @@
 // The flash as the recorder reports it (command 29 and command 78). Page
 // size is what command 29 reports: the bytes the page commands address.
 struct TFlashGeometry {
+    // Block numbers travel and are kept in 16 bits (commands 0 and 18, the
+    // scan's records); a larger flash would make blocks alias.
+    static constexpr std::uint32_t kMaxBlocks = 0x10000;
+
     std::uint8_t ChipCount = 0;
     std::uint16_t BlocksPerChip = 0;
     std::uint16_t PagesPerBlock = 0;

@@ -35,3 +35,10 @@ bool DecodeRecorderFrame(const std::uint8_t* frame, std::size_t payloadLength, v
         std::memcpy(payload, frame + frame::kHeaderSize, payloadLength);
     return true;
 }
+
+bool DecodeRecorderReply(const std::uint8_t* frame, std::uint8_t code, std::size_t payloadLength, void* payload)
+{
+    if (frame[0] != frame::kMarker || frame[1] != frame::kMarker || frame[2] != code)
+        return false;
+    return DecodeRecorderFrame(frame, payloadLength, payload);
+}

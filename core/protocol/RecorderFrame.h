@@ -26,3 +26,8 @@ std::vector<std::uint8_t> BuildRecorderFrame(std::uint8_t code, const void* payl
 // CRC is checked. On success the payload is copied to payload, which is
 // left untouched otherwise.
 bool DecodeRecorderFrame(const std::uint8_t* frame, std::size_t payloadLength, void* payload);
+
+// DecodeRecorderFrame for the reply to command code: the marker and the code
+// must match as well. A reply of the recorder always carries them, while a
+// channel that read nothing hands over zeros, whose CRC from 0 is 0.
+bool DecodeRecorderReply(const std::uint8_t* frame, std::uint8_t code, std::size_t payloadLength, void* payload);

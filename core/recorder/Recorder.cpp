@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/flash/FlashGeometry.h"
 #include "core/links/ConnectType.h"
 #include "core/links/Link.h"
 #include "core/links/RecorderLinkSelection.h"

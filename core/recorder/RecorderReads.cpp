@@ -13,7 +13,10 @@ TFlashGeometry ReadFlashGeometry()
     geometry.PagesPerBlock = GetU16(reply + 1);
     geometry.BlocksPerChip = GetU16(reply + 3);
     geometry.PageSize = GetU16(reply + 5);
-    if (geometry.PagesPerBlock == 0 || geometry.PageSize == 0)
+    // A geometry without pages, or with more blocks than a block number
+    // reaches, is a broken reply, not a recorder.
+    if (geometry.PagesPerBlock == 0 || geometry.PageSize == 0 ||
+        std::uint32_t{geometry.ChipCount} * geometry.BlocksPerChip > TFlashGeometry::kMaxBlocks)
         ThrowIoError(cmdGetFlashParam);
 
     try {

@@ -104,8 +104,7 @@ protected:
     void WaitForBackOff()
     {
         const int interval = connection->Timer1()->interval();
-        QTest::qWait(interval + 20);
-        ASSERT_FALSE(connection->Timer1()->isActive());
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !connection->Timer1()->isActive(); }, interval + 5000));
     }
 
     ScriptedMessageBoxes boxes;

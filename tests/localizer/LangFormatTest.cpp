@@ -38,6 +38,12 @@ TEST_F(LangFormatTest, FormatsTheSpecifiersTheProgramUses)
         {"%x", "FF", {255}},
         {"%.4x", "00AB", {0xAB}},
         {"%u", "7", {7}},
+        // A negative value is shown unsigned in its own width.
+        {"%u", "4294967295", {-1}},
+        {"%u", "4294967196", {std::int16_t{-100}}},
+        {"%u", "18446744073709551615", {std::int64_t{-1}}},
+        {"%x", "FFFFFFFE", {-2}},
+        {"%u", "18446744073709551615", {~std::uint64_t{0}}},
         {"100%% done", "100% done", {}},
         {"[%5d] [%-5d]", "[   42] [42   ]", {42, 42}},
         {"%.3s", "abc", {"abcdef"}},

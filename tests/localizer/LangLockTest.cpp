@@ -8,10 +8,9 @@
 #include "localizer/LanguageManager.h"
 #include "localizer/MultiReadExclusiveWriteLock.h"
 #include "tests/localizer/LangTestFiles.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 TEST(LangLockTest, ReadsNestAndTheWriterMayReadAndWriteAgain)
 {
@@ -42,14 +41,15 @@ TEST(LangLockTest, AWriterWaitsForOtherReadersAndHoldsBackNewOnes)
     std::thread writer([&] {
         TWriteLock write(lock);
         written = true;
-        std::this_thread::sleep_for(20ms);
     });
-    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(WaitUntil([&] { return lock.BlockedThreads() == 1; })) << "the writer waits";
     EXPECT_FALSE(written);
     std::thread reader([&] {
         TReadLock read(lock);
         readAfterWrite = written.load();
     });
+    // Only a reader holds the lock, yet the new reader waits behind the writer.
+    EXPECT_TRUE(WaitUntil([&] { return lock.BlockedThreads() == 2; })) << "the reader is held back";
     lock.EndRead();
     writer.join();
     reader.join();
@@ -70,9 +70,7 @@ TEST(LangLockTest, TwoReadersWaitingToWriteAreRefused)
         TWriteLock write(lock);
         otherWrote = true;
     });
-    while (!otherReading)
-        std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(WaitUntil([&] { return otherReading && lock.BlockedThreads() == 1; })) << "the other waits to write";
     EXPECT_THROW(lock.BeginWrite(), std::logic_error);
     EXPECT_FALSE(otherWrote);
     lock.EndRead();

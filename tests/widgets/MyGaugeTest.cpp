@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QTest>
 #include <climits>
+#include <memory>
+#include <vector>
 
 #include "tests/support/ParamName.h"
 #include "widgets/InvalidOperation.h"
@@ -170,6 +172,104 @@ TEST(Gauge, EqualLimitsShowAnEmptyBar)
     const QImage image = gauge.Render();
     EXPECT_EQ(gauge.PercentDone(), 0);
     EXPECT_EQ(image.pixelColor(1, 10), QColor(Qt::white));
+}
+
+// A gauge of the given kind and size in blue on white, without the text.
+std::unique_ptr<TMyGauge> PlainGauge(TMyGaugeKind kind, int width, int height)
+{
+    auto gauge = std::make_unique<TMyGauge>();
+    gauge->resize(width, height);
+    gauge->SetKind(kind);
+    gauge->SetForeColor(Qt::blue);
+    gauge->SetBackColor(Qt::white);
+    gauge->SetShowText(false);
+    return gauge;
+}
+
+// Some pixel of the box of the given radius around at is of the blue pen or brush.
+bool InkNear(const QImage& image, QPoint at, int radius = 2)
+{
+    for (int y = at.y() - radius; y <= at.y() + radius; ++y)
+        for (int x = at.x() - radius; x <= at.x() + radius; ++x)
+            if (image.pixelColor(x, y).red() < 160)
+                return true;
+    return false;
+}
+
+TEST(Gauge, VerticalBarRisesFromTheBottom)
+{
+    // 100 pixels inside the border: rows 1 to 100.
+    const auto gauge = PlainGauge(gkVerticalBar, 20, 102);
+    gauge->SetProgress(30);
+    const QImage image = gauge->Render();
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(10, 100), QColor(Qt::blue));
+    EXPECT_EQ(image.pixelColor(10, 71), QColor(Qt::blue));
+    EXPECT_EQ(image.pixelColor(10, 70), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::white));
+
+    // A full bar leaves its top row empty.
+    gauge->SetProgress(100);
+    const QImage full = gauge->Render();
+    EXPECT_EQ(full.pixelColor(10, 2), QColor(Qt::blue));
+    EXPECT_EQ(full.pixelColor(10, 1), QColor(Qt::white));
+}
+
+TEST(Gauge, PieFillsClockwiseFromTheTop)
+{
+    const auto gauge = PlainGauge(gkPie, 101, 101);
+    const QColor panel = gauge->palette().color(gauge->backgroundRole());
+    const QPoint topRight(75, 25), bottomRight(75, 75), bottomLeft(25, 75), topLeft(25, 25);
+    struct Case {
+        int progress;
+        std::vector<QPoint> filled, empty;
+    };
+    const Case cases[] = {
+        {0, {}, {topRight, bottomRight, bottomLeft, topLeft}},
+        {25, {topRight}, {bottomRight, bottomLeft, topLeft}},
+        {75, {topRight, bottomRight, bottomLeft}, {topLeft}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.progress);
+        gauge->SetProgress(c.progress);
+        const QImage image = gauge->Render();
+        for (QPoint p : c.filled)
+            EXPECT_EQ(image.pixelColor(p), QColor(Qt::blue)) << p.x() << "," << p.y();
+        for (QPoint p : c.empty)
+            EXPECT_EQ(image.pixelColor(p), QColor(Qt::white)) << p.x() << "," << p.y();
+        EXPECT_EQ(image.pixelColor(4, 4), panel) << "outside the circle";
+    }
+}
+
+TEST(Gauge, NeedlePointsAtItsShareOfTheHalfCircle)
+{
+    // The half circle stands on the bottom edge; its centre is (50, 49).
+    const auto gauge = PlainGauge(gkNeedle, 101, 51);
+    const QColor panel = gauge->palette().color(gauge->backgroundRole());
+    const QPoint left(32, 32), up(50, 20), right(68, 32);
+    struct Case {
+        int progress;
+        std::vector<QPoint> inked, clear;
+    };
+    const Case cases[] = {
+        {0, {}, {left, up, right}},
+        {25, {left}, {up, right}},
+        {50, {up}, {left, right}},
+        {75, {right}, {left, up}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.progress);
+        gauge->SetProgress(c.progress);
+        const QImage image = gauge->Render();
+        for (QPoint p : c.inked)
+            EXPECT_TRUE(InkNear(image, p)) << p.x() << "," << p.y();
+        for (QPoint p : c.clear) {
+            EXPECT_FALSE(InkNear(image, p)) << p.x() << "," << p.y();
+            EXPECT_EQ(image.pixelColor(p), QColor(Qt::white)) << p.x() << "," << p.y();
+        }
+        EXPECT_TRUE(InkNear(image, QPoint(50, 49), 0)) << "the base line";
+        EXPECT_EQ(image.pixelColor(4, 4), panel) << "outside the half circle";
+    }
 }
 
 TEST(Gauge, EveryKindPaintsWithoutFault)

@@ -28,14 +28,14 @@ bool Q71SendFrame(std::uint8_t code, std::uint32_t length, const void* payload)
     return Q71Library().SendI2C(out, static_cast<std::uint8_t>(frame::FrameSize(length))) != 0;
 }
 
-bool Q71ReceiveFrame(std::uint32_t length, void* payload)
+bool Q71ReceiveFrame(std::uint8_t code, std::uint32_t length, void* payload)
 {
     if (frame::FrameSize(length) > kMaxChannelBytes)
         return false;
     std::uint8_t in[kMaxChannelBytes];
     if (!Q71Library().ReceiveI2C(in, static_cast<std::uint8_t>(frame::FrameSize(length))))
         return false;
-    return DecodeRecorderFrame(in, length, payload);
+    return DecodeRecorderReply(in, code, length, payload);
 }
 
 bool RunQ71Command(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
@@ -57,7 +57,7 @@ bool RunQ71Command(std::uint8_t code, const void* request, std::uint32_t request
         return false;  // the answer could not come back whole
     if (!Q71SendFrame(code, request ? requestLength : 0, request))
         return false;
-    return !replyExpected || Q71ReceiveFrame(replyLength, reply);
+    return !replyExpected || Q71ReceiveFrame(code, replyLength, reply);
 }
 
 QString FlashIdText(const std::uint8_t* id)

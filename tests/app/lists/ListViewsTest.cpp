@@ -249,12 +249,11 @@ TEST_F(RecordViewTest, RightClickOnARowOpensTheMenuAndBelowTheRowsNothing)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
 
     QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(view.viewport()->width() / 2, 300));
-    QTest::qWait(20);
+    QCoreApplication::sendPostedEvents();  // the menu opens through a queued call
     EXPECT_FALSE(menu.isVisible());
     const QRect row = view.visualRect(records.Model().index(1, 0));
     QTest::mouseClick(view.viewport(), Qt::RightButton, {}, row.center());
-    QTest::qWait(20);
-    EXPECT_TRUE(menu.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu.isVisible(); }, 2000));
     menu.hide();
 }
 

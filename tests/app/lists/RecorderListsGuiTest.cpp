@@ -219,12 +219,11 @@ TEST_F(RecorderListsGuiTest, RightClickOnARowOpensPopupMenu2)
     EXPECT_EQ(menu->actions()[6], window->actRecErase);
 
     QTest::mouseClick(records->viewport(), Qt::RightButton, {}, QPoint(20, records->viewport()->height() - 5));
-    QTest::qWait(20);
+    QCoreApplication::sendPostedEvents();  // the menu opens through a queued call
     EXPECT_FALSE(menu->isVisible()) << "empty space below the rows";
     QTest::mouseClick(records->viewport(), Qt::RightButton, {},
                       records->visualRect(records->model()->index(0, 0)).center());
-    QTest::qWait(20);
-    EXPECT_TRUE(menu->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
     menu->hide();
 }
 

@@ -28,6 +28,7 @@
 #include "tests/support/RecorderFields.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
+#include "tests/support/WaitUntil.h"
 #include "widgets/MyGauge.h"
 
 namespace {
@@ -57,8 +58,8 @@ TJobOutcome TestFormatJob(TRecorderJobContext& context)
     case FormatEnd::WaitsForAbort:
         break;
     }
-    while (!context.AbortRequested())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([&] { return context.AbortRequested(); }))
+        ADD_FAILURE() << "the format job was never asked to stop";
     return TJobOutcome::Aborted;
 }
 

@@ -413,6 +413,30 @@ TEST_P(ContentScanTest, BadStampsResumeAtTheNextBlocksTime)
     }
 }
 
+// The last block has no next stamp to check a break's stamp against: an
+// erased stamp must not move the clocks to 2106.
+TEST_P(ContentScanTest, AnErasedStampAfterABreakInTheLastBlockKeepsTheClocksInTheRecording)
+{
+    RecordingSpec spec;
+    spec.blockCount = 2;
+    BreakSpec brk;
+    brk.block = 1;
+    brk.page = 5;
+    brk.stamp = 0xFFFFFFFFu;
+    spec.breaks = {brk};
+    const BuiltRecording built = m_content.AddRecording(spec);
+    Scan();
+    const TSoundPageList& pages = *Recording().Pages;
+    ASSERT_EQ(pages.Count(), 2 * kPages);
+    EXPECT_EQ(pages.Item(kPages + 5)->Break, 1);
+    const double end = built.times[1] + built.secondsPerBlock + 1;
+    for (int k = 0; k < pages.Count(); ++k) {
+        EXPECT_LE(pages.Item(k)->PlayTime, end) << k;
+        EXPECT_LE(pages.Item(k)->RecorderTime, end) << k;
+    }
+    EXPECT_LT(Recording().Length, 3600u);
+}
+
 TEST_P(ContentScanTest, LastBlockBreakThenUnwrittenTail)
 {
     RecordingSpec spec;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -97,6 +98,37 @@ TEST(ImaAdpcm, FollowsTheShiftAndAddReference)
     EXPECT_EQ(ImaAdpcmDecode4(0xFC, decoder), -7) << "only the low four bits count";
 }
 
+// The published IMA ADPCM tables, typed in apart from the codec's own copy:
+// encoder and decoder share that copy, so a wrong entry passes every round trip.
+constexpr int kPublishedSteps[89] = {
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
+    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
+    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
+    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
+    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
+    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+constexpr int kPublishedIndexChange[16] = {-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
+
+TEST(ImaAdpcm, EveryStepOfThePublishedTable)
+{
+    for (int index = 0; index < 89; ++index) {
+        // Code 7 from a zero estimate adds step/8 + step + step/2 + step/4.
+        const int step = kPublishedSteps[index];
+        TAdpcmState state{0, static_cast<std::int8_t>(index)};
+        EXPECT_EQ(ImaAdpcmDecode4(7, state), std::min(step / 8 + step + step / 2 + step / 4, 32767))
+            << "index " << index;
+    }
+}
+
+TEST(ImaAdpcm, IndexChangeOfEveryCode)
+{
+    for (int code = 0; code < 16; ++code) {
+        TAdpcmState state{0, 40};
+        ImaAdpcmDecode4(static_cast<std::uint8_t>(code), state);
+        EXPECT_EQ(state.StepIndex, 40 + kPublishedIndexChange[code]) << "code " << code;
+    }
+}
+
 TEST(ImaAdpcm, EstimateAndIndexStayInRange)
 {
     TAdpcmState low{-32760, 88};
@@ -121,6 +153,21 @@ TEST(Adpcm2, DecoderSteps)
     EXPECT_EQ(state.StepIndex, 1);
     TAdpcmState low{-32760, 88};
     EXPECT_EQ(Adpcm2Decode(3, low), -32767);
+}
+
+TEST(Adpcm2, TheBaseDeltaIsTheStepShiftedByFive)
+{
+    // Step 1060 at index 52: 1060 >> 5 = 33, where >> 4 would give 66.
+    struct Case {
+        std::uint8_t code;
+        int sample;
+        int index;
+    };
+    for (const Case c : {Case{0, 33, 51}, Case{1, 33 + 1060, 53}, Case{2, -33, 51}, Case{3, -33 - 1060, 53}}) {
+        TAdpcmState state{0, 52};
+        EXPECT_EQ(Adpcm2Decode(c.code, state), c.sample) << "code " << int(c.code);
+        EXPECT_EQ(state.StepIndex, c.index) << "code " << int(c.code);
+    }
 }
 
 TEST(SampleCodecs, RoundTripQuality)

@@ -62,6 +62,55 @@ TEST(RecorderFrame, DecodeRejectsABadCrcAndLeavesTheBufferAlone)
     EXPECT_EQ(out[0], 9);
 }
 
+TEST(RecorderFrame, ARequestAndAReplyAsWrittenOnTheWire)
+{
+    // CRC-16/XMODEM of 5A 5A 01 00 and of 5A 5A 07 02 EA 0B, worked out apart from the code.
+    EXPECT_EQ(BuildRecorderFrame(cmdGetRtc, nullptr, 0),
+              (std::vector<std::uint8_t>{0x5A, 0x5A, 0x01, 0x00, 0xAE, 0xB7}));
+    const std::uint8_t reply[] = {0x5A, 0x5A, 0x07, 0x02, 0xEA, 0x0B, 0x55, 0xD4};
+    std::uint8_t volts[2] = {};
+    ASSERT_TRUE(DecodeRecorderReply(reply, cmdGetVolt, 2, volts));
+    EXPECT_EQ(GetU16(volts), 3050);
+}
+
+// A reply counts only with the marker and the code of the command it answers.
+TEST(RecorderFrame, AReplyNeedsTheMarkerAndTheCommandsCode)
+{
+    const std::uint8_t payload[2] = {0xEA, 0x0B};
+    const auto good = BuildRecorderFrame(cmdGetVolt, payload, 2);
+    auto withCrc = [](std::vector<std::uint8_t> frame) {
+        const std::uint16_t crc = Crc16Update(frame.data(), 6, 0);
+        frame[6] = static_cast<std::uint8_t>(crc);
+        frame[7] = static_cast<std::uint8_t>(crc >> 8);
+        return frame;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> frame;
+        bool accepted;
+    };
+    auto changed = [&](std::size_t at, std::uint8_t value) {
+        auto frame = good;
+        frame[at] = value;
+        return withCrc(frame);
+    };
+    const Case cases[] = {
+        {"the reply", good, true},
+        {"all zeros (nothing was answered)", std::vector<std::uint8_t>(8, 0), false},
+        {"first marker byte", changed(0, 0xA5), false},
+        {"second marker byte", changed(1, 0x00), false},
+        {"another command's code", changed(2, cmdGetRtc), false},
+        {"length byte (never trusted)", changed(3, 0x09), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::uint8_t out[2] = {0x11, 0x22};
+        EXPECT_EQ(DecodeRecorderReply(c.frame.data(), cmdGetVolt, 2, out), c.accepted);
+        EXPECT_EQ(out[0], c.accepted ? 0xEA : 0x11);
+        EXPECT_EQ(out[1], c.accepted ? 0x0B : 0x22);
+    }
+}
+
 TEST(RecorderCommands, TableLengthsAndTimeouts)
 {
     const PayloadGeometry image{2112, 128};

@@ -14,6 +14,7 @@
 #include "tests/core/FakeRecorderHost.h"
 #include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ BodyScript* g_script = nullptr;
 
 void WaitFor(const std::atomic<bool>& flag)
 {
-    while (!flag.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([&] { return flag.load(); }))
+        ADD_FAILURE() << "the flag was never raised";
 }
 
 std::atomic<TRecorder*> g_recorder{nullptr};
@@ -79,8 +80,8 @@ TJobOutcome TextlessBody(TRecorderJobContext&)
 TJobOutcome AbortableBody(TRecorderJobContext& context)
 {
     g_script->started = true;
-    while (!context.AbortRequested())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([&] { return context.AbortRequested(); }))
+        ADD_FAILURE() << "the job was never asked to stop";
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     g_script->listsSeen = context.Lists.SoundFiles.Count() + context.Lists.FreeBlocks.Count();
     g_script->finished = true;
@@ -106,8 +107,8 @@ private:
 
 void WaitIdle(TRecorder& recorder)
 {
-    while (recorder.GetState() != rsIdle)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([&] { return recorder.GetState() == rsIdle; }))
+        ADD_FAILURE() << "the job never went idle";
     recorder.WaitForJob();
 }
 
@@ -179,8 +180,7 @@ TEST_F(RecorderJobLaunchTest, TheNextJobMayStartOnceTheStateIsIdle)
     recorder.Body = QuickBody;
     for (int i = 0; i < 200; ++i) {
         ASSERT_NO_THROW(recorder.StartDownload(1, 0, 0, nullptr)) << i;
-        while (recorder.GetState() != rsIdle)
-            std::this_thread::yield();
+        ASSERT_TRUE(WaitUntil([&] { return recorder.GetState() == rsIdle; })) << i;
         ASSERT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
     }
 }

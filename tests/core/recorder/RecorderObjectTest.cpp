@@ -258,6 +258,20 @@ TEST_F(RecorderObjectTest, AGeometryWithoutPagesIsALinkFailure)
     }
 }
 
+// The scan numbers blocks in 16 bits: a larger flash would alias blocks.
+TEST_F(RecorderObjectTest, AGeometryOfMoreBlocksThanANumberReachesIsALinkFailure)
+{
+    auto recorder = Make(0);
+    ScriptedLink().Replies[cmdGetFlashParam] = GeometryReply(2, 64, 32768, 512);
+    recorder->ReadFlashGeometry();
+    EXPECT_EQ(Fields(*recorder).FChipCount * Fields(*recorder).FBlocksPerChip, 65536);
+    for (const Bytes& reply : {GeometryReply(2, 64, 32769, 512), GeometryReply(255, 64, 65535, 512)}) {
+        ScriptedLink().Replies[cmdGetFlashParam] = reply;
+        EXPECT_THROW(recorder->ReadFlashGeometry(), TERecXchange);
+        EXPECT_EQ(Fields(*recorder).FBlocksPerChip, 32768);  // the last good geometry stays
+    }
+}
+
 TEST_F(RecorderObjectTest, RefreshReadsFirmwareSerialAndSettingsThenScans)
 {
     auto recorder = Make(0);

@@ -299,12 +299,27 @@ TEST_F(FtdiExecuteTest, SetDefaultTriesOnceAndStaysSilent)
     EXPECT_EQ(LogCount("Result: OK"), 1u);
 }
 
-TEST_F(FtdiExecuteTest, WrongMarkerWithGoodCrcIsAccepted)
+TEST_F(FtdiExecuteTest, WrongMarkerAndCodeWithGoodCrcIsAFailedAttempt)
 {
-    fake->WrongMarkerReplies = 1;
+    fake->WrongMarkerReplies = 2;
     EXPECT_EQ(ReadVoltage(), 3111);
-    EXPECT_EQ(fake->CountCalls("FT_Write"), 1u);
-    EXPECT_EQ(LogCount("FAILED!!!"), 0u);
+    EXPECT_EQ(fake->CountCalls("FT_Write"), 3u);
+    EXPECT_EQ(LogCount("FAILED!!!"), 2u);
+}
+
+TEST_F(FtdiExecuteTest, AnUnansweredCommandRaisesAndLeavesTheBufferAlone)
+{
+    sim.InjectFault({SimFaultKind::Silence, 0, SimFault::kEveryTime, cmdGetVolt});
+    std::uint8_t reply[2] = {0xAB, 0xCD};
+    try {
+        FtdiExecute(cmdGetVolt, nullptr, 0, reply, 2, 300);
+        FAIL() << "no exception";
+    } catch (const TERecXchange& e) {
+        EXPECT_EQ(e.Code, cmdGetVolt);
+    }
+    EXPECT_EQ(reply[0], 0xAB);
+    EXPECT_EQ(reply[1], 0xCD);
+    EXPECT_EQ(LogCount("FAILED!!!"), 5u);
 }
 
 TEST_F(FtdiExecuteTest, BadCrcIsRetried)

@@ -36,6 +36,10 @@ TEST_F(ImageProbeTest, FindsTheMagicAndCountsTheBlocks)
     const ProbeCase cases[] = {
         {"plain", [](ImageBuilder&) {}, true, 528, 8},
         {"first image block counted", [](ImageBuilder& b) { b.FirstImageBlock(3); }, true, 528, 11},
+        // Command 29 reports the block count in 16 bits.
+        {"the largest count command 29 reports", [](ImageBuilder& b) { b.FirstImageBlock(0xFFFF - 8); }, true, 528,
+         0xFFFF},
+        {"one block more", [](ImageBuilder& b) { b.FirstImageBlock(0x10000 - 8); }, false, 0, 0},
         {"last offset of the first read", [](ImageBuilder& b) { b.DataStart(16379); }, true, 16379, 8},
         {"across the read boundary", [](ImageBuilder& b) { b.DataStart(16382); }, true, 16382, 8},
         {"start of the second read", [](ImageBuilder& b) { b.DataStart(16380); }, true, 16380, 8},

@@ -271,6 +271,28 @@ TEST_F(Q71LinkTest, FrameCommandsTravelOverTheByteChannel)
     EXPECT_EQ(device.Commands().size(), 2u);
 }
 
+// An unanswered command reads its reply sector as zeros, whose CRC from 0
+// is 0: only the marker and code tell it from an answer.
+TEST_F(Q71LinkTest, ASilentOrDamagedReplyRaisesAndLeavesTheBufferAlone)
+{
+    Probe();
+    for (SimFaultKind fault : {SimFaultKind::Silence, SimFaultKind::BadCrc, SimFaultKind::ShortReply}) {
+        SCOPED_TRACE(static_cast<int>(fault));
+        recorder.InjectFault({fault, 0, 1, cmdGetVolt});
+        std::uint8_t reply[2] = {0xAB, 0xCD};
+        try {
+            Q71Execute(cmdGetVolt, nullptr, 0, reply, sizeof reply, 300);
+            ADD_FAILURE() << "no exception";
+        } catch (const TERecXchange& e) {
+            EXPECT_EQ(e.Text, QStringLiteral("I/O Error"));
+            EXPECT_EQ(e.Code, cmdGetVolt);
+        }
+        EXPECT_EQ(reply[0], 0xAB);
+        EXPECT_EQ(reply[1], 0xCD);
+        EXPECT_EQ(GetU16(Execute(cmdGetVolt, {}, 2).data()), recorder.Voltage()) << "the next command is answered";
+    }
+}
+
 // A failed page function is a failed command: an unplug during an upload
 // must not count as written, nor a failed read feed garbage to the scan.
 TEST_F(Q71LinkTest, FailedLocalCommandsRaiseIoErrorWithAFailedLine)
