@@ -18,3 +18,13 @@ void SetUpOwnerDataView(QTreeView& view, QAbstractItemModel& model)
     view.header()->setSectionsClickable(true);
     view.header()->setSortIndicatorShown(false);
 }
+
+QTreeView* MakeReportView(QWidget* parent, const char* name)
+{
+    auto* view = new QTreeView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setRootIsDecorated(false);
+    view->setSortingEnabled(true);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    return view;
+}

@@ -9,6 +9,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/lists/ListViewSetup.h"
+
 namespace {
 
 QAction* MakeToggle(QWidget& window, const char* name, const QString& caption, const QString& hint,
@@ -23,16 +25,6 @@ QAction* MakeToggle(QWidget& window, const char* name, const QString& caption, c
     action->setChecked(true);
     window.addAction(action);
     return action;
-}
-
-QTreeView* MakeView(QWidget* parent, const char* name)
-{
-    auto* view = new QTreeView(parent);
-    view->setObjectName(QLatin1String(name));
-    view->setRootIsDecorated(false);
-    view->setSortingEnabled(true);
-    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    return view;
 }
 
 }  // namespace
@@ -59,8 +51,8 @@ TExplorerPane::TExplorerPane(QWidget& window, QSplitter& host) : QObject(&window
     layout->addLayout(caption);
     m_splitter = new QSplitter(Qt::Horizontal, m_panel);
     m_splitter->setObjectName(QStringLiteral("Splitter2"));
-    m_treeView = MakeView(m_splitter, "ShellTreeView1");
-    m_listView = MakeView(m_splitter, "ShellListView1");
+    m_treeView = MakeReportView(m_splitter, "ShellTreeView1");
+    m_listView = MakeReportView(m_splitter, "ShellListView1");
     layout->addWidget(m_splitter, 1);
 
     connect(m_actViewExp, &QAction::triggered, this, &TExplorerPane::ShowExecute);

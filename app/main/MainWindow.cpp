@@ -23,6 +23,7 @@
 #include "app/dialogs/SplashWindow.h"
 #include "app/dialogs/StatusWindow.h"
 #include "app/lists/ContentListsController.h"
+#include "app/lists/ListViewSetup.h"
 #include "app/main/ConnectionController.h"
 #include "app/main/ExplorerPane.h"
 #include "app/main/IdleScheduler.h"
@@ -57,16 +58,6 @@ QToolButton* MakeToolButton(QToolBar* bar, const char* name, QAction* action)
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     bar->addWidget(button);
     return button;
-}
-
-QTreeView* MakeListView(QWidget* parent, const char* name)
-{
-    auto* view = new QTreeView(parent);
-    view->setObjectName(QLatin1String(name));
-    view->setRootIsDecorated(false);
-    view->setSortingEnabled(true);
-    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    return view;
 }
 
 }  // namespace
@@ -284,8 +275,8 @@ void TfrmTrellavoxMain::BuildPanels()
     pnlRecorder->setAutoFillBackground(true);
     auto* recorderLayout = new QVBoxLayout(pnlRecorder);
     recorderLayout->setContentsMargins(0, 0, 0, 0);
-    lvRecContent = MakeListView(pnlRecorder, "lvRecContent");
-    lvDrvContent = MakeListView(pnlRecorder, "lvDrvContent");
+    lvRecContent = MakeReportView(pnlRecorder, "lvRecContent");
+    lvDrvContent = MakeReportView(pnlRecorder, "lvDrvContent");
     lvDrvContent->hide();
     recorderLayout->addWidget(lvRecContent);
     recorderLayout->addWidget(lvDrvContent);

@@ -14,13 +14,7 @@
 // 2048-byte sectors at /dev/sg1, reached in-process through the SCSI seam.
 inline SimGeometry PassThroughTestGeometry()
 {
-    SimGeometry geometry;
-    geometry.chips = 1;
-    geometry.blocksPerChip = 64;
-    geometry.pagesPerBlock = 64;
-    geometry.pageSize = 2048;
-    geometry.spareBytes = 64;
-    return geometry;
+    return SmallUsbDiskGeometry();
 }
 
 class PassThroughFixture : public ::testing::Test {

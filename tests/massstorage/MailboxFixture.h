@@ -11,13 +11,7 @@
 // 2048-byte sectors, reached in-process through the library's file seam.
 inline SimGeometry MailboxTestGeometry()
 {
-    SimGeometry geometry;
-    geometry.chips = 1;
-    geometry.blocksPerChip = 64;
-    geometry.pagesPerBlock = 64;
-    geometry.pageSize = 2048;
-    geometry.spareBytes = 64;
-    return geometry;
+    return SmallUsbDiskGeometry();
 }
 
 class MailboxFixture : public ::testing::Test {

@@ -19,6 +19,14 @@ struct SimGeometry {
     std::uint32_t RawPageSize() const { return pageSize + spareBytes; }
 };
 
+// A small recorder behind a USB disk: 1 x 64 blocks x 64 pages of 2048 bytes.
+inline SimGeometry SmallUsbDiskGeometry()
+{
+    SimGeometry geometry;
+    geometry.pagesPerBlock = 64;
+    return geometry;
+}
+
 // NAND pages with their spare bytes, stored only when written: erased pages
 // read 0xFF, so a flash of several GiB costs only what a test writes.
 // Writes replace bytes (no NAND bit-clearing); a page written back to all
