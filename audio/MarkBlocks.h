@@ -8,13 +8,13 @@
 #pragma pack(push, 1)
 // What mrk_Init is given.
 struct TMarkParams {
-    char Serial[20];              // recorder serial as 8-bit text, zero-padded
-    std::uint8_t Flags;           // bit 0: frame the stream with a start and an end block
-    std::uint32_t Time;           // recording time, seconds since 1970 (0: unknown)
+    char Serial[20];     // recorder serial as 8-bit text, zero-padded
+    std::uint8_t Flags;  // bit 0: frame the stream with a start and an end block
+    std::uint32_t Time;  // recording time, seconds since 1970 (0: unknown)
     std::uint16_t SamplesPerSec;
-    std::uint8_t Channels;        // 2 stereo, anything else mono
-    std::uint8_t BitsPerSample;   // not used
-    std::uint8_t Codec;           // of the source: 0 none, 1 ADPCM 4-bit, 2 companded, 3 ADPCM 2-bit
+    std::uint8_t Channels;       // 2 stereo, anything else mono
+    std::uint8_t BitsPerSample;  // not used
+    std::uint8_t Codec;          // of the source: 0 none, 1 ADPCM 4-bit, 2 companded, 3 ADPCM 2-bit
     std::uint32_t Reserved;
     std::uint8_t NoPrivateChunk;  // 1: the file has no private chunk
     float Tone1Frequency;
@@ -39,7 +39,7 @@ struct TMarkBlock {
     std::uint8_t Codec;
     std::uint8_t NoPrivateChunk;
     std::uint8_t Zero[14];
-    std::uint16_t Crc;           // CRC-16 of bytes 0..61
+    std::uint16_t Crc;  // CRC-16 of bytes 0..61
 };
 #pragma pack(pop)
 

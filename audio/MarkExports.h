@@ -21,8 +21,7 @@ __attribute__((visibility("default"))) void mrk_Process(const std::int16_t* inpu
 __attribute__((visibility("default"))) void mrk_GetAddInfo(void* block);
 // Checks a marked stream from its start against the stored final block;
 // see MarkStream::Check for the results.
-__attribute__((visibility("default"))) int mrk_Check(TMarkReadFunction read, const void* storedBlock,
-                                                     void* storedOut);
+__attribute__((visibility("default"))) int mrk_Check(TMarkReadFunction read, const void* storedBlock, void* storedOut);
 }
 
 // The process-wide stream behind the exports, and a fresh one for tests.

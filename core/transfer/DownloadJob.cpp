@@ -115,8 +115,7 @@ TDownloadResult DownloadRecording(const TDownloadRequest& request, std::atomic<s
     std::uint32_t lengthSeconds = 0;
     const TSoundFileInfo& file = Resolve(request, startSeconds, lengthSeconds);
     if (!sink)
-        throw std::invalid_argument("No file to download recording " + std::to_string(request.RecordNumber) +
-                                    " into");
+        throw std::invalid_argument("No file to download recording " + std::to_string(request.RecordNumber) + " into");
     const std::uint32_t pageSize = request.Geometry.PageSize;
     const std::uint32_t perBlock = request.Geometry.PagesPerBlock;
     if (pageSize == 0 || perBlock == 0)

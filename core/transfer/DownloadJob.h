@@ -25,7 +25,7 @@ struct TDownloadRequest {
     std::uint32_t Length = 0;                   // seconds (span only)
     std::optional<int> PartIndex;               // a voice part from 1, in place of the span
     TFlashGeometry Geometry;
-    TPageReader ReadPages;                      // empty: the link
+    TPageReader ReadPages;  // empty: the link
 };
 
 enum class TDownloadResult : std::uint8_t {

@@ -43,8 +43,8 @@ std::vector<std::int16_t> Speech(std::size_t samples)
 }
 
 struct Marked {
-    std::vector<std::uint8_t> bytes;                 // everything the stream handed out
-    std::array<std::uint8_t, kBlock> stored{};       // mrk_GetAddInfo
+    std::vector<std::uint8_t> bytes;            // everything the stream handed out
+    std::array<std::uint8_t, kBlock> stored{};  // mrk_GetAddInfo
 };
 
 // Marks the audio cut into pieces of these byte sizes (the last one, at most
@@ -302,7 +302,8 @@ TEST_F(MarkStreamTest, TheSealIsFixed)
         std::snprintf(digits, sizeof digits, "%02x", b);
         hex += digits;
     }
-    EXPECT_EQ(hex,
-              "7b7b3d47a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4127ce3a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4bba4a4a4a4a4a4a4a4a4a4"
-              "a4a4a4a4a4a4a4a47455");
+    EXPECT_EQ(
+        hex,
+        "7b7b3d47a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4127ce3a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4a4bba4a4a4a4a4a4a4a4a4a4"
+        "a4a4a4a4a4a4a4a47455");
 }

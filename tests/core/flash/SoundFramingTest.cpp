@@ -35,8 +35,10 @@ TEST(SoundFramingTest, SoundStartsWhereTheContentBuilderLaysIt)
 {
     for (std::uint8_t compress : {0, 1, 2}) {
         SCOPED_TRACE(int{compress});
-        EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::BlockStart), ContentBuilder::SoundStart(compress, true, false));
-        EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::AfterStamp), ContentBuilder::SoundStart(compress, false, true));
+        EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::BlockStart),
+                  ContentBuilder::SoundStart(compress, true, false));
+        EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::AfterStamp),
+                  ContentBuilder::SoundStart(compress, false, true));
         EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::Plain), ContentBuilder::SoundStart(compress, false, false));
         EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::Stamp), 12u);
     }

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
-#include <cmath>
 #include <memory>
 
 #include "core/flash/BlockList.h"
@@ -108,7 +108,10 @@ protected:
         return g;
     }
     std::uint32_t P() const { return m_sim->PageStride(); }
-    TFlashGeometry Geometry() const { return {1, static_cast<std::uint16_t>(kBlocks), kPages, static_cast<std::uint16_t>(P()), 1}; }
+    TFlashGeometry Geometry() const
+    {
+        return {1, static_cast<std::uint16_t>(kBlocks), kPages, static_cast<std::uint16_t>(P()), 1};
+    }
 
     // PCM samples of a page by its framing, as the builder encodes them.
     std::size_t PcmSamples(bool blockStart, bool afterStamp = false) const
@@ -503,7 +506,6 @@ TEST_P(DownloadJobTest, SpansAtTheEdgesOfTheList)
 }
 
 INSTANTIATE_TEST_SUITE_P(PageSizes, DownloadJobTest,
-                         ::testing::Values(SimPageStride::PageOnly, SimPageStride::PageAndSpare),
-                         [](const auto& info) {
+                         ::testing::Values(SimPageStride::PageOnly, SimPageStride::PageAndSpare), [](const auto& info) {
                              return info.param == SimPageStride::PageOnly ? "Page2048" : "Page2112";
                          });
