@@ -9,36 +9,18 @@ using namespace sound_framing;
 
 namespace {
 
-enum class TCodec { None, Pcm, Compand, Adpcm4, Adpcm2 };
-
-TCodec CodecOf(const TBlockHeader& header)
-{
-    switch (header.Compress()) {
-    case kCompressNone:
-        return TCodec::Pcm;
-    case kCompressCompand:
-        return TCodec::Compand;
-    case kCompressAdpcm:
-        return header.CompressParam() == kAdpcm2Param ? TCodec::Adpcm2 : TCodec::Adpcm4;
-    default:
-        return TCodec::None;
-    }
-}
-
 // Samples a byte of sound gives at most, as twice the count (PCM: half).
-std::size_t SamplesPerByteTimes2(TCodec codec)
+std::size_t SamplesPerByteTimes2(TSoundCodecId codec)
 {
     switch (codec) {
-    case TCodec::Pcm:
+    case scNoCompression:
         return 1;
-    case TCodec::Compand:
+    case scCompanded8:
         return 2;
-    case TCodec::Adpcm4:
+    case scAdpcm4:
         return 4;
-    case TCodec::Adpcm2:
+    case scAdpcm2:
         return 8;
-    case TCodec::None:
-        break;
     }
     return 0;
 }
@@ -56,9 +38,9 @@ void ClearErasedTail(std::uint8_t* page, std::uint32_t pageSize)
 
 }  // namespace
 
-std::uint32_t SoundDataStart(std::uint8_t compress, TSoundPageKind kind)
+std::uint32_t SoundDataStart(TPageFraming framing, TSoundPageKind kind)
 {
-    const std::uint32_t lead = compress == kCompressAdpcm ? kAdpcmLeadBytes : 0;
+    const std::uint32_t lead = framing == TPageFraming::Adpcm ? kAdpcmLeadBytes : 0;
     switch (kind) {
     case TSoundPageKind::BlockStart:
         return kBlockStartBytes + lead;
@@ -78,12 +60,12 @@ void DecodeSoundPages(const TBlockHeader& header, TSoundPageKind firstKind, std:
     if (pageSize <= kBlockStartBytes + kAdpcmLeadBytes + 2 || pages.size() % pageSize != 0)
         throw std::invalid_argument("Sound pages of an impossible size");
     const std::size_t count = pages.size() / pageSize;
-    const TCodec codec = CodecOf(header);
-    out.resize(pages.size() * SamplesPerByteTimes2(codec) / 2);
-    if (codec == TCodec::None || count == 0) {
+    const TCodecInfo* codec = FindCodec(header.Compress(), header.CompressParam());
+    if (!codec || count == 0) {
         out.clear();
         return;
     }
+    out.resize(pages.size() * SamplesPerByteTimes2(codec->codecId) / 2);
     if (lastIsBreak)
         ClearErasedTail(pages.data() + (count - 1) * pageSize, pageSize);
 
@@ -92,14 +74,14 @@ void DecodeSoundPages(const TBlockHeader& header, TSoundPageKind firstKind, std:
     TCompandState compand;  // exponent and scale carry over from page to page
     TSoundPageKind kind = firstKind;
     for (std::size_t p = 0; p < count; ++p, kind = NextPageKind(kind)) {
-        const std::uint8_t* byte = pages.data() + p * pageSize + SoundDataStart(header.Compress(), kind);
+        const std::uint8_t* byte = pages.data() + p * pageSize + SoundDataStart(codec->framing, kind);
         const std::uint8_t* const end = pages.data() + p * pageSize + SoundDataEnd(pageSize);
-        switch (codec) {
-        case TCodec::Pcm:
+        switch (codec->codecId) {
+        case scNoCompression:
             for (; byte + 1 < end; byte += 2)
                 *sample++ = static_cast<std::int16_t>(byte[0] | byte[1] << 8);
             break;
-        case TCodec::Compand:
+        case scCompanded8:
             compand.Counter = 0;
             for (; byte < end; ++byte) {
                 const bool frameHeader = compand.Counter == 0;
@@ -110,7 +92,7 @@ void DecodeSoundPages(const TBlockHeader& header, TSoundPageKind firstKind, std:
                     *sample++ = value;
             }
             break;
-        case TCodec::Adpcm4: {
+        case scAdpcm4: {
             TAdpcmState state;
             for (; byte < end; ++byte) {
                 *sample++ = ImaAdpcmDecode4(*byte >> 4, state);
@@ -118,15 +100,13 @@ void DecodeSoundPages(const TBlockHeader& header, TSoundPageKind firstKind, std:
             }
             break;
         }
-        case TCodec::Adpcm2: {
+        case scAdpcm2: {
             TAdpcmState state;
             for (; byte < end; ++byte)
                 for (int shift = 6; shift >= 0; shift -= 2)
                     *sample++ = Adpcm2Decode((*byte >> shift) & 3, state);
             break;
         }
-        case TCodec::None:
-            break;
         }
     }
     out.resize(static_cast<std::size_t>(sample - out.data()));

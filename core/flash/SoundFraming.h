@@ -5,13 +5,15 @@
 #include <vector>
 
 #include "core/flash/BlockHeader.h"
+#include "core/flash/CodecTable.h"
 
 // Where the sound bytes of a recording's page lie. Every page ends with its
 // status word (never sound). Before the sound: the block's header area on a
 // block's first page, the stretch's start time (three u32) on the page after
-// a break page, and four bytes more on the page after that one; ADPCM pages
-// keep two bytes more in front (a PCM sample the decoder does not use).
-// Uploads lay pages out by the same rules.
+// a break page, and four bytes more on the page after that one; pages of the
+// ADPCM framing (codec table) keep two bytes more in front, except on a
+// stamp page (a PCM sample the decoder does not use). Uploads lay pages out
+// by the same rules.
 enum class TSoundPageKind : std::uint8_t {
     BlockStart,  // first page of a block
     Stamp,       // the page after a break page, within its block
@@ -20,19 +22,14 @@ enum class TSoundPageKind : std::uint8_t {
 };
 
 namespace sound_framing {
-constexpr std::uint8_t kCompressNone = 0;
-constexpr std::uint8_t kCompressCompand = 1;
-constexpr std::uint8_t kCompressAdpcm = 2;
-constexpr std::uint8_t kAdpcm2Param = 1;  // ADPCM parameter of the 2-bit codec
-
 constexpr std::uint32_t kBlockStartBytes = 64;
 constexpr std::uint32_t kStampBytes = 12;
 constexpr std::uint32_t kAfterStampBytes = 4;
 constexpr std::uint32_t kAdpcmLeadBytes = 2;
 }  // namespace sound_framing
 
-// First sound byte of a page of that kind for the compression (header byte 8).
-std::uint32_t SoundDataStart(std::uint8_t compress, TSoundPageKind kind);
+// First sound byte of a page of that kind under the codec's framing.
+std::uint32_t SoundDataStart(TPageFraming framing, TSoundPageKind kind);
 // One past the last sound byte: the status word follows.
 constexpr std::uint32_t SoundDataEnd(std::uint32_t pageSize)
 {
@@ -46,7 +43,8 @@ constexpr TSoundPageKind NextPageKind(TSoundPageKind kind)
 }
 
 // Decodes a run of consecutive pages of one block (pageSize bytes each,
-// back to back) into 16-bit samples by the recording's header (bytes 8-10),
+// back to back) into 16-bit samples by the recording's header (its codec
+// by bytes 8-9 from the codec table, its rate by byte 10),
 // framing each page by its kind from firstKind on. With lastIsBreak the
 // erased words at the end of the last page (0xFFFF, read back from its
 // status word) are set to 0 in place first, so they decode as zero codes.

@@ -35,12 +35,13 @@ TEST(SoundFramingTest, SoundStartsWhereTheContentBuilderLaysIt)
 {
     for (std::uint8_t compress : {0, 1, 2}) {
         SCOPED_TRACE(int{compress});
-        EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::BlockStart),
+        const TPageFraming framing = FindCodec(compress, 0)->framing;
+        EXPECT_EQ(SoundDataStart(framing, TSoundPageKind::BlockStart),
                   ContentBuilder::SoundStart(compress, true, false));
-        EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::AfterStamp),
+        EXPECT_EQ(SoundDataStart(framing, TSoundPageKind::AfterStamp),
                   ContentBuilder::SoundStart(compress, false, true));
-        EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::Plain), ContentBuilder::SoundStart(compress, false, false));
-        EXPECT_EQ(SoundDataStart(compress, TSoundPageKind::Stamp), 12u);
+        EXPECT_EQ(SoundDataStart(framing, TSoundPageKind::Plain), ContentBuilder::SoundStart(compress, false, false));
+        EXPECT_EQ(SoundDataStart(framing, TSoundPageKind::Stamp), 12u);
     }
     EXPECT_EQ(NextPageKind(TSoundPageKind::Stamp), TSoundPageKind::AfterStamp);
     EXPECT_EQ(NextPageKind(TSoundPageKind::BlockStart), TSoundPageKind::Plain);
@@ -105,7 +106,7 @@ TEST(SoundFramingTest, CompandedFramesRoundTripAcrossPages)
     TSoundPageKind kind = TSoundPageKind::BlockStart;
     for (std::size_t p = 0; p < 3; ++p, kind = NextPageKind(kind)) {
         TCompandState state;
-        for (std::uint32_t i = SoundDataStart(1, kind); i < kPage - 2; ++i) {
+        for (std::uint32_t i = SoundDataStart(TPageFraming::Plain, kind); i < kPage - 2; ++i) {
             if (state.Counter == 0) {
                 std::int16_t ahead[kFrame];
                 for (std::uint16_t a = 0; a < kFrame; ++a)
