@@ -14,7 +14,10 @@
 #include "core/flash/DriveFileList.h"
 #include "core/flash/SoundFileList.h"
 #include "core/protocol/RecorderCommands.h"
+#include "core/recorder/RecorderJobContext.h"
+#include "core/recorder/RecorderJobs.h"
 #include "core/transfer/DownloadJob.h"
+#include "core/transfer/DownloadJobBodies.h"
 #include "tests/support/CaptureSink.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/SimRecorder.h"
@@ -503,6 +506,36 @@ TEST_P(DownloadJobTest, SpansAtTheEdgesOfTheList)
     EXPECT_EQ(Run(Request(&empty, 0, 2), &nothing), TDownloadResult::Completed);
     EXPECT_TRUE(m_reads.empty());
     EXPECT_EQ(nothing.Pieces.size(), 2u);
+}
+
+// The job table's bodies find the recording in the context's lists and
+// give the download's ending as the job's outcome.
+TEST_P(DownloadJobTest, TheJobBodiesRunOverTheJobContext)
+{
+    RecordingSpec spec;
+    spec.number = 7;
+    spec.breaks = {Break(0, 5, 3, 1000)};
+    m_content.AddRecording(spec);
+    Scan();
+    auto run = [&](TRecorderJobBody body, TDownloadJobParams params, TCustomFile* sink) {
+        TRecorderJobContext context{params, {}, {m_free, m_sounds, m_drives}, m_progress, m_abort, sink, {}};
+        context.Snapshot.Geometry = Geometry();
+        return body(context);
+    };
+
+    CaptureSink whole;
+    EXPECT_EQ(run(DownloadJob, {7, 0, 3, -1}, &whole), TJobOutcome::Completed);
+    EXPECT_FALSE(whole.Pieces.empty());
+    CaptureSink part;
+    EXPECT_EQ(run(DownloadPartJob, {7, 0, 0, 2}, &part), TJobOutcome::Completed);
+    EXPECT_FALSE(part.Pieces.empty());
+    CaptureSink refusing;
+    refusing.RefuseWrite = 1;
+    EXPECT_EQ(run(DownloadJob, {7, 0, 3, -1}, &refusing), TJobOutcome::SinkRefused);
+
+    EXPECT_THROW(run(DownloadJob, {8, 0, 3, -1}, &whole), std::invalid_argument);
+    // The span's part index (-1) is no voice part.
+    EXPECT_THROW(run(DownloadPartJob, {7, 0, 0, -1}, &part), std::invalid_argument);
 }
 
 INSTANTIATE_TEST_SUITE_P(PageSizes, DownloadJobTest,
