@@ -122,6 +122,14 @@ protected:
 
 TEST_F(MarkStreamTest, OutputIsTheInputFramedBySealedBlocksWithSamplesInOrder)
 {
+    // Before the final flush there is no block to give.
+    const TMarkParams params = Params();
+    mrk_Init(&params);
+    std::array<std::uint8_t, kBlock> none;
+    none.fill(0x5A);
+    mrk_GetAddInfo(none.data());
+    EXPECT_TRUE(std::all_of(none.begin(), none.end(), [](std::uint8_t b) { return b == 0; }));
+
     const auto audio = Speech(20000);
     const Marked marked = Mark(audio, Even(audio.size() * 2));
     ASSERT_EQ(marked.bytes.size(), audio.size() * 2 + 2 * kBlock);
