@@ -264,6 +264,8 @@ void TRecorder::LaunchJob(TRecorderJob job, TRecorderJobParams params, TCustomFi
     auto context = std::make_shared<TRecorderJobContext>(TRecorderJobContext{
         std::move(params), Snapshot(), TContentLists{*FFreeBlocks, *FSoundFiles, *FDriveFiles}, FProgress, FAbort,
         sink, {}});
+    if (info.SetsContentChanged)
+        FContentChanged.store(1, std::memory_order_release);
     FState.store(info.StartState, std::memory_order_release);
     try {
         m_jobRunner.Start([this, body = info.Body, context] { RunJob(body, *context); });

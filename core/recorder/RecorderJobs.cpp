@@ -3,20 +3,22 @@
 #include <string>
 
 #include "core/flash/ContentScanJob.h"
+#include "core/transfer/DownloadJobBodies.h"
 
 namespace {
 
 // Each job's body joins this table with the job itself.
 constexpr TRecorderJobInfo kJobs[] = {
-    {TRecorderJob::Scan, "Reading the recorder content", rsRunning, ScanBlockHeaders},
-    {TRecorderJob::Download, "Downloading a recording", rsRunning, nullptr},
-    {TRecorderJob::DownloadPart, "Downloading a voice part", rsRunning, nullptr},
-    {TRecorderJob::DriveFileDownload, "Copying a flash-drive file to the PC", rsRunning, nullptr},
-    {TRecorderJob::Upload, "Uploading a recording", rsRunning, nullptr},
-    {TRecorderJob::DriveFileUpload, "Copying a file to the flash drive", rsRunning, nullptr},
-    {TRecorderJob::EraseSoundFile, "Erasing a recording", rsErasing, nullptr},
-    {TRecorderJob::EraseDriveFile, "Erasing a flash-drive file", rsErasing, nullptr},
-    {TRecorderJob::Format, "Formatting the recorder memory", rsFormatting, nullptr},
+    // The scan keeps the flag itself; a format is followed by a refresh anyway.
+    {TRecorderJob::Scan, "Reading the recorder content", rsRunning, ScanBlockHeaders, false},
+    {TRecorderJob::Download, "Downloading a recording", rsRunning, DownloadJob, true},
+    {TRecorderJob::DownloadPart, "Downloading a voice part", rsRunning, DownloadPartJob, true},
+    {TRecorderJob::DriveFileDownload, "Copying a flash-drive file to the PC", rsRunning, nullptr, true},
+    {TRecorderJob::Upload, "Uploading a recording", rsRunning, nullptr, true},
+    {TRecorderJob::DriveFileUpload, "Copying a file to the flash drive", rsRunning, nullptr, true},
+    {TRecorderJob::EraseSoundFile, "Erasing a recording", rsErasing, nullptr, true},
+    {TRecorderJob::EraseDriveFile, "Erasing a flash-drive file", rsErasing, nullptr, true},
+    {TRecorderJob::Format, "Formatting the recorder memory", rsFormatting, nullptr, false},
 };
 
 }  // namespace

@@ -38,6 +38,7 @@ struct TRecorderJobInfo {
     const char* Title;            // for "not available" and the debug log
     std::uint32_t StartState;     // state set by the launcher
     TRecorderJobBody Body;        // null until the job exists
+    bool SetsContentChanged;      // the launcher marks the content changed on every start
 };
 
 const TRecorderJobInfo& RecorderJobInfo(TRecorderJob job);

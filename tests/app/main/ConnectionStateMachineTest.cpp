@@ -72,7 +72,7 @@ protected:
     const TRecorderJobInfo& JobInfo(TRecorderJob job) const override
     {
         static const TRecorderJobInfo format{TRecorderJob::Format, "Formatting the recorder memory", rsFormatting,
-                                             TestFormatJob};
+                                             TestFormatJob, false};
         return job == TRecorderJob::Format ? format : TRecorder::JobInfo(job);
     }
 };

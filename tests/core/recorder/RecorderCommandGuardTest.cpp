@@ -49,7 +49,7 @@ public:
 protected:
     const TRecorderJobInfo& JobInfo(TRecorderJob job) const override
     {
-        static const TRecorderJobInfo held{TRecorderJob::Format, "Held job", rsFormatting, HeldJob};
+        static const TRecorderJobInfo held{TRecorderJob::Format, "Held job", rsFormatting, HeldJob, false};
         return job == TRecorderJob::Format ? held : TRecorder::JobInfo(job);
     }
 };

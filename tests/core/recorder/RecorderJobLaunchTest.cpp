@@ -97,7 +97,8 @@ public:
 protected:
     const TRecorderJobInfo& JobInfo(TRecorderJob job) const override
     {
-        m_info = TRecorderJobInfo{job, "Test job", TRecorder::JobInfo(job).StartState, Body};
+        m_info = TRecorderJobInfo{job, "Test job", TRecorder::JobInfo(job).StartState, Body,
+                                  TRecorder::JobInfo(job).SetsContentChanged};
         return m_info;
     }
 
@@ -156,6 +157,7 @@ TEST_F(RecorderJobLaunchTest, LauncherPreparesTheFieldsAndRecordsTheOutcome)
     EXPECT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
     EXPECT_EQ(recorder.GetProgress(), 100);
     EXPECT_EQ(m_script.name, QStringLiteral("notes.txt"));
+    EXPECT_TRUE(recorder.IsContentChanged());  // every job that may change the flash marks it
 
     // The next job joins the finished thread and starts in its own state.
     m_script.started = false;
@@ -165,11 +167,13 @@ TEST_F(RecorderJobLaunchTest, LauncherPreparesTheFieldsAndRecordsTheOutcome)
     WaitIdle(recorder);
     EXPECT_EQ(m_script.record, 9);
 
+    Fields(recorder).FContentChanged = 0;
     m_script.started = false;
     recorder.StartFormat();
     WaitFor(m_script.started);
     EXPECT_EQ(m_script.stateSeen, rsFormatting);
     WaitIdle(recorder);
+    EXPECT_FALSE(recorder.IsContentChanged());  // a format is followed by a refresh anyway
 }
 
 // Callers start the next job as soon as the state is 1 again, while the last

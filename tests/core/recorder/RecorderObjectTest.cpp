@@ -410,13 +410,11 @@ TEST_F(RecorderObjectTest, JobSlotsWithoutTheirJobSayNotAvailable)
 {
     auto recorder = Make(0);
     try {
-        recorder->StartDownload(1, 0, 0, nullptr);
+        recorder->StartDriveFileDownload(0, 5);
         FAIL() << "no error";
     } catch (const ERecorderJobUnavailable& error) {
-        EXPECT_STREQ(error.what(), "Downloading a recording: not available in this version.");
+        EXPECT_STREQ(error.what(), "Copying a flash-drive file to the PC: not available in this version.");
     }
-    EXPECT_THROW(recorder->StartDownloadPart(1, 1, 0, nullptr), ERecorderJobUnavailable);
-    EXPECT_THROW(recorder->StartDriveFileDownload(0, 5), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartUpload(1, nullptr, SYSTEMTIME{}), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartDriveFileUpload(QStringLiteral("a"), 5, SYSTEMTIME{}), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->SetSoundFileStatus(1, 0x55), ERecorderJobUnavailable);
@@ -425,6 +423,22 @@ TEST_F(RecorderObjectTest, JobSlotsWithoutTheirJobSayNotAvailable)
     EXPECT_THROW(recorder->StartFormat(), ERecorderJobUnavailable);
     EXPECT_EQ(recorder->GetState(), rsIdle);
     EXPECT_EQ(recorder->LastJobOutcome(), TJobOutcome::None);
+    EXPECT_TRUE(ScriptedLink().Log.empty());
+}
+
+// The download slots run their jobs: a request the job cannot serve fails at
+// once, on the seam, with its reason and without a command.
+TEST_F(RecorderObjectTest, DownloadSlotsRunTheirJobsAndABadRequestFailsOnTheSeam)
+{
+    auto recorder = Make(0);
+    recorder->StartDownload(1, 0, 0, nullptr);
+    recorder->WaitForJob();
+    EXPECT_EQ(recorder->LastJobOutcome(), TJobOutcome::Failed);
+    EXPECT_FALSE(recorder->LastJobError().Text.isEmpty());
+    recorder->StartDownloadPart(1, 1, 0, nullptr);
+    recorder->WaitForJob();
+    EXPECT_EQ(recorder->LastJobOutcome(), TJobOutcome::Failed);
+    EXPECT_TRUE(recorder->IsContentChanged());
     EXPECT_TRUE(ScriptedLink().Log.empty());
 }
 
