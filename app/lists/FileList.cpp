@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/flash/DrivePath.h"
-#include "app/services/FileUtils.h"
+#include "core/settings/FileUtils.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "app/main/IdleScheduler.h"
 #include "app/main/SingleInstanceGuard.h"
 #include "app/services/AppMessageBox.h"
-#include "app/services/FileUtils.h"
+#include "core/settings/FileUtils.h"
 #include "core/settings/IniFile.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/ModalDialogRunner.h"

@@ -1,4 +1,4 @@
-#include "app/services/FileUtils.h"
+#include "core/settings/FileUtils.h"
 
 #include <QDateTime>
 #include <QFile>
