@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFileSystemModel>
 #include <QMenu>
 #include <QSignalSpy>
@@ -14,6 +15,10 @@
 #include "app/main/ExplorerPane.h"
 #include "app/main/MainWindow.h"
 #include "app/main/WaveInfoAction.h"
+#include "audio/WaveAddInfo.h"
+#include "audio/WaveFile.h"
+#include "core/protocol/Crc32.h"
+#include "core/recorder/RecorderHost.h"
 #include "core/settings/ProgramFolder.h"
 #include "tests/app/ScriptedMessageBoxes.h"
 #include "tests/support/FakeAonLibrary.h"
@@ -114,6 +119,56 @@ TEST_F(WaveInfoActionTest, ExecuteShowsTheInfoOfTheSelectedFileInOneBox)
     action->Action()->trigger();
     ASSERT_EQ(boxes.Boxes.size(), 2u);
     EXPECT_EQ(boxes.Boxes[1].Text.toStdString(), "Can't open " + dir.File("a.wav"));
+}
+
+namespace {
+
+// Answers the codec caption and notes the cursor the program shows then,
+// while the file is being read.
+class CursorNotingHost : public TRecorderHost {
+public:
+    void SetHiddenSettingsVisible(bool) override {}
+    bool ChooseUploadFormat(std::uint8_t&, std::uint8_t&) override { return false; }
+    int AppMessageBox(const QString&, std::uint32_t, const QString&) override { return 0; }
+    QString CompressionCaption(TCompressionCaption) override
+    {
+        const QCursor* cursor = QApplication::overrideCursor();
+        CursorWhileReading = cursor ? cursor->shape() : Qt::ArrowCursor;
+        return QStringLiteral("Sans compression");
+    }
+    QString ScaleCaption(int) override { return {}; }
+
+    Qt::CursorShape CursorWhileReading = Qt::ArrowCursor;
+};
+
+}  // namespace
+
+TEST_F(WaveInfoActionTest, TheFileIsReadUnderTheHourglass)
+{
+    const WavBuilder::Bytes data = WavBuilder::Counting(50000);
+    TWaveAddInfo stored;
+    TCrc32 crc;
+    stored.Crc = crc.Update(data.data(), static_cast<std::uint32_t>(data.size()));
+    stored.Codec = 0;
+    const TWaveAddInfoV5 chunk = BuildWaveAddInfo(stored);
+    WavBuilder()
+        .Fmt(WavBuilder::PcmFmt(1, 8000, 16))
+        .Data(data)
+        .Chunk(kWaveAddInfoChunkId, WavBuilder::Bytes(chunk.begin(), chunk.end()))
+        .Save(dir.File("c.wav"));
+    CursorNotingHost host;
+    SetRecorderHost(&host);
+    ScriptedMessageBoxes boxes;
+    Select({{"c.wav", 0}});
+    ASSERT_TRUE(Enabled());
+    action->Action()->trigger();
+    SetRecorderHost(nullptr);
+
+    EXPECT_EQ(host.CursorWhileReading, Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Boxes[0].Text.contains(QStringLiteral("checking: passed.\n")));
+    EXPECT_TRUE(boxes.Boxes[0].Text.contains(QStringLiteral("Source compress type: Sans compression\n")));
 }
 
 TEST(WaveInfoActionInMainWindow, TheToolButtonAndTheMenuItemStandForTheAction)
