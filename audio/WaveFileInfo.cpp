@@ -165,6 +165,7 @@ TWaveFileInfoText BuildWaveFileInfo(const QString& path, const TAonFunctions* de
     auto* bytes = reinterpret_cast<std::uint8_t*>(samples.data());
     for (;;) {
         const std::int32_t got = wave.Read(bytes, aon::kBlockBytes);
+        // A failed read (-1) ends the data as its end does.
         if (got <= 0)
             break;
         crc.Update(bytes, static_cast<std::uint32_t>(got));
