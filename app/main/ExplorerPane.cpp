@@ -1,6 +1,7 @@
 #include "app/main/ExplorerPane.h"
 
 #include <QAction>
+#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -87,6 +88,22 @@ bool TExplorerPane::FolderTreeShown() const
 void TExplorerPane::SetFolderTreeShown(bool shown)
 {
     m_actFolderTree->setChecked(shown);
+}
+
+QString TExplorerPane::SelectedFilePath() const
+{
+    const QItemSelectionModel* selection = m_listView->selectionModel();
+    if (!selection)
+        return {};
+    // A row counts once however many of its cells are selected.
+    QModelIndex only;
+    for (const QModelIndex& index : selection->selectedIndexes()) {
+        const QModelIndex row = index.siblingAtColumn(0);
+        if (only.isValid() && row != only)
+            return {};
+        only = row;
+    }
+    return only.isValid() ? only.data(QFileSystemModel::FilePathRole).toString() : QString();
 }
 
 void TExplorerPane::ApplyViewStyle(int style)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QAction;
 class QSplitter;
@@ -37,6 +38,10 @@ public:
     void SetFolderTreeShown(bool shown);
     int ViewStyle() const { return m_viewStyle; }
     void SetViewStyle(int style) { m_viewStyle = style; }
+
+    // The path of the one item selected in the folder view; empty when
+    // none or several are.
+    QString SelectedFilePath() const;
 
     // The View menu's style items: the folder view takes the style.
     void ApplyViewStyle(int style);

@@ -31,6 +31,7 @@
 #include "app/main/LongOperation.h"
 #include "app/main/MainUiLock.h"
 #include "app/main/StatusPanel.h"
+#include "app/main/WaveInfoAction.h"
 #include "app/services/AppMessageBox.h"
 #include "core/links/ConnectType.h"
 #include "core/settings/MainSettingsFile.h"
@@ -160,6 +161,16 @@ void TfrmTrellavoxMain::BuildMenus()
     addStyle(mnSmallIcons, "mnSmallIcons", QStringLiteral("Small Icons"), 1);
     addStyle(mnList, "mnList", QStringLiteral("List"), 2);
     addStyle(mnReport, "mnReport", QStringLiteral("Details"), 3);
+    View1->addSeparator();
+    // A menu item of its own that stands for the action, as the tool button does.
+    Showaddinfo1 = View1->addAction(actShowAddInfo->text());
+    Showaddinfo1->setObjectName(QStringLiteral("Showaddinfo1"));
+    Showaddinfo1->setShortcut(actShowAddInfo->shortcut());
+    Showaddinfo1->setShortcutContext(Qt::WidgetShortcut);
+    Showaddinfo1->setEnabled(actShowAddInfo->isEnabled());
+    connect(Showaddinfo1, &QAction::triggered, actShowAddInfo, &QAction::trigger);
+    connect(actShowAddInfo, &QAction::changed, Showaddinfo1,
+            [this] { Showaddinfo1->setEnabled(actShowAddInfo->isEnabled()); });
 
     Language1 = menuBar()->addMenu(QStringLiteral("&Language"));
     Language1->setObjectName(QStringLiteral("Language1"));
@@ -223,6 +234,8 @@ void TfrmTrellavoxMain::BuildToolBar()
     ToolBar1->addSeparator();
     tlbtnCopyToPc = MakeToolButton(ToolBar1, "tlbtnCopyToPc", actCopyToPC);
     tlbtnCopyToDefFolder = MakeToolButton(ToolBar1, "tlbtnCopyToDefFolder", actCopyToDefFolder);
+    ToolBar1->addSeparator();
+    tlbtnAddInfo = MakeToolButton(ToolBar1, "tlbtnAddInfo", actShowAddInfo);
     ToolBar1->hide();
 }
 
@@ -286,6 +299,8 @@ void TfrmTrellavoxMain::BuildPanels()
     recLayout->addWidget(viewArea, 1);
 
     m_explorer = new TExplorerPane(*this, *Splitter1);
+    m_waveInfo = new TWaveInfoAction(*this, *m_explorer);
+    actShowAddInfo = m_waveInfo->Action();
     Splitter1->setStretchFactor(0, 1);
 
     mainPanel->hide();  // shown at the end of the start-up work
@@ -343,6 +358,7 @@ void TfrmTrellavoxMain::EnableIdlePasses()
         [this](bool& done) {
             m_connection->IdlePass(done);
             m_lists->UpdateActions();
+            m_waveInfo->actShowAddInfoUpdate();
         },
         [this] { return m_uiLock->IsLocked(); }, this);
     m_connection->SetSchedulePass([this] { m_scheduler->SchedulePass(); });

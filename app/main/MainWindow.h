@@ -23,6 +23,7 @@ class TMainUiLock;
 class TMenuLanguageView;
 class TPasswordDlg;
 class TStatusPanel;
+class TWaveInfoAction;
 class TfrmRecSettings;
 class TfrmSplash;
 class TfrmStatus;
@@ -55,6 +56,7 @@ public:
     TConnectionController& Connection() const { return *m_connection; }  // after AttachForms
     TContentListsController& Lists() const { return *m_lists; }
     TExplorerPane& Explorer() const { return *m_explorer; }
+    TWaveInfoAction& WaveInfo() const { return *m_waveInfo; }
     TLongOperation& Operation() const { return *m_operation; }
     TMainUiLock& UiLock() const { return *m_uiLock; }
     TfrmSplash* Splash() const { return m_splash.get(); }
@@ -84,6 +86,7 @@ public:
     QAction* actSyncClock = nullptr;
     QAction* actRecErase = nullptr;
     QAction* actFormat = nullptr;
+    QAction* actShowAddInfo = nullptr;
 
     // Menus.
     QMenu* Recorder1 = nullptr;
@@ -97,6 +100,7 @@ public:
     QAction* mnSmallIcons = nullptr;
     QAction* mnList = nullptr;
     QAction* mnReport = nullptr;
+    QAction* Showaddinfo1 = nullptr;  // View1's item of actShowAddInfo
     QMenu* PopupMenu2 = nullptr;  // the rows of both recorder views
 
     // Tool bar.
@@ -105,6 +109,7 @@ public:
     QToolButton* tlbtnRefresh = nullptr;
     QToolButton* tlbtnCopyToPc = nullptr;
     QToolButton* tlbtnCopyToDefFolder = nullptr;
+    QToolButton* tlbtnAddInfo = nullptr;
 
     // Panels.
     QWidget* mainPanel = nullptr;
@@ -151,6 +156,7 @@ private:
     TConnectionController* m_connection = nullptr;
     TContentListsController* m_lists = nullptr;
     TExplorerPane* m_explorer = nullptr;
+    TWaveInfoAction* m_waveInfo = nullptr;
     TIdleScheduler* m_scheduler = nullptr;
     std::unique_ptr<TMenuLanguageView> m_languageView;
     std::unique_ptr<TLanguageMenuState> m_languageState;
