@@ -1,6 +1,5 @@
 #include "core/links/image/DemoImage.h"
 
-
 QString DemoImagePath(const QString& folder)
 {
     QString path = folder;

@@ -138,8 +138,8 @@ TEST_P(BadConnectTypeTest, StartsTheDemoAndTheQuietLoopDoesNotSpin)
 
 INSTANTIATE_TEST_SUITE_P(Values, BadConnectTypeTest,
                          ::testing::Values(BadConnectType{"Minus7", "-7"}, BadConnectType{"Six", "6"},
-                                           BadConnectType{"BeyondInt32", "99999999999"},
-                                           BadConnectType{"Empty", ""}, BadConnectType{"Text", "demo"}),
+                                           BadConnectType{"BeyondInt32", "99999999999"}, BadConnectType{"Empty", ""},
+                                           BadConnectType{"Text", "demo"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 namespace {
@@ -193,8 +193,7 @@ TEST_P(DamagedWidthsTest, ThePaneAndTheTreeStayUsableAndAreSavedSo)
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, DamagedWidthsTest,
-                         ::testing::Values(DamagedWidths{"FarBelowZero", -100000, 0},
-                                           DamagedWidths{"Zero", 0, -5},
+                         ::testing::Values(DamagedWidths{"FarBelowZero", -100000, 0}, DamagedWidths{"Zero", 0, -5},
                                            DamagedWidths{"TreeWiderThanThePane", 300, 99999},
                                            DamagedWidths{"WiderThanAnyWindow", 99999, 99999}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -266,9 +265,8 @@ TEST_F(DamagedStartTest, ADemoImageThatMayNotBeWrittenIsNamedOnceThenProbedQuiet
         EXPECT_FALSE(connection->FConnected);
     }
     ASSERT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_EQ(boxes.Boxes[0].Text,
-              QStringLiteral("Can't open ") + DemoPath() + QStringLiteral(": ") +
-                  QString::fromLocal8Bit(std::strerror(EACCES)));
+    EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("Can't open ") + DemoPath() + QStringLiteral(": ") +
+                                       QString::fromLocal8Bit(std::strerror(EACCES)));
     EXPECT_EQ(boxes.Boxes[0].Flags, MB_OK | MB_ICONERROR);
     EXPECT_EQ(window->lbErrorState->text(), QStringLiteral("Can't find Recorder. Connect Recorder to PC."));
     EXPECT_EQ(ReadFile(DemoPath()), before);
