@@ -10,6 +10,7 @@
 #include "app/lists/LocationCombo.h"
 #include "app/lists/RecordList.h"
 #include "app/lists/RecordListKeys.h"
+#include "app/lists/RecordListModel.h"
 #include "app/lists/RecordListView.h"
 #include "app/lists/RowPopupMenu.h"
 #include "app/services/AppMessageBox.h"
@@ -77,8 +78,12 @@ void TContentListsController::ClearContent()
 
 void TContentListsController::ClearViewItems()
 {
-    m_records->SetRowCount(0);
-    m_drive->Model().SetRowCount(0);
+    // Run by every pass that finds no recorder: an empty list is left alone,
+    // since a reset lays the view out again and that would wake the next pass.
+    if (m_records->Model().rowCount() > 0)
+        m_records->SetRowCount(0);
+    if (m_drive->Model().rowCount() > 0)
+        m_drive->Model().SetRowCount(0);
     UpdateActions();
 }
 

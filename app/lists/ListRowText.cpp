@@ -57,6 +57,11 @@ QStringList DriveRowTexts(const TFileListItem& item)
             RowDateText(item.Time) + QLatin1Char(' ')};
 }
 
+QString ShownTip(QString tip)
+{
+    return tip.replace(QStringLiteral("\n\r"), QStringLiteral("\n")).remove(QLatin1Char('\r'));
+}
+
 QString RowInfoTip(const QStringList& captions, const QStringList& texts)
 {
     QString tip;

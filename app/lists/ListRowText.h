@@ -35,3 +35,6 @@ QStringList DriveRowTexts(const TFileListItem& item);
 // The tool tip of a row: "column: caption", then each further column's
 // line after LF CR.
 QString RowInfoTip(const QStringList& captions, const QStringList& texts);
+// A tip as the screen shows it: lines joined by line feeds alone (Qt draws
+// the CR of "LF CR" as a blank at the start of the next line).
+QString ShownTip(QString tip);

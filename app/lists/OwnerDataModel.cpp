@@ -45,7 +45,7 @@ QVariant TOwnerDataModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return RowTexts(row).value(index.column());
     case Qt::ToolTipRole:
-        return RowInfoTip(m_captions, RowTexts(row));
+        return ShownTip(RowInfoTip(m_captions, RowTexts(row)));
     case Qt::TextAlignmentRole:
         if (m_rightAligned.contains(index.column()))
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

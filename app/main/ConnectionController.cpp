@@ -109,6 +109,12 @@ void TConnectionController::SetPassHooks(std::function<void()> explorerRefresh, 
     m_freeSplash = std::move(freeSplash);
 }
 
+void TConnectionController::CloseProgressBeforeMessage()
+{
+    if (m_ui.Operation)
+        m_ui.Operation->CloseProgressBeforeMessage();
+}
+
 void TConnectionController::RequestPass()
 {
     if (m_schedulePass)
@@ -130,8 +136,10 @@ void TConnectionController::IdlePass(bool& done)
     try {
         PassSteps(done);
     } catch (const std::exception& error) {
+        CloseProgressBeforeMessage();
         ShowException(error);
     } catch (...) {
+        CloseProgressBeforeMessage();
         ShowUnknownException();
     }
     try {
@@ -163,6 +171,7 @@ void TConnectionController::PassSteps(bool& done)
     try {
         ProbeAndRefresh(done);
     } catch (const TERecXchange& error) {
+        CloseProgressBeforeMessage();
         ShowRecorderError(error);
     }
 }
@@ -230,16 +239,24 @@ bool TConnectionController::SelectConnectType(int connectType)
     return true;
 }
 
+// Only a change touches the actions: a pass that sets them back and forth
+// repaints the tool bar every second.
+void TConnectionController::SetConnectActions(bool connect, bool disconnect)
+{
+    m_ui.ActConnect->setEnabled(connect);
+    m_ui.ActDisconnect->setEnabled(disconnect);
+}
+
 void TConnectionController::ProbeAndRefresh(bool& done)
 {
-    m_ui.ActConnect->setEnabled(false);
-    m_ui.ActDisconnect->setEnabled(false);
     FRecorder->SetSkipSilence(ProgramOptions.SkipSilence);
     FConnected = FRecorder->CheckConnection();
     bool granted = false;
     if (FConnected) {
         granted = FRecorder->CheckPassword(FPassword);
         if (!granted) {
+            // Neither action while the password is asked for.
+            SetConnectActions(false, false);
             granted = RunPasswordLoop();
             FConnected = FRecorder->CheckConnection();
         }
@@ -299,19 +316,21 @@ void TConnectionController::EnterGranted(bool& done)
     FContentChanged = FContentChanged || FRecorder->IsContentChanged();
     if (FFreshConnection && m_ui.Views)
         m_ui.Views->DriveFolderToTop();
-    if (FFreshConnection || (FContentChanged && !m_refreshFailed))
+    if (FFreshConnection || (FContentChanged && !m_refreshFailed)) {
+        SetConnectActions(false, false);
         actRecRefreshExecute();
+    }
     m_ui.PnlRecorder->show();
     m_ui.PnlStatus->show();
     done = true;
-    m_ui.ActDisconnect->setEnabled(true);
+    SetConnectActions(false, true);
     FFreshConnection = false;
     StatusPanelUpdate();
 }
 
 void TConnectionController::EnterNotConnected(bool& done)
 {
-    m_ui.ActConnect->setEnabled(true);
+    SetConnectActions(true, false);
     m_ui.PnlRecorder->hide();
     m_ui.PnlStatus->hide();
     if (m_ui.Views)
@@ -362,10 +381,16 @@ void TConnectionController::actRecRefreshExecute()
             m_ui.Views->RunAutoDownload(ProgramOptions.NonDownOnly, ProgramOptions.AutoDelete);
         const bool noRecords = !FRecorder->GetSoundFiles() || FRecorder->GetSoundFiles()->Count() == 0;
         const bool noDriveFiles = !FRecorder->GetDriveFiles() || FRecorder->GetDriveFiles()->Count() == 0;
-        if (noRecords && noDriveFiles && FRecorder->GetUnusedMemory() == 0)
+        if (noRecords && noDriveFiles && FRecorder->GetUnusedMemory() == 0) {
+            // The box stands over the recorder's painted status.
+            m_ui.PnlRecorder->show();
+            m_ui.PnlStatus->show();
+            CloseProgressBeforeMessage();
             AppMessageBox(LangConst(QStringLiteral("RecMemNotFormatedStr")), MB_ICONINFORMATION, ApplicationTitle());
+        }
     } catch (const TERecXchange& error) {
         m_refreshFailed = true;
+        CloseProgressBeforeMessage();
         ShowRecorderError(error);
     }
 }

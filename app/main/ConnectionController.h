@@ -111,6 +111,8 @@ private:
     void EnterNotConnected(bool& done);
     void RequestPass();
     void ReleaseRecorder();
+    void CloseProgressBeforeMessage();
+    void SetConnectActions(bool connect, bool disconnect);
 
     TConnectionUi m_ui;
     TCustomRecorder* FRecorder = nullptr;

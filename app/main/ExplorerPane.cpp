@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/lists/ListViewSetup.h"
 
@@ -65,6 +66,27 @@ int TExplorerPane::ExplorerWidth() const
     return m_panel->isVisible() ? m_panel->width() : m_explorerWidth;
 }
 
+namespace {
+
+// A bound below the minimum (a small window) gives way to the minimum.
+int Usable(int width, int minimum, int room)
+{
+    return std::clamp(width, minimum, std::max(minimum, room));
+}
+
+}  // namespace
+
+void TExplorerPane::SetExplorerWidth(int width)
+{
+    m_explorerWidth = Usable(width, kMinExplorerWidth, m_host.window()->width() - kMinContentWidth);
+    m_foldersWidth = Usable(m_foldersWidth, kMinFoldersWidth, m_explorerWidth - kMinListWidth);
+}
+
+void TExplorerPane::SetFoldersWidth(int width)
+{
+    m_foldersWidth = Usable(width, kMinFoldersWidth, m_explorerWidth - kMinListWidth);
+}
+
 bool TExplorerPane::ExplorerShown() const
 {
     return m_actViewExp->isChecked();
@@ -116,14 +138,14 @@ void TExplorerPane::ShowExecute()
 {
     m_panel->setVisible(m_actViewExp->isChecked());
     if (m_actViewExp->isChecked())
-        m_host.setSizes({std::max(200, m_host.window()->width() - m_explorerWidth), m_explorerWidth});
+        m_host.setSizes({std::max(kMinContentWidth, m_host.window()->width() - m_explorerWidth), m_explorerWidth});
 }
 
 void TExplorerPane::TreeExecute()
 {
     m_treeView->setVisible(m_actFolderTree->isChecked());
     if (m_actFolderTree->isChecked())
-        m_splitter->setSizes({m_foldersWidth, std::max(100, m_explorerWidth - m_foldersWidth)});
+        m_splitter->setSizes({m_foldersWidth, std::max(kMinListWidth, m_explorerWidth - m_foldersWidth)});
 }
 
 void TExplorerPane::RefreshPending()

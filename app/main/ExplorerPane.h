@@ -16,6 +16,11 @@ class QWidget;
 class TExplorerPane : public QObject {
     Q_OBJECT
 public:
+    static constexpr int kMinExplorerWidth = 160;
+    static constexpr int kMinFoldersWidth = 60;
+    static constexpr int kMinContentWidth = 200;  // the recorder's lists beside the pane
+    static constexpr int kMinListWidth = 100;     // the folder view beside the tree
+
     // Builds pnlExpWindow into host and the two actions, owned by window.
     TExplorerPane(QWidget& window, QSplitter& host);
 
@@ -28,12 +33,15 @@ public:
     // The layout values as the settings file keeps them: the pane's width,
     // the tree's width, shown or not, the folder view's style (0 large
     // icons, 1 small icons, 2 list, 3 details).
+    // A width from the settings file is kept within what stays usable: at
+    // least the pane's (the tree's) minimum, and leaving the recorder's
+    // lists (the folder view) their minimum in the window (the pane).
     int ExplorerWidth() const;
-    void SetExplorerWidth(int width) { m_explorerWidth = width; }
+    void SetExplorerWidth(int width);
     bool ExplorerShown() const;
     void SetExplorerShown(bool shown);
     int FoldersWidth() const;
-    void SetFoldersWidth(int width) { m_foldersWidth = width; }
+    void SetFoldersWidth(int width);
     bool FolderTreeShown() const;
     void SetFolderTreeShown(bool shown);
     int ViewStyle() const { return m_viewStyle; }

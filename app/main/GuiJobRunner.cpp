@@ -59,7 +59,9 @@ TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& re
         DebugLog(QStringLiteral("Recorder job not started: %1").arg(QString::fromUtf8(error.what())));
         result = {TJobOutcome::Failed, JobErrorOf(error)};
     }
-    if (result.Outcome == TJobOutcome::Failed)
+    if (result.Outcome == TJobOutcome::Failed) {
+        operation.CloseProgressBeforeMessage();
         ShowErrorMessage(RecorderErrorText(result.Error));
+    }
     return result;
 }

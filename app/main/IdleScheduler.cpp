@@ -92,6 +92,7 @@ void TIdleScheduler::customEvent(QEvent* event)
     if (m_blocked && m_blocked())
         return;
     bool done = true;
+    ++m_passesRun;
     m_pass(done);
     if (!done)
         m_due = true;

@@ -18,6 +18,8 @@ public:
 
     // The next time the loop is about to wait, a pass runs.
     void SchedulePass();
+    // The passes run so far (a quiet loop must not keep adding to it).
+    int PassesRun() const { return m_passesRun; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,4 +32,5 @@ private:
     std::function<bool()> m_blocked;
     bool m_due = true;
     bool m_posted = false;
+    int m_passesRun = 0;
 };

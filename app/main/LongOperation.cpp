@@ -38,3 +38,11 @@ void TLongOperation::CloseProgressWindow(int settleMs)
     m_status->hide();
     m_status->Button1->setVisible(true);
 }
+
+void TLongOperation::CloseProgressBeforeMessage()
+{
+    if (!m_status || !m_status->isVisible())
+        return;
+    CloseProgressWindow(0);
+    QApplication::processEvents();
+}

@@ -24,6 +24,9 @@ public:
     void SetProgress(std::uint8_t percent);
     // The end of an idle pass: a shown status window is finished and hidden.
     void CloseProgressWindow(int settleMs);
+    // Before a message box: a shown status window goes, and what it covered
+    // paints, so the box never stands over a finished gauge.
+    void CloseProgressBeforeMessage();
 
     void RequestCancel() override { m_cancelRequested = true; }
     bool CancelRequested() const { return m_cancelRequested; }

@@ -24,6 +24,7 @@
 #include "core/settings/RecorderPresets.h"
 #include "core/settings/RecorderSettingsTransfer.h"
 #include "localizer/LangConst.h"
+#include "localizer/LangFormat.h"
 #include "localizer/LanguageManager.h"
 
 namespace {
@@ -31,6 +32,21 @@ namespace {
 void CopyPassword(TRecorderSettings& settings, const TPasswordBytes& bytes)
 {
     std::copy(bytes.begin(), bytes.end(), settings.Password.begin());
+}
+
+// Told once, when the demo image is attached; the probes that follow fail
+// quietly.
+void ShowAttachNotice(const TImageAttachNotice& notice)
+{
+    using TKind = TImageAttachNotice::TKind;
+    const QString caption = LangConst(QStringLiteral("AppNameStr"));
+    if (notice.Kind == TKind::MovedAside)
+        RecorderHost().AppMessageBox(LangConstFormat(QStringLiteral("DemoImageMovedStr"), notice.Path, notice.Aside),
+                                     MB_OK | MB_ICONWARNING, caption);
+    else if (notice.Kind == TKind::NotOpened)
+        RecorderHost().AppMessageBox(LangConst(QStringLiteral("CantOpenStr")) + QLatin1Char(' ') + notice.Path +
+                                         QStringLiteral(": ") + notice.Reason,
+                                     MB_OK | MB_ICONERROR, caption);
 }
 
 }  // namespace
@@ -167,7 +183,7 @@ void TRecorder::SetImageFile(const QString& path)
     // The job reads through the image that is attached now.
     RefuseBesideJob();
     FImageFile = path;
-    AttachImageFile(path, IsDemoConnection(FConnectType));
+    ShowAttachNotice(AttachImageFile(path, IsDemoConnection(FConnectType)));
 }
 
 void TRecorder::SetEnabled(bool enabled)

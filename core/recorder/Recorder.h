@@ -55,6 +55,8 @@ public:
     void SetSkipSilence(bool skip) override;
     bool GetSkipSilence() override { return FSkipSilence != 0; }
     QString GetImageFile() override { return FImageFile; }
+    // For the demo, a damaged image set aside or an image that cannot be
+    // written is told once, through the host's message box.
     void SetImageFile(const QString& path) override;
     void SetEnabled(bool enabled) override;
     bool IsEnabled() override { return FEnabled != 0; }

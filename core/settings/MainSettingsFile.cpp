@@ -5,8 +5,10 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "core/links/ConnectType.h"
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/IniFile.h"
+#include "core/settings/IniValues.h"
 #include "core/settings/MainSettingsKeys.h"
 #include "localizer/LangConst.h"
 #include "localizer/LanguageManager.h"
@@ -74,6 +76,19 @@ void ReadKey(const TIniFile& ini, const TSettingKey& row, TMainSettings& setting
         value = integer(value);
         break;
     }
+    case TSettingKind::ConnectType: {
+        // A damaged value must not reach the connection: the default type
+        // stands in for it and is what the next save writes.
+        std::int32_t& type = Field<std::int32_t>(settings, row.Member);
+        const std::optional<QString> text = ini.Value(section, key);
+        if (text) {
+            const std::optional<std::int32_t> read = ParseIniInteger(*text);
+            type = read.value_or(kDefaultConnectType);
+        }
+        if (!IsKnownConnectType(type))
+            type = kDefaultConnectType;
+        break;
+    }
     case TSettingKind::Low32: {
         std::int64_t& value = Field<std::int64_t>(settings, row.Member);
         value = integer(static_cast<std::int32_t>(value));
@@ -126,6 +141,7 @@ void WriteKey(TIniFile& ini, const TSettingKey& row, const TMainSettings& settin
         ini.WriteBool(section, key, Field<bool>(settings, row.Member));
         break;
     case TSettingKind::Integer:
+    case TSettingKind::ConnectType:
     case TSettingKind::ViewStyle:
         ini.WriteInteger(section, key, Field<int>(settings, row.Member));
         break;

@@ -52,6 +52,8 @@ WINDOWPLACEMENT LoadWindowPlacement(const WINDOWPLACEMENT& present);
 // Every key but the language and the placement, read over the present
 // options and layout: a missing or unreadable key keeps the present value
 // unless the table names a default. The column lists keep their length.
+// A ConnectType that names no connection type (out of range, empty, text)
+// reads as kDefaultConnectType, so a save writes that back.
 TMainSettings LoadSettings(const TMainSettings& present);
 
 // Writes every key in one save, the language as the language manager has it.

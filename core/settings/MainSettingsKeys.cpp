@@ -26,7 +26,7 @@ const TSettingKey kKeys[] = {
     {Settings, "MaxOutputSize", &O::MaxOutputSize, Low32, {}},
     {Settings, "SkipSilence", &O::SkipSilence, Flag, {}},
     {Settings, "LangID", std::monostate(), Language, {}},
-    {Settings, "ConnectType", &O::ConnectType, Integer, {}},
+    {Settings, "ConnectType", &O::ConnectType, ConnectType, {}},
     {Settings, "ShowVoiceParts", &O::ShowVoiceParts, Flag, {}},
     {Settings, "HideEditor", &O::HideEditor, Flag, {}},
     {Settings, "DisableEditor", &O::DisableEditor, Flag, {}},

@@ -14,6 +14,7 @@
 enum class TSettingKind {
     Flag,          // "1" or "0"; read as an integer, non-zero meaning true
     Integer,       // signed 32-bit
+    ConnectType,   // a connection type; a value that names none reads as the default type
     Low32,         // a 64-bit field kept in its low 32 bits, sign-extended when read
     Byte,          // an integer kept in 8 bits
     ViewStyle,     // an integer; one outside 0 to 3 leaves the list's own style

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "app/services/AppMessageBox.h"
@@ -24,6 +25,8 @@ public:
     int Answer(const QString& text, std::uint32_t flags, const QString& caption) override
     {
         Boxes.push_back({text, flags, caption});
+        if (OnBox)
+            OnBox(Boxes.back());
         if (!m_answers.empty()) {
             const int answer = m_answers.front();
             m_answers.pop_front();
@@ -41,6 +44,8 @@ public:
     }
 
     std::vector<Box> Boxes;
+    // Looks at the program while a box is up.
+    std::function<void(const Box&)> OnBox;
 
 private:
     std::deque<int> m_answers;

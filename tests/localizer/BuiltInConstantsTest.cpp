@@ -37,6 +37,7 @@ const TExpectedConstant kExpected[] = {
     {u"DateTimeStr", u"Date and time"},
     {u"DefFNMaskStr", u"file_[rn]_([yyyy]_[mm]_[dd]-[hh_nn_ss])_[sn].wav"},
     {u"DefFolderStr", u"\\Sounds"},
+    {u"DemoImageMovedStr", nullptr},
     {u"DemoModeStr", u"DEMO MODE"},
     {u"DTMFCIDStr", u"DTMF Caller ID"},
     {u"DTMFNumberStr", u"DTMF number"},

@@ -1,7 +1,5 @@
 #include "core/links/image/DemoImage.h"
 
-#include "core/links/image/ImageAttach.h"
-
 QString DemoImagePath(const QString& folder)
 {
     QString path = folder;
@@ -10,7 +8,7 @@ QString DemoImagePath(const QString& folder)
     return path + QLatin1String(kDemoImageName);
 }
 
-void AttachDemoImage(const QString& folder)
+TImageAttachNotice AttachDemoImage(const QString& folder)
 {
-    AttachImageFile(DemoImagePath(folder), true);
+    return AttachImageFile(DemoImagePath(folder), true);
 }

@@ -122,6 +122,10 @@ TEST(ListRowText, RecordingVoicePartAndDriveRows)
     EXPECT_TRUE(tip.startsWith(QStringLiteral("Record #: 12\n\rSize: 2 KB\n\r")));
     EXPECT_TRUE(tip.endsWith(QStringLiteral("\n\rStatus: Non-downloaded")));
     EXPECT_FALSE(tip.contains(QStringLiteral("\r\n")));
+    // The screen gets line feeds alone; nothing else of the text changes.
+    EXPECT_EQ(ShownTip(tip), QString(tip).replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
+    EXPECT_TRUE(ShownTip(tip).startsWith(QStringLiteral("Record #: 12\nSize: 2 KB\nDate: ")));
+    EXPECT_FALSE(ShownTip(tip).contains(QLatin1Char('\r')));
 }
 
 TEST(LocationItems, EntriesAndTheFolderOfEachEntry)

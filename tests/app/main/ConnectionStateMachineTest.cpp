@@ -234,8 +234,11 @@ TEST_F(SimConnectionTest, AFailingRefreshIsShownOnceAndNotRetriedEverySecond)
 {
     ConnectSim(3);
     sim.InjectFault({SimFaultKind::Fail, 0, 1, cmdGetFlashParam});
+    bool progressShownUnderTheBox = true;
+    boxes.OnBox = [&](const ScriptedMessageBoxes::Box&) { progressShownUnderTheBox = forms->frmStatus->isVisible(); };
     Pass();
     ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_FALSE(progressShownUnderTheBox);
     EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("ERROR: I/O Error. Error code 29"));
     EXPECT_EQ(boxes.Boxes[0].Flags, MB_ICONERROR);
     EXPECT_EQ(boxes.Boxes[0].Caption, QStringLiteral("Application"));
@@ -248,6 +251,27 @@ TEST_F(SimConnectionTest, AFailingRefreshIsShownOnceAndNotRetriedEverySecond)
     EXPECT_TRUE(connection->FIdleReady);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(window->mainPanel->isEnabled());
+}
+
+// The one message of a connection to a recorder without formatted content
+// stands over the painted status, not over a finished gauge.
+TEST_F(SimConnectionTest, TheProgressWindowClosesBeforeTheUnformattedMemoryIsTold)
+{
+    sim.SetFirstDataBlock(static_cast<std::uint16_t>(sim.Geometry().TotalBlocks()));
+    ConnectSim(3);
+    bool progressShown = true;
+    bool statusShown = false;
+    boxes.OnBox = [&](const ScriptedMessageBoxes::Box&) {
+        progressShown = forms->frmStatus->isVisible();
+        statusShown = !window->pnlStatus->isHidden() && window->pnlStatus->lbModel->text().contains(u"Model");
+    };
+    Pass();
+    ASSERT_EQ(boxes.Texts(), std::vector<QString>{QStringLiteral("Recorder memory is not formated.")});
+    EXPECT_EQ(boxes.Boxes[0].Flags, MB_ICONINFORMATION);
+    EXPECT_FALSE(progressShown);
+    EXPECT_TRUE(statusShown);
+    EXPECT_TRUE(connection->FConnected);
+    EXPECT_FALSE(forms->frmStatus->isVisible());
 }
 
 TEST_F(SimConnectionTest, AWrongPasswordDeclinedForClearingAsksAgain)

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/links/ConnectType.h"
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/MainSettingsFile.h"
@@ -409,20 +410,10 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const TMainWindowLayout&) { EXPECT_FALSE(O().Split); }},
         EdgeCase{"TwoIsTrue", "[Settings]\r\nAonOnly=2\r\n", Nothing,
                  [](const TMainWindowLayout&) { EXPECT_TRUE(O().AonOnly); }},
-        EdgeCase{"HexConnectType", "[Settings]\r\nConnectType=$10\r\n", Nothing,
+        EdgeCase{"HexConnectType", "[Settings]\r\nConnectType=$4\r\n", Nothing,
                  [](const TMainWindowLayout&) {
-                     EXPECT_EQ(O().ConnectType, 16);
-                     EXPECT_EQ(ConnectMenuItemFor(O().ConnectType), TConnectMenuItem::miDemo);
-                 }},
-        EdgeCase{"ConnectTypeNineChecksDemoAndStaysNine", "[Settings]\r\nConnectType=9\r\n", Nothing,
-                 [](const TMainWindowLayout&) {
-                     EXPECT_EQ(O().ConnectType, 9);
-                     EXPECT_EQ(ConnectMenuItemFor(O().ConnectType), TConnectMenuItem::miDemo);
-                 }},
-        EdgeCase{"NegativeConnectTypeChecksDemo", "[Settings]\r\nConnectType=-1\r\n", Nothing,
-                 [](const TMainWindowLayout&) {
-                     EXPECT_EQ(O().ConnectType, -1);
-                     EXPECT_EQ(ConnectMenuItemFor(O().ConnectType), TConnectMenuItem::miDemo);
+                     EXPECT_EQ(O().ConnectType, 4);
+                     EXPECT_EQ(ConnectMenuItemFor(O().ConnectType), TConnectMenuItem::miUSB20_SPI);
                  }},
         EdgeCase{"ConnectTypeFiveChecksTheDeviceLibraryEntry", "[Settings]\r\nConnectType=0x5\r\n", Nothing,
                  [](const TMainWindowLayout&) {
@@ -475,6 +466,50 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_EQ(w.ShellContentColumns, (std::vector<int>{180, 70, 90, 55}));
                  }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+struct DamagedConnectType {
+    const char* name;
+    const char* value;
+};
+
+class DamagedConnectTypeTest : public MainSettingsFileTest,
+                               public ::testing::WithParamInterface<DamagedConnectType> {};
+
+} // namespace
+
+// Whatever the live value, a ConnectType that names no connection type reads
+// as the default type, checks its menu entry and is saved as that, so no
+// later start meets the damaged value again.
+TEST_P(DamagedConnectTypeTest, ReadsAsTheDefaultTypeAndIsSavedAsThat)
+{
+    for (const std::int32_t live : {0, 5}) {
+        SCOPED_TRACE(live);
+        ProgramOptions.ConnectType = live;
+        WriteSettings(QByteArray("[Settings]\r\nConnectType=") + GetParam().value + "\r\n");
+        Load();
+        EXPECT_EQ(ProgramOptions.ConnectType, kDefaultConnectType);
+        EXPECT_EQ(ConnectMenuItemFor(ProgramOptions.ConnectType), TConnectMenuItem::miDemo);
+        Save();
+        EXPECT_EQ(SavedValue("Settings", "ConnectType"), QString::number(kDefaultConnectType));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, DamagedConnectTypeTest,
+                         ::testing::Values(DamagedConnectType{"Minus7", "-7"}, DamagedConnectType{"Six", "6"},
+                                           DamagedConnectType{"BeyondInt32", "99999999999"},
+                                           DamagedConnectType{"Empty", ""}, DamagedConnectType{"Text", "usb"},
+                                           DamagedConnectType{"HexBeyondTheTable", "$10"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainSettingsFileTest, AMissingConnectTypeKeepsTheLiveType)
+{
+    ProgramOptions.ConnectType = 5;
+    WriteSettings("[Settings]\r\nSyncTime=1\r\n");
+    Load();
+    EXPECT_EQ(ProgramOptions.ConnectType, 5);
+}
 
 TEST_F(MainSettingsFileTest, ValuesAreWrittenBackInTheirOwnSpelling)
 {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +13,7 @@
 #include "core/protocol/Crc16.h"
 #include "core/protocol/RecXchange.h"
 #include "tests/core/links/image/ImageLinkFixture.h"
+#include "tests/support/WriteDenied.h"
 
 namespace {
 
@@ -21,6 +24,17 @@ class DemoImageTest : public ImageLinkFixture {
 protected:
     std::string Folder() const { return File(""); }
     std::string DemoPath() const { return File("ZEL4_DEMO.QDM"); }
+
+    static std::string ReadText(const std::string& path)
+    {
+        const auto bytes = ReadFile(path);
+        return {bytes.begin(), bytes.end()};
+    }
+    static void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
+    {
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
 };
 
 TEST_F(DemoImageTest, PathIsInTheGivenFolder)
@@ -118,18 +132,95 @@ TEST_F(DemoImageTest, ValidImageIsKept)
     EXPECT_FALSE(std::filesystem::exists(DemoPath() + ".bad"));
 }
 
-TEST_F(DemoImageTest, InvalidImageIsMovedAsideBeforeItIsRecreated)
+TEST_F(DemoImageTest, UnusableImagesNeverReplaceAnEarlierCopy)
 {
+    const std::string older = "an older copy the user set aside";
+    const std::string image(300, 'x');
     {
-        std::ofstream(DemoPath() + ".bad") << "older";
-        std::ofstream(DemoPath()) << "not an image, but the user's bytes";
+        std::ofstream(DemoPath() + ".bad") << older;
+        std::ofstream(DemoPath()) << image;
     }
-    AttachDemoImage(Q(Folder()));
+    const TImageAttachNotice notice = AttachDemoImage(Q(Folder()));
 
+    EXPECT_EQ(notice.Kind, TImageAttachNotice::TKind::MovedAside);
+    EXPECT_EQ(notice.Path, Q(DemoPath()));
+    EXPECT_EQ(notice.Aside, Q(DemoPath() + ".bad.1"));
+    EXPECT_EQ(ReadText(DemoPath() + ".bad"), older);
+    EXPECT_EQ(ReadText(DemoPath() + ".bad.1"), image);
     EXPECT_EQ(std::filesystem::file_size(DemoPath()), kDemoSize);
-    const auto aside = ReadFile(DemoPath() + ".bad");
-    EXPECT_EQ(std::string(aside.begin(), aside.end()), "not an image, but the user's bytes");
     EXPECT_TRUE(ImageProbe());
+
+    // The next damaged image takes the next free name; the earlier copies stay.
+    std::filesystem::resize_file(DemoPath(), 5000);
+    EXPECT_EQ(AttachDemoImage(Q(Folder())).Aside, Q(DemoPath() + ".bad.2"));
+    EXPECT_EQ(ReadText(DemoPath() + ".bad"), older);
+    EXPECT_EQ(ReadText(DemoPath() + ".bad.1"), image);
+    EXPECT_EQ(std::filesystem::file_size(DemoPath() + ".bad.2"), 5000u);
+    EXPECT_TRUE(ImageProbe());
+}
+
+TEST_F(DemoImageTest, AMissingOrUsableImageHasNothingToTell)
+{
+    EXPECT_FALSE(AttachDemoImage(Q(Folder())));
+    EXPECT_FALSE(AttachDemoImage(Q(Folder())));
+    EXPECT_FALSE(std::filesystem::exists(DemoPath() + ".bad"));
+}
+
+// A header field patched, its CRC made right again: the header is valid,
+// the layout it describes is not.
+struct ImpossibleLayout {
+    const char* name;
+    std::size_t field;
+    std::uint16_t value;
+};
+
+void PrintTo(const ImpossibleLayout& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ImpossibleLayoutTest : public DemoImageTest, public ::testing::WithParamInterface<ImpossibleLayout> {};
+
+TEST_P(ImpossibleLayoutTest, IsMovedAsideUnchangedByteForByte)
+{
+    AttachDemoImage(Q(Folder()));
+    std::vector<std::uint8_t> bytes = ReadFile(DemoPath());
+    PutU16(&bytes[GetParam().field], GetParam().value);
+    PutU16(&bytes[image_header::kCrc], ImageHeaderCrc(bytes.data()));
+    ASSERT_TRUE(ImageHeaderValid(bytes.data()));
+    WriteFile(DemoPath(), bytes);
+
+    const TImageAttachNotice notice = AttachDemoImage(Q(Folder()));
+
+    EXPECT_EQ(notice.Kind, TImageAttachNotice::TKind::MovedAside);
+    EXPECT_TRUE(ReadFile(DemoPath() + ".bad") == bytes) << "the image moved aside was written to";
+    EXPECT_EQ(std::filesystem::file_size(DemoPath()), kDemoSize);
+    EXPECT_TRUE(ImageProbe());
+}
+
+INSTANTIATE_TEST_SUITE_P(Header, ImpossibleLayoutTest,
+                         ::testing::Values(ImpossibleLayout{"PageSizeZero", image_header::kPageStride, 0},
+                                           ImpossibleLayout{"NoPagesInABlock", image_header::kPagesPerBlock, 0},
+                                           ImpossibleLayout{"PageBelowATableSector", image_header::kPageStride, 100},
+                                           ImpossibleLayout{"BlockLargerThanTheFile", image_header::kPagesPerBlock,
+                                                            0xFFFF}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DemoImageTest, AnImageThatMayNotBeWrittenIsLeftAsItIsAndNamed)
+{
+    AttachDemoImage(Q(Folder()));
+    const std::vector<std::uint8_t> before = ReadFile(DemoPath());
+    TImageAttachNotice notice;
+    {
+        WriteDeniedScope denied(DemoPath(), Folder());
+        notice = AttachDemoImage(Q(Folder()));
+        EXPECT_FALSE(ImageProbe());
+    }
+    EXPECT_EQ(notice.Kind, TImageAttachNotice::TKind::NotOpened);
+    EXPECT_EQ(notice.Path, Q(DemoPath()));
+    EXPECT_EQ(notice.Reason, QString::fromLocal8Bit(std::strerror(EACCES)));
+    EXPECT_TRUE(ReadFile(DemoPath()) == before);
+    EXPECT_FALSE(std::filesystem::exists(DemoPath() + ".bad"));
 }
 
 TEST_F(DemoImageTest, ImageCutShortIsMovedAsideAndRecreated)
