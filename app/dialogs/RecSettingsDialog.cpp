@@ -119,6 +119,8 @@ void TfrmRecSettings::SetupControls()
     for (int i = 1; i <= kProfileCount; ++i)
         ui->tcRecSet->addTab(QStringLiteral("Profile %1").arg(i));
     ui->tcRecSet->setExpanding(false);
+    // The layout took the empty strip's size.
+    ui->tcRecSet->updateGeometry();
 
     SetRange(ui->rxseCycleLen, 1, 100, 1, 100);
     // The fields count quarter seconds in 16 bits.

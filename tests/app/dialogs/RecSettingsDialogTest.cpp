@@ -2,7 +2,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QCoreApplication>
 #include <QDir>
+#include <QImage>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -490,4 +492,25 @@ TEST_F(RecSettingsDialogTest, ExecuteShowsTheCurrentOptionsAndReadsThemOnEscape)
     EXPECT_EQ(options.DefFolder, QStringLiteral("/set-by-the-explorer"));
     EXPECT_TRUE(options.Split);
     EXPECT_FALSE(options.ShowVoiceParts);
+}
+
+// Every page drawn with a record on it; the pictures go to the temporary
+// folder for a look.
+TEST_F(RecSettingsDialogTest, EveryPageRenders)
+{
+    Open();
+    dialog->SetHiddenPageVisible(true);
+    dialog->show();
+    auto* pages = W<QTabWidget>("pcSettings");
+    const QString folder = QDir::temp().filePath(QStringLiteral("trellavox-recsettings"));
+    QDir().mkpath(folder);
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        const QImage image = dialog->grab().toImage();
+        ASSERT_FALSE(image.isNull());
+        EXPECT_GT(image.width(), 300);
+        EXPECT_TRUE(image.save(folder + QLatin1Char('/') + pages->widget(i)->objectName() + QStringLiteral(".png")));
+    }
+    dialog->hide();
 }
