@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QMenuBar>
-#include <QSignalBlocker>
 #include <QScopeGuard>
+#include <QSignalBlocker>
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
@@ -187,11 +187,12 @@ void TfrmRecSettings::Wire()
         connect(action, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
     };
 
-    for (QRadioButton* radio : {ui->rbSR04000, ui->rbSR08000, ui->rbSR16000, ui->rbNoCompress, ui->rbADPCM2,
-                                ui->rbADPCM4, ui->rbuLaw})
+    for (QRadioButton* radio :
+         {ui->rbSR04000, ui->rbSR08000, ui->rbSR16000, ui->rbNoCompress, ui->rbADPCM2, ui->rbADPCM4, ui->rbuLaw})
         onTrue(radio, &TfrmRecSettings::CompressionClick);
     connect(ui->tcRecSet, &QTabBar::currentChanged, this, [this](int index) { Guarded([&] { TabChange(index); }); });
-    connect(ui->cbQuality, &QComboBox::activated, this, [this](int index) { Guarded([&] { cbQualityChange(index); }); });
+    connect(ui->cbQuality, &QComboBox::activated, this,
+            [this](int index) { Guarded([&] { cbQualityChange(index); }); });
     connect(ui->cbVasPreset, &QComboBox::activated, this,
             [this](int index) { Guarded([&] { cbVasPresetChange(index); }); });
     connect(ui->cbDetectType, &QComboBox::activated, this, [this] { Guarded([&] { DetectTypeChange(); }); });
@@ -327,9 +328,9 @@ void TfrmRecSettings::DetectTypeChange()
 {
     const int type = ui->cbDetectType->currentIndex();
     const bool russian = type == TRecSettingsMapping::kDetectRussian;
-    for (QWidget* widget : {static_cast<QWidget*>(ui->lbNumLen), static_cast<QWidget*>(ui->seNumLen),
-                            static_cast<QWidget*>(ui->lbMinDigCount), static_cast<QWidget*>(ui->seMinDigCount),
-                            ui->pnlAdvAON})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui->lbNumLen), static_cast<QWidget*>(ui->seNumLen),
+          static_cast<QWidget*>(ui->lbMinDigCount), static_cast<QWidget*>(ui->seMinDigCount), ui->pnlAdvAON})
         widget->setVisible(russian);
     ui->pnlAdvDTMF->setVisible(type == TRecSettingsMapping::kDetectDtmf);
 }
@@ -564,9 +565,9 @@ void TfrmRecSettings::actRestoreExecute()
         return;
     m_settings = m_model->Settings();
     SelectTab(std::min<int>(m_settings.CurrentProfile, kProfileCount - 1));
-    const bool hasPassword = !std::all_of(m_settings.Password.begin(),
-                                          m_settings.Password.begin() + TRecorderSettings::kPasswordUsed,
-                                          [](std::uint8_t b) { return b == 0xFF; });
+    const bool hasPassword =
+        !std::all_of(m_settings.Password.begin(), m_settings.Password.begin() + TRecorderSettings::kPasswordUsed,
+                     [](std::uint8_t b) { return b == 0xFF; });
     ui->edPassword->setText(hasPassword ? kPasswordPlaceholder : QString());
     ui->edPassword->setModified(false);
     SettingsToControls(m_settings);
@@ -597,7 +598,8 @@ bool TfrmRecSettings::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui->edPassword) {
         if (event->type() == QEvent::FocusIn)
-            QMetaObject::invokeMethod(this, [this] { edPasswordEnter(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { edPasswordEnter(); }, Qt::QueuedConnection);
         else if (event->type() == QEvent::FocusOut)
             Guarded([&] { edPasswordExit(); });
     }
@@ -705,9 +707,9 @@ void TfrmRecSettings::cbFNMaskChange()
 {
     const QString extra = LangConst(QStringLiteral("OutcomingCallStr")) + QLatin1Char(' ') +
                           LangConst(QStringLiteral("TelNumberStr")) + QStringLiteral("1234567 ");
-    ui->lbExRes->setText(LangConst(QStringLiteral("ExampResStr")) + QLatin1Char(' ') +
-                         ExpandFileNameMask(ui->cbFNMask->currentText(), m_clock(), QStringLiteral("SN123OCV345"), 1,
-                                            -1, extra));
+    ui->lbExRes->setText(
+        LangConst(QStringLiteral("ExampResStr")) + QLatin1Char(' ') +
+        ExpandFileNameMask(ui->cbFNMask->currentText(), m_clock(), QStringLiteral("SN123OCV345"), 1, -1, extra));
 }
 
 void TfrmRecSettings::btnBrowseClick()

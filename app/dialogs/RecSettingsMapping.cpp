@@ -105,7 +105,7 @@ void TRecSettingsMapping::ReadAon(const std::array<TAonPair, TRecorderSettings::
 }
 
 std::array<TAonPair, TRecorderSettings::kAonCount> TRecSettingsMapping::WriteAon(const TAonControls& controls,
-                                                                                  bool aonOnly)
+                                                                                 bool aonOnly)
 {
     std::uint8_t detection = 0;
     switch (controls.DetectType) {

@@ -1,11 +1,12 @@
 // The settings dialog over a settings model in memory.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QCoreApplication>
+#include <QDateEdit>
 #include <QDir>
-#include <QImage>
+#include <QFocusEvent>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -162,7 +163,7 @@ TEST_F(RecSettingsDialogTest, UntouchedControlsKeepValuesTheirUnitsCannotGiveBac
     model.Record.Vas.X1 = 95;  // -3 dB, which gives 90 back
     model.Record.SearchStep = 0;
     model.Record.Profiles[2].CycleBufSize = 0;
-    model.Record.ExtDevice = 7;     // no entry of its list
+    model.Record.ExtDevice = 7;  // no entry of its list
     model.Record.AccessLevel = 9;
     dialog->SetModel(&model);
     EXPECT_EQ(W<QComboBox>("cbExtDevice")->currentIndex(), -1);
@@ -227,9 +228,11 @@ TEST_F(RecSettingsDialogTest, LeavingThePasswordEditShowsThePlaceholder)
     dialog->edPasswordExit();
     EXPECT_FALSE(dialog->PasswordChanged()) << "the same password is no change";
     EXPECT_TRUE(dialog->SettingsEdited());
+    // Leaving the edit is what evaluates it.
     edit->setText(QStringLiteral("cd"));
     edit->setModified(true);
-    dialog->edPasswordExit();
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(edit, &leave);
     EXPECT_TRUE(dialog->PasswordChanged());
     EXPECT_EQ(edit->text(), QStringLiteral("       "));
 
@@ -285,9 +288,8 @@ TEST_F(RecSettingsDialogTest, TheMaskPreviewUsesTheClock)
     time.wMinute = 5;
     time.wSecond = 9;
     EXPECT_EQ(W<QLabel>("lbExRes")->text(),
-              QStringLiteral("Example result: ") +
-                  ExpandFileNameMask(QString(), time, QStringLiteral("SN123OCV345"), 1, -1,
-                                     QStringLiteral("Out \u21161234567 ")));
+              QStringLiteral("Example result: ") + ExpandFileNameMask(QString(), time, QStringLiteral("SN123OCV345"), 1,
+                                                                      -1, QStringLiteral("Out \u21161234567 ")));
 }
 
 TEST_F(RecSettingsDialogTest, ProfileFilesSaveAndLoadTheControls)
@@ -385,15 +387,14 @@ TEST_F(RecSettingsDialogTest, ProgramOptionsRoundTrip)
         EXPECT_EQ(read.DefFolder, shown.DefFolder);
         EXPECT_EQ(read.FileNameMask, shown.FileNameMask);
         EXPECT_EQ(read.MaxOutputSize, 700);
-        for (auto field : {&TProgramOptions::Split, &TProgramOptions::SyncTime, &TProgramOptions::AutoDownload,
-                           &TProgramOptions::NonDownOnly, &TProgramOptions::AutoDelete, &TProgramOptions::SkipSilence,
-                           &TProgramOptions::HideEditor, &TProgramOptions::DisableEditor,
-                           &TProgramOptions::HideFlashDrive, &TProgramOptions::DisableFlashDrive,
-                           &TProgramOptions::SimpleQualitySetup, &TProgramOptions::SimpleVasSetup,
-                           &TProgramOptions::HideMaskEdit, &TProgramOptions::HideSplitting,
-                           &TProgramOptions::NonSavedEraseDisable, &TProgramOptions::HideExpert,
-                           &TProgramOptions::HideAdvExpert, &TProgramOptions::AonOnly,
-                           &TProgramOptions::DialectFormat})
+        for (auto field :
+             {&TProgramOptions::Split, &TProgramOptions::SyncTime, &TProgramOptions::AutoDownload,
+              &TProgramOptions::NonDownOnly, &TProgramOptions::AutoDelete, &TProgramOptions::SkipSilence,
+              &TProgramOptions::HideEditor, &TProgramOptions::DisableEditor, &TProgramOptions::HideFlashDrive,
+              &TProgramOptions::DisableFlashDrive, &TProgramOptions::SimpleQualitySetup,
+              &TProgramOptions::SimpleVasSetup, &TProgramOptions::HideMaskEdit, &TProgramOptions::HideSplitting,
+              &TProgramOptions::NonSavedEraseDisable, &TProgramOptions::HideExpert, &TProgramOptions::HideAdvExpert,
+              &TProgramOptions::AonOnly, &TProgramOptions::DialectFormat})
             EXPECT_EQ(read.*field, on);
     }
     TProgramOptions read = AllOptions(false);

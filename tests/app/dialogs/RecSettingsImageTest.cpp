@@ -168,8 +168,7 @@ void PrintTo(const PasswordCase& c, std::ostream* os)
 {
     static const char* edits[] = {"Keep", "Empty", "New"};
     static const char* confirms[] = {"Same", "Different", "Cancel"};
-    *os << (c.hasPassword ? "WithPassword_" : "NoPassword_") << edits[int(c.edit)] << "_"
-        << confirms[int(c.confirm)];
+    *os << (c.hasPassword ? "WithPassword_" : "NoPassword_") << edits[int(c.edit)] << "_" << confirms[int(c.confirm)];
 }
 
 const char* const kNotEqual = "Values are not equal. Password not changed.";
@@ -219,18 +218,17 @@ TEST_P(PasswordMatrixTest, StoresWhatWasConfirmed)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RecSettings, PasswordMatrixTest,
-    ::testing::Values(PasswordCase{false, TEdit::Keep, TConfirm::Same, false, "", nullptr},
-                      PasswordCase{false, TEdit::Empty, TConfirm::Same, false, "", nullptr},
-                      PasswordCase{false, TEdit::New, TConfirm::Same, true, "new", nullptr},
-                      PasswordCase{false, TEdit::New, TConfirm::Different, true, "", kNotEqual},
-                      PasswordCase{false, TEdit::New, TConfirm::Cancel, true, "", kNotChanged},
-                      PasswordCase{true, TEdit::Keep, TConfirm::Same, false, "ab", nullptr},
-                      PasswordCase{true, TEdit::Empty, TConfirm::Same, true, "", nullptr},
-                      PasswordCase{true, TEdit::Empty, TConfirm::Different, true, "ab", kNotEqual},
-                      PasswordCase{true, TEdit::Empty, TConfirm::Cancel, true, "ab", kNotChanged},
-                      PasswordCase{true, TEdit::New, TConfirm::Same, true, "new", nullptr},
-                      PasswordCase{true, TEdit::New, TConfirm::Different, true, "ab", kNotEqual},
-                      PasswordCase{true, TEdit::New, TConfirm::Cancel, true, "ab", kNotChanged}),
-    PrintedParamName());
+INSTANTIATE_TEST_SUITE_P(RecSettings, PasswordMatrixTest,
+                         ::testing::Values(PasswordCase{false, TEdit::Keep, TConfirm::Same, false, "", nullptr},
+                                           PasswordCase{false, TEdit::Empty, TConfirm::Same, false, "", nullptr},
+                                           PasswordCase{false, TEdit::New, TConfirm::Same, true, "new", nullptr},
+                                           PasswordCase{false, TEdit::New, TConfirm::Different, true, "", kNotEqual},
+                                           PasswordCase{false, TEdit::New, TConfirm::Cancel, true, "", kNotChanged},
+                                           PasswordCase{true, TEdit::Keep, TConfirm::Same, false, "ab", nullptr},
+                                           PasswordCase{true, TEdit::Empty, TConfirm::Same, true, "", nullptr},
+                                           PasswordCase{true, TEdit::Empty, TConfirm::Different, true, "ab", kNotEqual},
+                                           PasswordCase{true, TEdit::Empty, TConfirm::Cancel, true, "ab", kNotChanged},
+                                           PasswordCase{true, TEdit::New, TConfirm::Same, true, "new", nullptr},
+                                           PasswordCase{true, TEdit::New, TConfirm::Different, true, "ab", kNotEqual},
+                                           PasswordCase{true, TEdit::New, TConfirm::Cancel, true, "ab", kNotChanged}),
+                         PrintedParamName());
