@@ -1,11 +1,30 @@
 // The main window as host of the settings dialog.
 #include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLineEdit>
+#include <QTimer>
+#include <functional>
 
 #include "app/dialogs/RecSettingsDialog.h"
 #include "tests/app/MainWindowFixture.h"
 
-class SettingsDialogHostTest : public MainWindowFixture {};
+class SettingsDialogHostTest : public MainWindowFixture {
+protected:
+    // Runs the event loop (so idle passes can run) until the condition
+    // holds or two seconds have gone.
+    static bool RunUntil(const std::function<bool()>& condition)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!condition() && clock.elapsed() < 2000) {
+            QEventLoop loop;
+            QTimer::singleShot(10, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return condition();
+    }
+};
 
 TEST_F(SettingsDialogHostTest, StartUpShowsTheOptionsInTheDialog)
 {
@@ -24,6 +43,19 @@ TEST_F(SettingsDialogHostTest, NoIdlePassWhileTheDialogIsUp)
     EXPECT_TRUE(window->IdleBlocked());
     dialog.reject();
     EXPECT_FALSE(window->IdleBlocked());
+}
+
+// Closing the dialog asks for the pass that was held back.
+TEST_F(SettingsDialogHostTest, ClosingTheDialogLetsAPassRun)
+{
+    window->EnableIdlePasses();
+    QAction* records = window->actShowRec;
+    ASSERT_TRUE(RunUntil([records] { return !records->isEnabled(); })) << "a pass runs; nothing is connected";
+    TfrmRecSettings& dialog = *forms->frmRecSettings;
+    dialog.show();
+    records->setEnabled(true);
+    dialog.reject();
+    EXPECT_TRUE(RunUntil([records] { return !records->isEnabled(); }));
 }
 
 TEST_F(SettingsDialogHostTest, TheFlashDriveOptionsReachTheDriveAction)
