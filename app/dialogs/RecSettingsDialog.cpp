@@ -543,16 +543,7 @@ void TfrmRecSettings::FillPresetLists(const TRecorderSettings& settings)
 
 QString TfrmRecSettings::CurrentPassword() const
 {
-    if (!m_model)
-        return {};
-    const TRecorderSettings settings = m_model->Settings();
-    const auto& bytes = settings.Password;
-    if (std::all_of(bytes.begin(), bytes.begin() + TRecorderSettings::kPasswordUsed,
-                    [](std::uint8_t b) { return b == 0xFF; }))
-        return {};
-    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
-    // Read as the login sends it (PasswordBytes).
-    return QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()), end - bytes.begin());
+    return m_model ? PasswordText(m_model->Settings().Password) : QString();
 }
 
 void TfrmRecSettings::actRestoreExecute()
@@ -562,9 +553,7 @@ void TfrmRecSettings::actRestoreExecute()
         return;
     m_settings = m_model->Settings();
     SelectTab(std::min<int>(m_settings.CurrentProfile, kProfileCount - 1));
-    const bool hasPassword =
-        !std::all_of(m_settings.Password.begin(), m_settings.Password.begin() + TRecorderSettings::kPasswordUsed,
-                     [](std::uint8_t b) { return b == 0xFF; });
+    const bool hasPassword = HasPassword(m_settings.Password);
     ui->edPassword->setText(hasPassword ? kPasswordPlaceholder : QString());
     ui->edPassword->setModified(false);
     SettingsToControls(m_settings);
