@@ -133,15 +133,23 @@ void TContentListsController::LevelUp()
         m_drive->LevelUp();
 }
 
+void TContentListsController::SetDriveViewOptions(bool disabled, bool hidden)
+{
+    m_driveDisabled = disabled;
+    m_driveHidden = hidden;
+    UpdateActions();
+}
+
 void TContentListsController::UpdateActions()
 {
     const bool connected = m_ui.Connected && m_ui.Connected();
     TCustomRecorder* recorder = m_ui.Recorder ? m_ui.Recorder() : nullptr;
     m_ui.ActShowRec->setEnabled(connected);
-    const bool driveAllowed =
-        connected && recorder && !recorder->IsFlashDriveDisabled() && !ProgramOptions.DisableFlashDrive;
+    const bool driveAllowed = connected && recorder && !recorder->IsFlashDriveDisabled() &&
+                              !ProgramOptions.DisableFlashDrive && !m_driveDisabled;
     m_ui.ActShowDrv->setEnabled(driveAllowed);
-    if (!driveAllowed && m_ui.ActShowDrv->isChecked() && connected)
+    m_ui.ActShowDrv->setVisible(!m_driveHidden);
+    if ((!driveAllowed || m_driveHidden) && m_ui.ActShowDrv->isChecked() && connected)
         ShowRecordsView();
     m_ui.LvRecContent->setVisible(m_ui.ActShowRec->isEnabled() && m_ui.ActShowRec->isChecked());
     m_ui.LvDrvContent->setVisible(m_ui.ActShowDrv->isEnabled() && m_ui.ActShowDrv->isChecked());

@@ -79,6 +79,8 @@ public:
     // the views they show: run when the application is idle and after
     // every change of view or folder.
     void UpdateActions();
+    // The flash-drive options as the settings dialog shows them.
+    void SetDriveViewOptions(bool disabled, bool hidden);
 
 private:
     TContentListsUi m_ui;
@@ -88,6 +90,8 @@ private:
     TFilteredFileList m_drvFolderView;
     TFileList m_drvSelection;
     bool m_driveView = false;
+    bool m_driveDisabled = false;
+    bool m_driveHidden = false;
     TRecordListView* m_records = nullptr;
     TDriveListView* m_drive = nullptr;
     TRecordListKeys* m_recordKeys = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/lists/FileList.h"
 #include "app/lists/RecordList.h"
+#include "app/services/FormatHms.h"
 #include "localizer/LangConst.h"
 #include "localizer/LangFormat.h"
 
@@ -19,7 +20,7 @@ QString RowDateText(const SYSTEMTIME& time)
 
 QString DurationText(std::uint32_t seconds)
 {
-    return LangFormat(QStringLiteral("%.2d:%.2d:%.2d"), seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return FormatHms(seconds);
 }
 
 QString RecordStatusText(std::uint8_t status)

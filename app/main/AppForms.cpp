@@ -22,6 +22,8 @@ TAppForms::TAppForms()
     PasswordDlg = new TPasswordDlg(frmTrellavoxMain);
     m_host = std::make_unique<TAppRecorderHost>(frmTrellavoxMain, frmRecSettings);
     m_registration = std::make_unique<TRecorderHostRegistration>(*m_host);
+    frmRecSettings->SetPasswordDialog(PasswordDlg);
+    frmRecSettings->SetOptionEffects(frmTrellavoxMain);
     frmTrellavoxMain->AttachForms(frmRecSettings, frmStatus, PasswordDlg);
 }
 

@@ -360,10 +360,17 @@ void TfrmTrellavoxMain::EnableIdlePasses()
             m_lists->UpdateActions();
             m_waveInfo->actShowAddInfoUpdate();
         },
-        [this] { return m_uiLock->IsLocked(); }, this);
+        [this] { return IdleBlocked(); }, this);
+    if (m_recSettings)
+        connect(m_recSettings, &QDialog::finished, m_scheduler, [this] { m_scheduler->SchedulePass(); });
     m_connection->SetSchedulePass([this] { m_scheduler->SchedulePass(); });
     m_uiLock->SetOnUnlocked([this] { m_scheduler->SchedulePass(); });
     m_scheduler->SchedulePass();
+}
+
+bool TfrmTrellavoxMain::IdleBlocked() const
+{
+    return m_uiLock->IsLocked() || (m_recSettings && m_recSettings->isVisible());
 }
 
 void TfrmTrellavoxMain::BringToFront()
@@ -372,6 +379,14 @@ void TfrmTrellavoxMain::BringToFront()
         showNormal();
     raise();
     activateWindow();
+}
+
+// The "Copy selected part" command comes with copying parts to the PC.
+void TfrmTrellavoxMain::SetCopySelPartHidden(bool) {}
+
+void TfrmTrellavoxMain::SetFlashDriveOptions(bool disabled, bool hidden)
+{
+    m_lists->SetDriveViewOptions(disabled, hidden);
 }
 
 void TfrmTrellavoxMain::FreeSplash()

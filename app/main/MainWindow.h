@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "app/dialogs/SettingsOptionEffects.h"
 #include "core/links/ConnectType.h"
 #include "core/settings/MainSettingsFile.h"
 
@@ -32,7 +33,7 @@ struct TLanguageMenuState;
 // The main window: the frame of menus, tool bar, panels and actions that
 // hosts the connection controller, the lists, the explorer pane and the
 // action groups.
-class TfrmTrellavoxMain : public QMainWindow {
+class TfrmTrellavoxMain : public QMainWindow, public TSettingsOptionEffects {
     Q_OBJECT
 public:
     // FormCreate.
@@ -52,6 +53,13 @@ public:
     void BringToFront();
     // FormCloseQuery: refused while a long operation or a recorder job runs.
     bool CanClose() const;
+    // No idle pass runs: the interface is locked or the settings dialog is
+    // up (a pass's refresh would restore its edits away).
+    bool IdleBlocked() const;
+
+    // What the settings dialog's options change here.
+    void SetCopySelPartHidden(bool hidden) override;
+    void SetFlashDriveOptions(bool disabled, bool hidden) override;
 
     TConnectionController& Connection() const { return *m_connection; }  // after AttachForms
     TContentListsController& Lists() const { return *m_lists; }

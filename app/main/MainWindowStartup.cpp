@@ -93,7 +93,7 @@ void TfrmTrellavoxMain::StartupWork()
     tlbtnConnect->setMenu(pmConnect);
     tlbtnConnect->setPopupMode(QToolButton::MenuButtonPopup);
     if (m_recSettings)
-        m_recSettings->SetDefaultFolder(ProgramOptions.DefFolder);
+        m_recSettings->ShowProgramOptions(ProgramOptions);
     m_connection->FStartupDone = true;
 }
 

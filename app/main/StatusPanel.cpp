@@ -5,6 +5,7 @@
 
 #include "app/main/BatteryBar.h"
 #include "app/main/StatusPanelLayout.h"
+#include "app/services/FormatHms.h"
 #include "core/links/ConnectType.h"
 #include "core/recorder/CustomRecorder.h"
 #include "localizer/LangFormat.h"
@@ -17,11 +18,6 @@ QColor FromColorRef(std::uint32_t colour)
 {
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                   static_cast<int>((colour >> 16) & 0xFF));
-}
-
-QString HoursMinutesSeconds(std::uint32_t seconds)
-{
-    return LangFormat(QStringLiteral("%.2d:%.2d:%.2d"), seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
 void SetText(QLabel* label, const QString& text)
@@ -115,7 +111,7 @@ void TStatusPanel::UpdateFrom(TCustomRecorder& recorder, int connectType)
     SetText(lbFreeMem, StatusLabelText(LangConst(QStringLiteral("FreeMemoryStr")),
                                        LangFormat(QStringLiteral(" %0.2f MB "), megabytes(recorder.GetFreeMemory()))));
     SetText(lbMinRecDur, StatusLabelText(LangConst(QStringLiteral("MinRecordTimeStr")),
-                                         QStringLiteral(" ") + HoursMinutesSeconds(recorder.GetRecordTimeLeft()) +
+                                         QStringLiteral(" ") + FormatHms(recorder.GetRecordTimeLeft()) +
                                              QStringLiteral(" ")));
     LayOut();
 }

@@ -1,6 +1,7 @@
 #include "core/recorder/NoPasswordBytes.h"
 
 #include <QStringEncoder>
+#include <algorithm>
 
 TPasswordBytes PasswordBytes(const QString& text)
 {
@@ -22,4 +23,17 @@ TPasswordBytes PasswordBytes(const QString& text)
     }
     bytes[used] = 0;
     return bytes;
+}
+
+bool HasPassword(const TPasswordBytes& bytes)
+{
+    return !std::all_of(bytes.begin(), bytes.begin() + kPasswordCommandBytes, [](std::uint8_t b) { return b == 0xFF; });
+}
+
+QString PasswordText(const TPasswordBytes& bytes)
+{
+    if (!HasPassword(bytes))
+        return {};
+    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    return QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()), end - bytes.begin());
 }

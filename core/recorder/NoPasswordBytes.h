@@ -18,3 +18,9 @@ inline constexpr std::uint32_t kPasswordCommandBytes = 7;
 // UTF-8 text cut at a character boundary to at most 7 bytes, its terminating
 // zero, and 0xFF behind it. Nothing of an earlier password survives.
 TPasswordBytes PasswordBytes(const QString& text);
+
+// Whether the field holds a password: its first seven bytes are not all 0xFF.
+bool HasPassword(const TPasswordBytes& bytes);
+// The password as the field holds it (the empty text for none), read the
+// way PasswordBytes writes it.
+QString PasswordText(const TPasswordBytes& bytes);

@@ -14,14 +14,24 @@ public:
 
     void Store(const TRecorderSettings& settings) override
     {
+        // The recorder object's record must not claim values the recorder
+        // never took.
+        const TRecorderSettings before = m_recorder.Settings();
         m_recorder.Settings() = settings;
-        m_recorder.StoreRecorderSettings();
+        try {
+            m_recorder.StoreRecorderSettings();
+        } catch (...) {
+            m_recorder.Settings() = before;
+            throw;
+        }
     }
 
     std::uint64_t RecordTime(const TRecordProfile& profile) const override
     {
         return m_recorder.GetProfileRecordTime(profile);
     }
+
+    QString ModelText() const override { return m_recorder.ModelText(); }
 
 private:
     TRecorder& m_recorder;

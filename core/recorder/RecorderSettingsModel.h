@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <memory>
 
@@ -19,10 +20,13 @@ public:
     virtual TRecorderSettings Settings() const = 0;
     virtual const TQualityPresetList& QualityPresets() const = 0;
     virtual const TVasPresetList& VasPresets() const = 0;
-    // Takes the record as the recorder's and writes it to the recorder.
+    // Takes the record as the recorder's and writes it to the recorder. A
+    // failure leaves the record as it was before and raises.
     virtual void Store(const TRecorderSettings& settings) = 0;
     // Seconds of recording the free memory holds with the profile.
     virtual std::uint64_t RecordTime(const TRecordProfile& profile) const = 0;
+    // The model text profile files are tagged with.
+    virtual QString ModelText() const = 0;
 };
 
 // The settings model over a recorder object made by CreateRecorder; null

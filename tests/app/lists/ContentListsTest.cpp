@@ -179,6 +179,17 @@ TEST_F(ContentListsTest, FlashDriveFoldersThroughKeysAndTheCombo)
     EXPECT_FALSE(lists->DriveView());
     EXPECT_TRUE(showRec->isChecked());
     EXPECT_EQ(ComboTexts(), (QStringList{"Records"}));
+
+    // The settings dialog's options: hidden gives way to the records too.
+    ProgramOptions.DisableFlashDrive = false;
+    lists->ShowDriveView();
+    ASSERT_TRUE(lists->DriveView());
+    lists->SetDriveViewOptions(false, true);
+    EXPECT_FALSE(showDrv->isVisible());
+    EXPECT_FALSE(lists->DriveView());
+    lists->SetDriveViewOptions(true, false);
+    EXPECT_TRUE(showDrv->isVisible());
+    EXPECT_FALSE(showDrv->isEnabled());
 }
 
 TEST_F(ContentListsTest, CtrlSMarksTheRecordingInTheDemoAndWithDiagOnly)

@@ -222,6 +222,16 @@ TEST_P(RecorderOverAdapterTest, ConnectsReadsAndChecksThePassword)
     EXPECT_EQ(model->RecordTime(edited.Profiles[3]), recorder->GetRecordTimeLeft());
     EXPECT_EQ(&model->QualityPresets(), &object.QualityPresets());
     EXPECT_EQ(&model->VasPresets(), &object.VasPresets());
+
+    // A store the recorder breaks off leaves the object's record as it was,
+    // not holding values the recorder never took.
+    const TRecorderSettings held = model->Settings();
+    TRecorderSettings failing = held;
+    failing.Profiles[3].CycleBufSize = 72;
+    failing.Vas.T1 = 99;
+    sim.InjectFault({SimFaultKind::Fail, 0, SimFault::kEveryTime, cmdSetVas});
+    EXPECT_THROW(model->Store(failing), TERecXchange);
+    EXPECT_EQ(model->Settings(), held);
 }
 
 INSTANTIATE_TEST_SUITE_P(AdapterTypes, RecorderOverAdapterTest,

@@ -38,9 +38,16 @@ TEST(PasswordBytesTest, ByteImages)
         {QStringLiteral("abcde\u0436"), Bytes({'a', 'b', 'c', 'd', 'e', 0xD0, 0xB6, 0})},
         {QStringLiteral("abcdef\u0436"), Bytes({'a', 'b', 'c', 'd', 'e', 'f', 0, 0})},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(PasswordBytes(c.text), c.expected) << c.text.toStdString();
+        // Read back as written, up to the cut.
+        EXPECT_TRUE(c.text.startsWith(PasswordText(c.expected))) << c.text.toStdString();
+        EXPECT_EQ(HasPassword(c.expected), !c.text.isEmpty());
+    }
     EXPECT_EQ(PasswordBytes(QString()), NoPasswordBytes);
+    EXPECT_EQ(PasswordText(Bytes({'a', 'b', 0, 0xFF, 0xFF, 0xFF, 0xFF, 0})), QStringLiteral("ab"));
+    // Only the seven bytes the recorder compares decide.
+    EXPECT_FALSE(HasPassword(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'x'})));
 }
 
 TEST(BatteryLevelTest, Thresholds)
