@@ -271,8 +271,11 @@ SimScsiDevice::Answer SimScsiDevice::WritePages(const TCdb& cdb, sg_io_hdr& head
     for (std::uint32_t i = 0; i < count; ++i) {
         std::vector<std::uint8_t> page(data + std::size_t{i} * geometry.pageSize,
                                        data + std::size_t{i + 1} * geometry.pageSize);
-        if (m_weakBlock && (first + i) / geometry.pagesPerBlock == *m_weakBlock)
+        if (m_weakBlock && (first + i) / geometry.pagesPerBlock == *m_weakBlock && m_weakTimes.value_or(1) > 0) {
             page[0] = static_cast<std::uint8_t>(~page[0]);
+            if (m_weakTimes && (first + i + 1) % geometry.pagesPerBlock == 0)
+                --*m_weakTimes;
+        }
         // The data area only: the spare bytes are kept.
         m_recorder->WritePage(first + i, page);
     }

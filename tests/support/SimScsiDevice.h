@@ -53,8 +53,13 @@ public:
     void TimeOut(std::uint32_t n);
     void ShortTransfer(std::uint32_t n, std::uint32_t missing);
     // Pages written into this block keep their first byte inverted, as a
-    // worn block would.
-    void WeakBlock(std::uint32_t block) { m_weakBlock = block; }
+    // worn block would; with times, only for that many writes of the whole
+    // block (counted at its last page), then it holds what it is given.
+    void WeakBlock(std::uint32_t block, std::optional<std::uint32_t> times = std::nullopt)
+    {
+        m_weakBlock = block;
+        m_weakTimes = times;
+    }
 
     // Every SG_IO request received, in order, also those that failed.
     const std::vector<Command>& Commands() const { return m_commands; }
@@ -98,6 +103,7 @@ private:
     std::optional<std::uint32_t> m_shortTransfer;
     std::uint32_t m_missing = 0;
     std::optional<std::uint32_t> m_weakBlock;
+    std::optional<std::uint32_t> m_weakTimes;
 
     std::vector<Command> m_commands;
 };
