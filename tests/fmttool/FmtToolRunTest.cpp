@@ -314,3 +314,41 @@ TEST(FmtToolTables, ABadBlockUnderTheTablesEndsTheRun)
         << run.Output();
     EXPECT_FALSE(Contains(run.Output(), "Loading image"));
 }
+
+// Block 0 in the load: two writes of 32 pages, then two reads of 32 sectors.
+TEST_F(FmtToolFixture, AReadThatMovesNothingIsNotTakenForTheData)
+{
+    console.onWrite = [&](const std::string& text) {
+        if (text == "Loading image")
+            device.SilentlyDropData(3);
+    };
+    console.Keys("y ");
+    EXPECT_EQ(RunFmt({}), kFmtExitOk) << Output();
+    EXPECT_FALSE(Contains(Output(), "Error")) << Output();
+    // The first read left the buffer as it was, so the block was written again.
+    EXPECT_EQ(WritesAt(0), 1u + 2u);
+    EXPECT_EQ(WritesAt(64), 1u + 1u);
+}
+
+TEST_F(FmtToolFixture, AReadWithBytesMissingEndsTheLoad)
+{
+    console.onWrite = [&](const std::string& text) {
+        if (text == "Loading image")
+            device.ShortTransfer(3, 2048);
+    };
+    console.Keys("y ");
+    EXPECT_EQ(RunFmt({}), kFmtExitFailed);
+    EXPECT_TRUE(Output().ends_with("Loading image.\nError ReadPages(), 0, 64\nError message: /dev/sg3: 2048 bytes "
+                                   "of the data phase did not move\n\nVERIFY ERROR!!!\n " +
+                                   std::string(kPressAnyKey)))
+        << Output();
+}
+
+// The test's read-back is checked the same way.
+TEST_F(FmtToolFixture, ATestReadThatMovesNothingCostsAnAttempt)
+{
+    device.SilentlyDropData(3 + 3);  // connect: INQUIRY, identify, READ CAPACITY; then block 0
+    console.Keys("y ");
+    EXPECT_EQ(RunFmt({}), kFmtExitOk) << Output();
+    EXPECT_EQ(WritesAt(0), 2u + 1u);
+}

@@ -122,6 +122,11 @@ int SimScsiDevice::Serve(sg_io_hdr& header)
     if (Hits(m_checkCondition)) {
         answer.status = kCheckCondition;
         answer.sense = m_checkSense;
+    } else if (Hits(m_dropData) && header.dxfer_direction == SG_DXFER_FROM_DEV && header.dxferp) {
+        auto* data = static_cast<std::uint8_t*>(header.dxferp);
+        const std::vector<std::uint8_t> before(data, data + header.dxfer_len);
+        answer = Dispatch(cdb, header);
+        std::copy(before.begin(), before.end(), data);
     } else {
         answer = Dispatch(cdb, header);
     }
