@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -68,6 +69,8 @@ TTerminalConsole::TTerminalConsole(int input, int output)
 
 void TTerminalConsole::Write(std::string_view text)
 {
+    // The image builder prints through stdio; its lines go first.
+    std::fflush(stdout);
     while (!text.empty()) {
         const ssize_t written = ::write(m_output, text.data(), text.size());
         if (written < 0 && errno == EINTR)
