@@ -4,7 +4,20 @@
 
 namespace {
 
-// The mount table writes space, tab, newline and backslash as \ooo.
+bool IsFatType(const std::string& type)
+{
+    return type == "vfat" || type == "msdos";
+}
+
+std::string JoinMailbox(const std::string& mountPoint)
+{
+    if (!mountPoint.empty() && mountPoint.back() == '/')
+        return mountPoint + kMailboxFileName;
+    return mountPoint + "/" + kMailboxFileName;
+}
+
+}  // namespace
+
 std::string UnescapeMountField(std::string_view field)
 {
     std::string out;
@@ -22,20 +35,6 @@ std::string UnescapeMountField(std::string_view field)
     }
     return out;
 }
-
-bool IsFatType(const std::string& type)
-{
-    return type == "vfat" || type == "msdos";
-}
-
-std::string JoinMailbox(const std::string& mountPoint)
-{
-    if (!mountPoint.empty() && mountPoint.back() == '/')
-        return mountPoint + kMailboxFileName;
-    return mountPoint + "/" + kMailboxFileName;
-}
-
-}  // namespace
 
 std::vector<std::string> FatMountPoints(std::string_view mountTable)
 {

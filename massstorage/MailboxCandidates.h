@@ -10,6 +10,10 @@
 inline constexpr const char* kMailboxPathsVariable = "Q71_MAILBOX_PATHS";
 inline constexpr const char* kMailboxFileName = "service.dat";
 
+// A field of the mount table with its octal escapes (\040 for a space,
+// and tab, newline and backslash alike) undone.
+std::string UnescapeMountField(std::string_view field);
+
 // The mount points of FAT file systems in a /proc/self/mounts text, in
 // order, with the table's octal escapes undone.
 std::vector<std::string> FatMountPoints(std::string_view mountTable);

@@ -122,6 +122,11 @@ int SimScsiDevice::Serve(sg_io_hdr& header)
     if (Hits(m_checkCondition)) {
         answer.status = kCheckCondition;
         answer.sense = m_checkSense;
+    } else if (Hits(m_dropData) && header.dxfer_direction == SG_DXFER_FROM_DEV && header.dxferp) {
+        auto* data = static_cast<std::uint8_t*>(header.dxferp);
+        const std::vector<std::uint8_t> before(data, data + header.dxfer_len);
+        answer = Dispatch(cdb, header);
+        std::copy(before.begin(), before.end(), data);
     } else {
         answer = Dispatch(cdb, header);
     }
@@ -271,8 +276,11 @@ SimScsiDevice::Answer SimScsiDevice::WritePages(const TCdb& cdb, sg_io_hdr& head
     for (std::uint32_t i = 0; i < count; ++i) {
         std::vector<std::uint8_t> page(data + std::size_t{i} * geometry.pageSize,
                                        data + std::size_t{i + 1} * geometry.pageSize);
-        if (m_weakBlock && (first + i) / geometry.pagesPerBlock == *m_weakBlock)
+        if (m_weakBlock && (first + i) / geometry.pagesPerBlock == *m_weakBlock && m_weakTimes.value_or(1) > 0) {
             page[0] = static_cast<std::uint8_t>(~page[0]);
+            if (m_weakTimes && (first + i + 1) % geometry.pagesPerBlock == 0)
+                --*m_weakTimes;
+        }
         // The data area only: the spare bytes are kept.
         m_recorder->WritePage(first + i, page);
     }

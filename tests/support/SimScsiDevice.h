@@ -52,9 +52,17 @@ public:
     void CheckCondition(std::uint32_t n, std::uint8_t key, std::uint8_t asc, std::uint8_t ascq = 0);
     void TimeOut(std::uint32_t n);
     void ShortTransfer(std::uint32_t n, std::uint32_t missing);
+    // The n-th command reports its whole data phase moved while it moved
+    // none of it, as a faulty bridge might.
+    void SilentlyDropData(std::uint32_t n) { m_dropData = m_served + n; }
     // Pages written into this block keep their first byte inverted, as a
-    // worn block would.
-    void WeakBlock(std::uint32_t block) { m_weakBlock = block; }
+    // worn block would; with times, only for that many writes of the whole
+    // block (counted at its last page), then it holds what it is given.
+    void WeakBlock(std::uint32_t block, std::optional<std::uint32_t> times = std::nullopt)
+    {
+        m_weakBlock = block;
+        m_weakTimes = times;
+    }
 
     // Every SG_IO request received, in order, also those that failed.
     const std::vector<Command>& Commands() const { return m_commands; }
@@ -96,8 +104,10 @@ private:
     std::array<std::uint8_t, 3> m_checkSense{};
     std::optional<std::uint32_t> m_timeOut;
     std::optional<std::uint32_t> m_shortTransfer;
+    std::optional<std::uint32_t> m_dropData;
     std::uint32_t m_missing = 0;
     std::optional<std::uint32_t> m_weakBlock;
+    std::optional<std::uint32_t> m_weakTimes;
 
     std::vector<Command> m_commands;
 };
