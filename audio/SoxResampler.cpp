@@ -56,13 +56,32 @@ TSoxResampler::~TSoxResampler()
 
 void TSoxResampler::Feed(const void* data, std::size_t bytes)
 {
+    const auto* at = static_cast<const std::uint8_t*>(data);
+    // Pieces need not end on a sample: a last odd byte waits for its other half.
+    if (m_hasOdd && bytes > 0) {
+        const std::uint8_t sample[2] = {m_odd, at[0]};
+        m_hasOdd = false;
+        HandOver(sample, 2);
+        ++at;
+        --bytes;
+    }
+    if (bytes % 2 != 0) {
+        m_odd = at[bytes - 1];
+        m_hasOdd = true;
+        --bytes;
+    }
+    HandOver(at, bytes);
+}
+
+void TSoxResampler::HandOver(const std::uint8_t* data, std::size_t bytes)
+{
     if (bytes == 0)
         return;
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] { return m_remaining == 0 || m_stopped; });
     if (m_stopped || m_end)
         return;
-    m_input = static_cast<const std::uint8_t*>(data);
+    m_input = data;
     m_remaining = bytes;
     m_changed.notify_all();
     // The piece is the caller's: it must be taken before Feed returns.
@@ -106,9 +125,6 @@ std::size_t TSoxResampler::TakeInput(std::int32_t* out, std::size_t samples)
     }
     m_input += 2 * count;
     m_remaining -= 2 * count;
-    // An odd byte at the end is no sample.
-    if (m_remaining < 2)
-        m_remaining = 0;
     if (m_remaining == 0)
         m_changed.notify_all();
     return count;

@@ -25,7 +25,7 @@ public:
     TSoxResampler& operator=(const TSoxResampler&) = delete;
 
     // Hands bytes of samples over; returns once SoX has taken all of them
-    // (or has stopped). An empty piece does nothing.
+    // (or has stopped). An empty piece does nothing. From one thread at a time.
     void Feed(const void* data, std::size_t bytes);
     // Ends the input and waits until SoX has delivered its last samples.
     // False when libsox failed.
@@ -36,6 +36,7 @@ private:
     struct TEffectPriv {
         TSoxResampler* Self;
     };
+    void HandOver(const std::uint8_t* data, std::size_t bytes);
     void Run();
     std::size_t TakeInput(std::int32_t* out, std::size_t samples);
     void Deliver(const std::int32_t* in, std::size_t samples);
@@ -57,6 +58,8 @@ private:
     bool m_failed = false;
     bool m_refused = false;
 
+    std::uint8_t m_odd = 0;  // the feeder's
+    bool m_hasOdd = false;
     std::vector<std::int16_t> m_converted;  // the SoX thread's
     std::thread m_thread;
 };
