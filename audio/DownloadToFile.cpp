@@ -35,8 +35,9 @@ TWaveFormatBlock FormatBlockOf(const TCustomSoundFileInfo& item)
 TJobOutcome RunDownload(TCustomRecorder& recorder, const TCustomSoundFileInfo& item, std::uint32_t length,
                         std::uint32_t start, TCustomFile& sink, TTransferUi& ui)
 {
-    ui.SetStatusText(LangConst(QStringLiteral("StatusDownloadingRecordStr")) + QLatin1Char(' ') + item.NumberText);
-    return ui.RunJob(recorder, LangConst(QStringLiteral("StatusDownloadingRecordStr")), true, [&] {
+    const QString line = LangConst(QStringLiteral("StatusDownloadingRecordStr")) + QLatin1Char(' ') + item.NumberText;
+    ui.SetStatusText(line);
+    return ui.RunJob(recorder, line, true, [&] {
         if (item.Parent == nullptr)
             recorder.StartDownload(item.Number, start, length, &sink);
         else
