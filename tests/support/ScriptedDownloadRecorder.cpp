@@ -45,6 +45,8 @@ TJobOutcome ScriptedDownloadRecorder::Body(TRecorderJobContext& context)
     self.SeenJob = self.m_info.Job;
     self.SeenParams = std::get<TDownloadJobParams>(context.Params);
     const Script& plan = self.Plan;
+    if (plan.GeneratedBytes > 0)
+        return Generate(context, plan.GeneratedBytes);
     std::size_t at = 0;
     for (std::size_t i = 0; i < plan.Pieces.size(); ++i) {
         if (static_cast<int>(i) == plan.FailAtPiece)
@@ -60,6 +62,23 @@ TJobOutcome ScriptedDownloadRecorder::Body(TRecorderJobContext& context)
     if (plan.WaitForAbort)
         WaitUntil([&] { return context.AbortRequested(); });
     return context.AbortRequested() ? TJobOutcome::Aborted : TJobOutcome::Completed;
+}
+
+TJobOutcome ScriptedDownloadRecorder::Generate(TRecorderJobContext& context, std::uint64_t bytes)
+{
+    // A whole number of periods per piece keeps the signal continuous.
+    constexpr std::size_t kPeriod = 64;
+    const std::vector<std::uint8_t> piece = SineBytes(2048 * kPeriod, kPeriod, 9000);
+    for (std::uint64_t at = 0; at < bytes;) {
+        if (context.AbortRequested())
+            return TJobOutcome::Aborted;
+        const auto n = static_cast<std::int32_t>(std::min<std::uint64_t>(piece.size(), bytes - at));
+        if (context.Sink->Write(piece.data(), n) == 0)
+            return TJobOutcome::SinkRefused;
+        at += static_cast<std::uint64_t>(n);
+        context.SetProgress(static_cast<std::uint8_t>(100 * at / bytes));
+    }
+    return TJobOutcome::Completed;
 }
 
 std::vector<std::uint8_t> SineBytes(std::size_t n, double period, double amplitude)

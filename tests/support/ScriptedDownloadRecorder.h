@@ -19,6 +19,9 @@ public:
         std::vector<std::size_t> Pieces;  // the piece sizes, in order
         int FailAtPiece = -1;             // a link error before that piece
         bool WaitForAbort = false;        // after the last piece, until Abort
+        // In place of Bytes and Pieces: this many bytes of a sine, written
+        // in 256 KiB pieces from one buffer (for recordings of many hours).
+        std::uint64_t GeneratedBytes = 0;
     };
 
     ScriptedDownloadRecorder();
@@ -41,6 +44,7 @@ protected:
 
 private:
     static TJobOutcome Body(TRecorderJobContext& context);
+    static TJobOutcome Generate(TRecorderJobContext& context, std::uint64_t bytes);
     mutable TRecorderJobInfo m_info{};
 };
 
