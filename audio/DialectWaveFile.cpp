@@ -119,10 +119,9 @@ bool DownloadDialect(TCustomRecorder&, const QString& fileName, const TCustomSou
         ok = sink.WriteHeader();
         if (ok) {
             // Declared after the sink: the resampler's thread ends before the sink goes.
-            TSoxResampler resampler(item.Format.SamplesPerSec, item.Format.Channels, dialect::kRate,
-                                    [&](const std::int16_t* samples, std::size_t count) {
-                                        return sink.WriteSamples(samples, count);
-                                    });
+            TSoxResampler resampler(
+                item.Format.SamplesPerSec, item.Format.Channels, dialect::kRate,
+                [&](const std::int16_t* samples, std::size_t count) { return sink.WriteSamples(samples, count); });
             sink.SetResampler(&resampler);
             outcome = runJob(sink);
             // Cancelled or failed, SoX still gets the end of its input and ends.

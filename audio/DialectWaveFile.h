@@ -3,8 +3,8 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
-#include <vector>
 #include <functional>
+#include <vector>
 
 #include "core/links/FileHandle.h"
 #include "core/recorder/CustomFile.h"
@@ -59,7 +59,7 @@ private:
     std::uint32_t FTotal = 0;
     TSoxResampler* m_resampler = nullptr;
     std::vector<std::uint8_t> m_words;  // the SoX thread's
-    QString m_error;  // the system's text of the failed write, set before m_failed
+    QString m_error;                    // the system's text of the failed write, set before m_failed
     std::atomic<bool> m_failed{false};
     std::atomic<bool> m_reported{false};
 };

@@ -51,8 +51,8 @@ void RemoveFiles(const QStringList& names)
         QFile::remove(name);
 }
 
-bool DownloadWave(TCustomRecorder& recorder, const QString& fileName, TCustomSoundFileInfo& item,
-                  std::uint32_t length, std::uint32_t start, TTransferUi& ui)
+bool DownloadWave(TCustomRecorder& recorder, const QString& fileName, TCustomSoundFileInfo& item, std::uint32_t length,
+                  std::uint32_t start, TTransferUi& ui)
 {
     TCrcWaveFile wave(fileName);
     wave.FormatBlock() = FormatBlockOf(item);
@@ -105,8 +105,8 @@ bool DownloadRecordToFile(TCustomRecorder* recorder, const QString& fileName, TC
     if (recorder == nullptr || item == nullptr)
         return false;
     if (ProgramOptions.DialectFormat)
-        return DownloadDialect(*recorder, fileName, *item, [&](TCustomFile& sink) {
-            return RunDownload(*recorder, *item, length, start, sink, ui);
-        }, ui);
+        return DownloadDialect(
+            *recorder, fileName, *item,
+            [&](TCustomFile& sink) { return RunDownload(*recorder, *item, length, start, sink, ui); }, ui);
     return DownloadWave(*recorder, fileName, *item, length, start, ui);
 }

@@ -27,8 +27,7 @@ TMarkParams RecordMarkParams(const TWaveFile& wave, const QString& serialNumber,
     params.NoPrivateChunk = noPrivateChunk;
 
     // Each file gets its own tones, so no two downloads carry the same mark.
-    std::minstd_rand random(static_cast<std::uint32_t>(
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    std::minstd_rand random(static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
     const auto draw = [&](std::uint32_t k) { return k == 0 ? 0u : static_cast<std::uint32_t>(random() % k); };
     const auto half = static_cast<float>(format.SamplesPerSec / 2);
     params.Tone1Frequency = 5.0f + static_cast<float>(draw(901)) * 0.01f;

@@ -77,8 +77,8 @@ bool TRecorderWaveFile::Hand(std::span<const std::uint8_t> piece)
         if (even <= Room()) {
             const std::uint8_t* out = nullptr;
             std::uint32_t outLength = 0;
-            m_mark.Process(reinterpret_cast<const std::int16_t*>(piece.data()), static_cast<std::uint32_t>(even),
-                           out, outLength);
+            m_mark.Process(reinterpret_cast<const std::int16_t*>(piece.data()), static_cast<std::uint32_t>(even), out,
+                           outLength);
             m_partInput += even;
             piece = piece.subspan(even);
             if (!WriteOut(out, outLength))
@@ -109,8 +109,8 @@ bool TRecorderWaveFile::HandFinal(std::span<const std::uint8_t> piece)
             return false;
         piece = {};
     }
-    m_mark.Process(reinterpret_cast<const std::int16_t*>(piece.data()), static_cast<std::uint32_t>(piece.size()),
-                   out, outLength);
+    m_mark.Process(reinterpret_cast<const std::int16_t*>(piece.data()), static_cast<std::uint32_t>(piece.size()), out,
+                   outLength);
     m_partInput += piece.size();
     if (!WriteOut(out, outLength))
         return false;

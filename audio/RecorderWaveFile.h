@@ -58,8 +58,8 @@ private:
 
     QString m_serial;
     MarkStream m_mark;
-    std::uint64_t m_capacity = 0;    // input bytes the open part takes
-    std::uint64_t m_partInput = 0;   // input bytes handed to it so far
+    std::uint64_t m_capacity = 0;      // input bytes the open part takes
+    std::uint64_t m_partInput = 0;     // input bytes handed to it so far
     std::vector<std::uint8_t> m_held;  // a tail too short to hand on its own
     std::vector<std::uint8_t> m_join;
     QStringList m_partFiles;

@@ -39,11 +39,8 @@ bool InitSox()
 
 }  // namespace
 
-TSoxResampler::TSoxResampler(std::uint32_t inputRate, std::uint16_t channels, std::uint32_t outputRate,
-                             TOutput output)
-    : m_inputRate(inputRate),
-      m_channels(channels == 0 ? 1 : channels),
-      m_outputRate(outputRate),
+TSoxResampler::TSoxResampler(std::uint32_t inputRate, std::uint16_t channels, std::uint32_t outputRate, TOutput output)
+    : m_inputRate(inputRate), m_channels(channels == 0 ? 1 : channels), m_outputRate(outputRate),
       m_output(std::move(output))
 {
     m_thread = std::thread([this] { Run(); });
@@ -164,10 +161,12 @@ void TSoxResampler::Run()
 {
     bool ok = InitSox();
     if (ok) {
-        static const sox_effect_handler_t input{"trellavox_input", nullptr, SOX_EFF_MCHAN, nullptr, nullptr,
-                                                nullptr, InputDrain, nullptr, nullptr, sizeof(TEffectPriv)};
-        static const sox_effect_handler_t output{"trellavox_output", nullptr, SOX_EFF_MCHAN, nullptr, nullptr,
-                                                 OutputFlow, nullptr, nullptr, nullptr, sizeof(TEffectPriv)};
+        static const sox_effect_handler_t input{
+            "trellavox_input", nullptr,    SOX_EFF_MCHAN, nullptr, nullptr,
+            nullptr,           InputDrain, nullptr,       nullptr, sizeof(TEffectPriv)};
+        static const sox_effect_handler_t output{
+            "trellavox_output", nullptr, SOX_EFF_MCHAN, nullptr, nullptr,
+            OutputFlow,         nullptr, nullptr,       nullptr, sizeof(TEffectPriv)};
         sox_encodinginfo_t encoding{};
         encoding.encoding = SOX_ENCODING_SIGN2;
         encoding.bits_per_sample = 16;

@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <csignal>
-#include <sys/resource.h>
 #include <cmath>
+#include <csignal>
 #include <stdexcept>
+#include <sys/resource.h>
 
 #include "audio/DialectWaveFile.h"
 #include "audio/DownloadToFile.h"
@@ -56,7 +56,7 @@ TEST(DialectWord, TruncatesTowardZeroIntoTwelveBits)
         std::uint16_t word;
     };
     const Case cases[] = {
-        {0, 0x800}, {15, 0x800}, {16, 0x801}, {-1, 0x800}, {-15, 0x800},
+        {0, 0x800},   {15, 0x800},  {16, 0x801},    {-1, 0x800},     {-15, 0x800},
         {-16, 0x7FF}, {-17, 0x7FF}, {32767, 0xFFF}, {-32768, 0x000},
     };
     for (const Case& c : cases)

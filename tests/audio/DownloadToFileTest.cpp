@@ -202,6 +202,7 @@ TEST_F(DownloadToFileTest, OnlyACompletedJobMarksTheRecording)
     ASSERT_EQ(m_host.Messages.size(), 1);
     EXPECT_EQ(m_host.Messages[0], "Can't create (modify) file rec.wav\n" + GetSystemErrorText(ENOENT));
     EXPECT_EQ(m_host.MessageFlags[0], 0u);
+    EXPECT_EQ(m_host.MessageCaptions[0], QStringLiteral("Application"));
     EXPECT_TRUE(m_recorder.StatusCalls.empty());
     EXPECT_EQ(m_item.Status, 0xFF);
 }

@@ -22,7 +22,7 @@ inline constexpr std::size_t kBlock = sizeof(TMarkBlock);
 inline constexpr int kMarkError = 93;  // three tones of 80 + 6 + 6 and the LSB
 
 struct PartFile {
-    std::vector<std::uint8_t> data;  // the data chunk: start block, audio, end block
+    std::vector<std::uint8_t> data;   // the data chunk: start block, audio, end block
     std::vector<std::uint8_t> chunk;  // the private chunk, empty without one
     std::int64_t fileSize = 0;
 };
@@ -101,8 +101,8 @@ inline std::vector<std::uint8_t> CheckedAudioOf(const QStringList& names)
         EXPECT_EQ(part.chunk.size(), static_cast<std::size_t>(waveaddinfo::kVersion5Size));
         if (part.chunk.size() == static_cast<std::size_t>(waveaddinfo::kVersion5Size)) {
             EXPECT_EQ(CheckMarks(part), 0);
-            const auto zlibCrc = static_cast<std::uint32_t>(
-                crc32(0, part.data.data(), static_cast<uInt>(part.data.size())));
+            const auto zlibCrc =
+                static_cast<std::uint32_t>(crc32(0, part.data.data(), static_cast<uInt>(part.data.size())));
             EXPECT_EQ(U32At(part.chunk, 0), zlibCrc ^ 0x55555555u);
         }
         audio.insert(audio.end(), part.data.begin() + kBlock, part.data.end() - kBlock);
