@@ -1,26 +1,15 @@
 #include "audio/DialectWaveFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "audio/SoxResampler.h"
+#include "audio/TransferMessages.h"
 #include "audio/TransferUi.h"
 #include "core/flash/SoundFileInfo.h"
-#include "core/recorder/RecorderHost.h"
 #include "core/settings/FileUtils.h"
-#include "localizer/LangConst.h"
-
-namespace {
-
-QString Caption()
-{
-    return LangConst(QStringLiteral("AppNameStr"));
-}
-
-}  // namespace
 
 TDialectWaveFile::TDialectWaveFile(HANDLE file) : FFile(file) {}
 
@@ -96,22 +85,24 @@ void TDialectWaveFile::ReportWriteError()
 {
     if (!WriteFailed() || m_reported.exchange(true))
         return;
-    RecorderHost().AppMessageBox(QStringLiteral("Writing error\n") + m_error, 0, Caption());
+    ShowWritingError(m_error);
 }
 
-bool DownloadDialect(TCustomRecorder&, const QString& fileName, const TCustomSoundFileInfo& item,
+bool DownloadDialect(const QString& fileName, const TCustomSoundFileInfo& item,
                      const std::function<TJobOutcome(TCustomFile&)>& runJob, TTransferUi& ui)
 {
     const QByteArray path = QFile::encodeName(fileName);
     const HANDLE file = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (file < 0) {
-        const QString reason = GetSystemErrorText(errno);
-        RecorderHost().AppMessageBox(LangConst(QStringLiteral("CantCreateStr")) + QLatin1Char(' ') +
-                                         QFileInfo(fileName).fileName() + QLatin1Char('\n') + reason,
-                                     0, Caption());
+        ShowCantCreate(fileName, errno);
         return false;
     }
 
+    // Closed on every way out, an exception from the job's start included.
+    struct TCloser {
+        HANDLE Handle;
+        ~TCloser() { ::close(Handle); }
+    } closer{file};
     bool ok = true;
     TJobOutcome outcome = TJobOutcome::None;
     {
@@ -134,7 +125,6 @@ bool DownloadDialect(TCustomRecorder&, const QString& fileName, const TCustomSou
         }
         ok = ok && sink.PatchHeader();
     }
-    ok = ::close(file) == 0 && ok;
     if (ui.CancelRequested() || outcome == TJobOutcome::Aborted) {
         QFile::remove(fileName);
         return false;

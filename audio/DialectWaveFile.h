@@ -10,7 +10,6 @@
 #include "core/recorder/CustomFile.h"
 #include "core/recorder/JobOutcome.h"
 
-class TCustomRecorder;
 class TCustomSoundFileInfo;
 class TSoxResampler;
 class TTransferUi;
@@ -68,5 +67,5 @@ private:
 // download through the resampler (runJob starts the job on the sink and
 // waits for it) and finishes the file. True only for a completed job and a
 // finished file; the recording's status is never changed here.
-bool DownloadDialect(TCustomRecorder& recorder, const QString& fileName, const TCustomSoundFileInfo& item,
+bool DownloadDialect(const QString& fileName, const TCustomSoundFileInfo& item,
                      const std::function<TJobOutcome(TCustomFile&)>& runJob, TTransferUi& ui);

@@ -106,7 +106,7 @@ bool DownloadRecordToFile(TCustomRecorder* recorder, const QString& fileName, TC
         return false;
     if (ProgramOptions.DialectFormat)
         return DownloadDialect(
-            *recorder, fileName, *item,
-            [&](TCustomFile& sink) { return RunDownload(*recorder, *item, length, start, sink, ui); }, ui);
+            fileName, *item, [&](TCustomFile& sink) { return RunDownload(*recorder, *item, length, start, sink, ui); },
+            ui);
     return DownloadWave(*recorder, fileName, *item, length, start, ui);
 }

@@ -1,16 +1,13 @@
 #include "audio/RecorderWaveFile.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 
 #include "audio/CrcWaveFile.h"
 #include "audio/FileNameMask.h"
 #include "audio/RecordMarks.h"
+#include "audio/TransferMessages.h"
 #include "audio/WaveAddInfo.h"
-#include "core/recorder/RecorderHost.h"
-#include "core/settings/FileUtils.h"
-#include "localizer/LangConst.h"
 
 namespace {
 
@@ -146,11 +143,7 @@ bool TRecorderWaveFile::OpenPart()
     FWaveFile.SetFileName(name);
     errno = 0;
     if (!FWaveFile.Create()) {
-        // The system's text now, before anything else touches errno.
-        const QString reason = GetSystemErrorText(errno);
-        RecorderHost().AppMessageBox(LangConst(QStringLiteral("CantCreateStr")) + QLatin1Char(' ') +
-                                         QFileInfo(name).fileName() + QLatin1Char('\n') + reason,
-                                     0, LangConst(QStringLiteral("AppNameStr")));
+        ShowCantCreate(name, errno);
         return false;
     }
     m_partFiles.append(name);
