@@ -9,6 +9,7 @@
 #include "audio/TransferMessages.h"
 #include "audio/TransferUi.h"
 #include "core/flash/SoundFileInfo.h"
+#include "core/protocol/DebugLog.h"
 #include "core/settings/FileUtils.h"
 
 TDialectWaveFile::TDialectWaveFile(HANDLE file) : FFile(file) {}
@@ -28,6 +29,11 @@ std::int32_t TDialectWaveFile::Write(const void* buffer, std::int32_t length)
         m_resampler->Feed(buffer, static_cast<std::size_t>(length));
     if (WriteFailed()) {
         ReportWriteError();
+        return 0;
+    }
+    // Without SoX the samples would go nowhere: stop the job.
+    if (m_resampler->Failed()) {
+        DebugLog(QStringLiteral("Dialect: the resampler stopped"));
         return 0;
     }
     return length;

@@ -100,6 +100,12 @@ bool TSoxResampler::Finish()
     return !m_failed;
 }
 
+bool TSoxResampler::Failed() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_failed;
+}
+
 bool TSoxResampler::OutputRefused() const
 {
     std::lock_guard lock(m_mutex);

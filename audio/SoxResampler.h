@@ -31,6 +31,8 @@ public:
     // False when libsox failed.
     bool Finish();
     bool OutputRefused() const;
+    // True once libsox has stopped on an error of its own.
+    bool Failed() const;
 
 private:
     struct TEffectPriv {
