@@ -6,7 +6,7 @@
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
 #include "core/settings/ProgramFolder.h"
-#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/FakeRecorderHost.h"
 #include "tests/support/ParamName.h"
 #include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"

@@ -23,7 +23,7 @@
 #include "core/settings/QualityPreset.h"
 #include "core/settings/VasPreset.h"
 #include "tests/app/ScriptedMessageBoxes.h"
-#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/FakeRecorderHost.h"
 #include "tests/support/TempDir.h"
 
 // A recorder's settings in memory: stores go into the record, or fail.

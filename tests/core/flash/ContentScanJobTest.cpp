@@ -14,7 +14,7 @@
 #include "core/recorder/Recorder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
-#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/FakeRecorderHost.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/RecorderFields.h"

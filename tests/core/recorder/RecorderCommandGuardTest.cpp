@@ -14,7 +14,7 @@
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
 #include "core/settings/ProgramFolder.h"
-#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/FakeRecorderHost.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
 #include "tests/support/TempDir.h"

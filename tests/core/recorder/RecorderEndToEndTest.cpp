@@ -21,7 +21,7 @@
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
-#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/FakeRecorderHost.h"
 #include "tests/core/FtdiTestFixture.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/InProcessQ71Library.h"

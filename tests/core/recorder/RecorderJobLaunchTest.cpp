@@ -11,7 +11,7 @@
 #include "core/recorder/Recorder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
-#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/FakeRecorderHost.h"
 #include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"

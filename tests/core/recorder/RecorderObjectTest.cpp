@@ -21,7 +21,7 @@
 #include "core/settings/ProgramOptions.h"
 #include "core/settings/RecorderPresets.h"
 #include "localizer/LanguageManager.h"
-#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/FakeRecorderHost.h"
 #include "tests/core/recorder/ScriptedLink.h"
 #include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"

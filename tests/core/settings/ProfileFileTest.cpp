@@ -13,7 +13,7 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/ProgramFolder.h"
-#include "tests/core/FakeRecorderHost.h"
+#include "tests/support/FakeRecorderHost.h"
 #include "tests/core/settings/IniTestFiles.h"
 #include "tests/core/settings/SampleRecorderSettings.h"
 #include "tests/support/ParamName.h"

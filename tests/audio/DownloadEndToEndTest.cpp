@@ -1,0 +1,162 @@
+// Downloads into files from recordings that the content builder lays into
+// an image, over the image emulator and the real download job.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <memory>
+
+#include "audio/DownloadToFile.h"
+#include "core/flash/SoundFileList.h"
+#include "core/links/ConnectType.h"
+#include "core/recorder/ProcessState.h"
+#include "core/recorder/Recorder.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/settings/ProgramOptions.h"
+#include "tests/audio/DownloadedFiles.h"
+#include "tests/support/CaptureSink.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/FakeRecorderHost.h"
+#include "tests/support/FakeTransferUi.h"
+#include "tests/support/ImageBuilder.h"
+#include "tests/support/TempDir.h"
+
+using namespace downloaded;
+
+namespace {
+
+struct Recording {
+    const char* name;
+    std::uint8_t compress;
+    std::uint8_t param;
+    bool withGap;
+};
+const Recording kRecordings[] = {
+    {"PCM", 0, 0, false},
+    {"companded", 1, 1, false},
+    {"ADPCM 4-bit", 2, 2, false},
+    {"ADPCM 2-bit", 2, 1, false},
+    {"two stretches with silence between", 2, 2, true},
+};
+
+std::vector<std::uint8_t> Joined(const CaptureSink& sink)
+{
+    std::vector<std::uint8_t> all;
+    for (const auto& piece : sink.Pieces)
+        all.insert(all.end(), piece.begin(), piece.end());
+    return all;
+}
+
+std::size_t LongestSilence(const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t longest = 0, run = 0;
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        run = SampleAt(bytes, at) == 0 ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+}  // namespace
+
+class DownloadEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProcessState();
+        SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        const std::string path = m_dir.File("content.qdm");
+        ImageBuilder image;
+        image.Geometry(2048, 64, 32).Blocks(24).FirstDataBlock(1);
+        ContentGeometry geometry;
+        geometry.totalBlocks = 24;
+        geometry.pagesPerBlock = 32;
+        geometry.pageSize = 2112;
+        geometry.firstDataBlock = 1;
+        ContentBuilder content(geometry);
+        std::uint16_t number = 1;
+        for (const Recording& r : kRecordings) {
+            RecordingSpec spec;
+            spec.number = number;
+            spec.start = 1700000000u + 10000u * number;
+            spec.compress = r.compress;
+            spec.param = r.param;
+            if (r.withGap) {
+                BreakSpec gap;
+                gap.block = 0;
+                gap.page = 12;
+                gap.gapSeconds = 3;
+                spec.breaks = {gap};
+            }
+            content.AddRecording(spec);
+            ++number;
+        }
+        content.WriteTo(image);
+        image.Write(path);
+
+        m_recorder = std::make_unique<TRecorder>(ctImageFile);
+        m_recorder->SetImageFile(QString::fromStdString(path));
+        ASSERT_TRUE(m_recorder->CheckConnection());
+        ASSERT_TRUE(m_recorder->CheckPassword(QString()));
+        m_recorder->RefreshContent();
+        m_recorder->WaitForJob();
+        ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
+        ASSERT_EQ(m_recorder->GetSoundFiles()->Count(), static_cast<int>(std::size(kRecordings)));
+    }
+    void TearDown() override
+    {
+        m_recorder.reset();
+        SetProgramFolderOverride(QString());
+        ResetProcessState();
+    }
+
+    // What the download job itself delivers for the recording.
+    std::vector<std::uint8_t> Reference(const TSoundFileInfo& item)
+    {
+        CaptureSink sink;
+        m_recorder->StartDownload(item.Number, 0, item.Length, &sink);
+        m_recorder->WaitForJob();
+        EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
+        return Joined(sink);
+    }
+
+    TempDir m_dir;
+    FakeRecorderHost m_host;
+    FakeTransferUi m_ui;
+    std::unique_ptr<TRecorder> m_recorder;
+};
+
+TEST_F(DownloadEndToEndTest, EachCodecIntoAMarkedWaveFile)
+{
+    for (int i = 0; i < m_recorder->GetSoundFiles()->Count(); ++i) {
+        SCOPED_TRACE(kRecordings[i].name);
+        TSoundFileInfo& item = *m_recorder->GetSoundFiles()->Item(i);
+        const std::vector<std::uint8_t> expected = Reference(item);
+        ASSERT_GT(expected.size(), 8000u);
+        if (kRecordings[i].withGap) {
+            EXPECT_GE(LongestSilence(expected), 2u * 8000u);
+        }
+
+        const QString name = QString::fromStdString(m_dir.File(std::to_string(i) + ".wav"));
+        // This build cannot change the status on the recorder: the file is
+        // good all the same.
+        ASSERT_TRUE(DownloadRecordToFile(m_recorder.get(), name, &item, item.Length, 0, m_ui));
+        EXPECT_EQ(item.Status, 0xFF);
+        ExpectSameAudio(CheckedAudioOf({name}), expected);
+    }
+}
+
+TEST_F(DownloadEndToEndTest, DialectFileOfARecording)
+{
+    ProgramOptions.DialectFormat = true;
+    TSoundFileInfo& item = *m_recorder->GetSoundFiles()->Item(4);
+    const std::size_t samples = Reference(item).size() / 2;
+    const QString name = QString::fromStdString(m_dir.File("gap.raw"));
+    ASSERT_TRUE(DownloadRecordToFile(m_recorder.get(), name, &item, item.Length, 0, m_ui));
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_NEAR(static_cast<double>(bytes.size() - 128) / 2, samples * 11150.0 / 8000.0, 2);
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[0]) | static_cast<std::uint8_t>(bytes[1]) << 8 |
+                  static_cast<std::uint8_t>(bytes[2]) << 16,
+              bytes.size());
+}
