@@ -74,8 +74,8 @@ bool UploadWaveAsRecord(TCustomRecorder* recorder, const QString& fileName, std:
             const double seconds = static_cast<double>(clock.elapsed()) * 0.001;
             const std::int64_t done = needed * recorder->GetProgress() / 100;
             const qint64 speed = seconds > 0 ? std::llround(static_cast<double>(done) / seconds / 1024) : 0;
-            ui.SetStatusText(LangConstFormat(QStringLiteral("StatusUploadingRecordStr"), speed) +
-                             QStringLiteral(" ") + QString::number(record));
+            ui.SetStatusText(LangConstFormat(QStringLiteral("StatusUploadingRecordStr"), speed) + QStringLiteral(" ") +
+                             QString::number(record));
         }
         if (ui.CancelRequested())
             recorder->Abort();

@@ -41,7 +41,8 @@ std::int64_t UploadSizeFor(const TWaveSourceFormat& format, std::uint8_t compres
     if (!codec || !(codec->lowRatesOnly ? lowRate : lowRate || wideAllowed))
         return -1;
     const std::uint64_t perBlock = UploadSamplesPerBlock(*codec, pagesPerBlock, pageSize, rate);
-    const TFlashGeometry geometry{1, 0, static_cast<std::uint16_t>(pagesPerBlock), static_cast<std::uint16_t>(pageSize), 0};
+    const TFlashGeometry geometry{1, 0, static_cast<std::uint16_t>(pagesPerBlock),
+                                  static_cast<std::uint16_t>(pageSize), 0};
     if (perBlock == 0 || geometry.BlockBytes() <= TBlockHeader::kAreaSize)
         return -1;
     const std::uint64_t blocks = UploadBlocksNeeded(format.DataBytes / 2, perBlock);

@@ -123,13 +123,16 @@ void UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& p
     const TFlashGeometry& g = request.Geometry;
     const std::uint32_t pageSize = g.PageSize;
     const std::uint32_t pages = g.PagesPerBlock;
+    // The header area, an ADPCM page's lead and the status word must fit.
+    if (pages == 0 || pageSize <= sound_framing::kBlockStartBytes + sound_framing::kAdpcmLeadBytes + 2)
+        throw std::invalid_argument("The recorder's flash geometry is not known");
     const std::uint64_t perBlock = UploadSamplesPerBlock(*codec, pages, pageSize, request.SampleRate);
     const std::uint64_t blocks =
         std::min<std::uint64_t>(UploadBlocksNeeded(request.SourceSamples, perBlock), request.FreeBlocks.size());
-    const TPageWriter write = request.WritePage ? request.WritePage
-                                                : TPageWriter([&g](const std::uint8_t* page, std::uint32_t address) {
-                                                      WritePages(g, page, address, 1);
-                                                  });
+    const TPageWriter write =
+        request.WritePage
+            ? request.WritePage
+            : TPageWriter([&g](const std::uint8_t* page, std::uint32_t address) { WritePages(g, page, address, 1); });
 
     const std::uint8_t rateCode = UploadRateCode(request.SampleRate);
     TBlockHeader header;

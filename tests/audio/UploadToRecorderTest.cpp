@@ -215,8 +215,8 @@ TEST_F(UploadToRecorderTest, ALinkFaultOnAPageWriteReturnsFalseWithOneErrorShown
 TEST_F(UploadToRecorderTest, AVersion5FileKeepsItsRecordingTimeAnotherTakesItsModificationTime)
 {
     std::vector<std::uint8_t> chunk(170, 0);
-    const std::uint16_t fields[] = {kRecorded.wYear,   kRecorded.wMonth,  kRecorded.wDayOfWeek, kRecorded.wDay,
-                                    kRecorded.wHour,   kRecorded.wMinute, kRecorded.wSecond,    0};
+    const std::uint16_t fields[] = {kRecorded.wYear, kRecorded.wMonth,  kRecorded.wDayOfWeek, kRecorded.wDay,
+                                    kRecorded.wHour, kRecorded.wMinute, kRecorded.wSecond,    0};
     for (int i = 0; i < 8; ++i) {
         chunk[88 + 2 * i] = static_cast<std::uint8_t>(fields[i]);
         chunk[89 + 2 * i] = static_cast<std::uint8_t>(fields[i] >> 8);

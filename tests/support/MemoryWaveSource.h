@@ -17,10 +17,7 @@ public:
         : m_samples(std::move(samples)), m_rate(rate), m_failAt(failAt)
     {
     }
-    TWaveSourceFormat SourceFormat() const override
-    {
-        return {kWaveFormatPcm, 1, m_rate, 16, m_samples.size() * 2};
-    }
+    TWaveSourceFormat SourceFormat() const override { return {kWaveFormatPcm, 1, m_rate, 16, m_samples.size() * 2}; }
     std::int32_t ReadSamples(std::int16_t* out, std::int32_t count) override
     {
         if (OnRead)

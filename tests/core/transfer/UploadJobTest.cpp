@@ -121,11 +121,8 @@ struct CodecCase {
 };
 
 const CodecCase kCodecs[] = {
-    {0, 0, 8000, "PCM"},
-    {2, 2, 8000, "ADPCM 4-bit"},
-    {2, 1, 4000, "ADPCM 2-bit"},
-    {1, 0, 8000, "companded"},
-    {1, 1, 4000, "companded at 4000 Hz"},
+    {0, 0, 8000, "PCM"},       {2, 2, 8000, "ADPCM 4-bit"},          {2, 1, 4000, "ADPCM 2-bit"},
+    {1, 0, 8000, "companded"}, {1, 1, 4000, "companded at 4000 Hz"},
 };
 
 }  // namespace
@@ -292,10 +289,9 @@ TEST_P(UploadJobTest, CodecRoundTripsKeepTheSamplesInPlace)
         // A sample out of place (a page taking more or fewer samples than
         // its bytes hold) would drop the ratio far below the codec's own.
         const TCodecInfo& info = *FindCodec(codec.compress, codec.param);
-        const double own =
-            OwnSnr(codec.compress, codec.param, codec.rate, signal,
-                   UploadPageLayout(info, TSoundPageKind::BlockStart, P(), codec.rate).Samples,
-                   UploadPageLayout(info, TSoundPageKind::Plain, P(), codec.rate).Samples);
+        const double own = OwnSnr(codec.compress, codec.param, codec.rate, signal,
+                                  UploadPageLayout(info, TSoundPageKind::BlockStart, P(), codec.rate).Samples,
+                                  UploadPageLayout(info, TSoundPageKind::Plain, P(), codec.rate).Samples);
         const double snr = Snr(signal, back);
         EXPECT_GT(snr, own - 1) << "own " << own;
         if (codec.compress == 1) {
@@ -304,7 +300,7 @@ TEST_P(UploadJobTest, CodecRoundTripsKeepTheSamplesInPlace)
     }
 }
 
-TEST_P(UploadJobTest, NoFreeBlocksWritesNothing)
+TEST_P(UploadJobTest, NoFreeBlocksOrNoGeometryWritesNothing)
 {
     MemorySource source(Numbered(100), 8000);
     TUploadRequest request;
@@ -314,6 +310,11 @@ TEST_P(UploadJobTest, NoFreeBlocksWritesNothing)
     request.Geometry = Geometry();
     m_sim->ClearLog();
     UploadRecording(request, m_progress);
+    EXPECT_EQ(m_sim->CommandCount(), 0u);
+    // Nor without a geometry: refused before a page is laid out.
+    request.FreeBlocks = {1};
+    request.Geometry = {};
+    EXPECT_THROW(UploadRecording(request, m_progress), std::invalid_argument);
     EXPECT_EQ(m_sim->CommandCount(), 0u);
 }
 
@@ -346,8 +347,8 @@ TEST_P(UploadJobTest, ExactFillNeedsTheFreeMemoryAndFillsEveryPage)
         const std::int64_t freeMemory = static_cast<std::int64_t>(Geometry().FreeBytes(freeBlocks));
         const std::uint64_t samples = PerBlock(codec) * freeBlocks;
         auto needed = [&](std::uint64_t count) {
-            return UploadSizeFor({kWaveFormatPcm, 1, codec.rate, 16, count * 2}, codec.compress, codec.param, 0,
-                                 kPages, P());
+            return UploadSizeFor({kWaveFormatPcm, 1, codec.rate, 16, count * 2}, codec.compress, codec.param, 0, kPages,
+                                 P());
         };
         EXPECT_EQ(needed(samples), freeMemory);
         EXPECT_GT(needed(samples + 1), freeMemory);
@@ -432,4 +433,7 @@ TEST(PageWritesTest, BlockWriteByTypeAndErase)
         EXPECT_TRUE(std::all_of(erased.begin(), erased.end(), [](std::uint8_t b) { return b == 0xFF; }));
     }
     EXPECT_THROW(EraseBlock(0x10000), std::range_error);
+    // Only the USB 1.1 adapter lacks the block write.
+    for (const TConnectTypeRow& row : kConnectTypes)
+        EXPECT_EQ(WritesBlockByPages(row.type), row.type == ctUsb11Adapter) << row.menuObjectName;
 }
