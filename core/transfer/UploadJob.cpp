@@ -129,10 +129,6 @@ void UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& p
     const std::uint64_t perBlock = UploadSamplesPerBlock(*codec, pages, pageSize, request.SampleRate);
     const std::uint64_t blocks =
         std::min<std::uint64_t>(UploadBlocksNeeded(request.SourceSamples, perBlock), request.FreeBlocks.size());
-    const TPageWriter write =
-        request.WritePage
-            ? request.WritePage
-            : TPageWriter([&g](const std::uint8_t* page, std::uint32_t address) { WritePages(g, page, address, 1); });
 
     const std::uint8_t rateCode = UploadRateCode(request.SampleRate);
     TBlockHeader header;
@@ -173,14 +169,14 @@ void UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& p
                 EncodePage(*codec, layout, samples, frameLength, compand, page.data());
                 page[pageSize - 2] = page[pageSize - 1] = kStatusByte;
             }
-            write(page.data(), static_cast<std::uint32_t>(firstPage + p));
+            WritePages(g, page.data(), static_cast<std::uint32_t>(firstPage + p), 1);
             if (p > 0)
                 progress.store(static_cast<std::uint8_t>((pages * i + p) * 100 / (pages * blocks)),
                                std::memory_order_relaxed);
         }
         header.SetSequence(static_cast<std::uint16_t>(header.Sequence() + 1));
         runningTime += secondsPerBlock;
-        header.SetTime(static_cast<std::uint32_t>(std::floor(runningTime)));
+        header.SetTime(static_cast<std::uint32_t>(std::min(std::floor(runningTime), 4294967295.0)));
     }
 }
 

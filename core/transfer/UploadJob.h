@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "core/flash/FlashGeometry.h"
@@ -10,9 +9,6 @@
 
 class TWaveSource;
 struct TRecorderJobContext;
-
-// Writes one page (page size bytes) at a page address.
-using TPageWriter = std::function<void(const std::uint8_t* page, std::uint32_t address)>;
 
 // What to upload: the source's 16-bit mono samples from its current
 // position, encoded with the codec of (Compress, Param) at SampleRate, into
@@ -27,20 +23,19 @@ struct TUploadRequest {
     TWaveSource* Source = nullptr;
     TFlashGeometry Geometry;
     std::vector<std::uint32_t> FreeBlocks;
-    TPageWriter WritePage;  // empty: the link (commands 14 and 16)
 };
 
 // Rate code of header byte 10 for a source rate.
 std::uint8_t UploadRateCode(std::uint32_t sampleRate);
 
 // Lays the samples out in pages as the download reads them and writes them
-// block by block with their headers (sequence from 1, times a block's
-// seconds apart). Pages past the end of the source stay erased; a source
-// longer than the free blocks is cut at the last one. Never looks at an
-// abort flag. A failed source read raises std::runtime_error after the
-// pages before it were written; an unknown codec or a missing source
-// raises std::invalid_argument before anything is written; link failures
-// raise TERecXchange.
+// page by page (commands 14 and 16) with their blocks' headers (sequence
+// from 1, times a block's seconds apart). Pages past the end of the source
+// stay erased; a source longer than the free blocks is cut at the last one.
+// Never looks at an abort flag. A failed source read raises
+// std::runtime_error after the pages before it were written; an unknown
+// codec, a missing source or no geometry raise std::invalid_argument before
+// anything is written; link failures raise TERecXchange.
 void UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& progress);
 
 // The body of the job table's Upload entry: the request from the context's
