@@ -284,6 +284,13 @@ TEST_P(UploadJobTest, CodecRoundTripsKeepTheSamplesInPlace)
         const std::vector<std::int16_t> signal = Tones(PerBlock(codec) * 3 / 2 + 77);
         MemorySource source(signal, codec.rate);
         Upload(source, codec);
+        if (codec.compress == 2) {
+            // A page's first sample before its codes (bytes 0-1 of the page after a block's first).
+            const std::size_t firstSamples =
+                UploadPageLayout(*FindCodec(2, codec.param), TSoundPageKind::BlockStart, P(), codec.rate).Samples;
+            const std::vector<std::uint8_t> raw = m_sim->ReadPage(std::uint64_t{m_uploadedInto[0]} * kPages + 1);
+            EXPECT_EQ(static_cast<std::int16_t>(raw[0] | raw[1] << 8), signal[firstSamples]);
+        }
         const std::vector<std::int16_t> back = Download();
         ASSERT_GE(back.size(), signal.size());
         // A sample out of place (a page taking more or fewer samples than
