@@ -267,6 +267,26 @@ std::int32_t TWaveFile::Read(void* buffer, std::int32_t length)
     return FFile.Read(buffer, static_cast<std::int32_t>(std::min<std::int64_t>(length, left)));
 }
 
+std::int32_t TWaveFile::ReadSamples(std::int16_t* out, std::int32_t count)
+{
+    if (count < 0 || count > std::numeric_limits<std::int32_t>::max() / 2)
+        return -1;
+    // Little-endian samples, as the machine keeps them.
+    auto* bytes = reinterpret_cast<std::uint8_t*>(out);
+    const std::int32_t wanted = count * 2;
+    std::int32_t got = 0;
+    while (got < wanted) {
+        const std::int32_t n = Read(bytes + got, wanted - got);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    // An odd last byte is half a sample.
+    return got / 2;
+}
+
 TWaveSourceFormat TWaveFile::SourceFormat() const
 {
     const TWaveFormatEx f = Format();

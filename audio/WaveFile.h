@@ -72,6 +72,7 @@ public:
     static bool IsWaveFile(const QString& fileName);
 
     TWaveSourceFormat SourceFormat() const override;
+    std::int32_t ReadSamples(std::int16_t* out, std::int32_t count) override;
 
     const QString& FileName() const { return FFileName; }
     void SetFileName(const QString& fileName) { FFileName = fileName; }

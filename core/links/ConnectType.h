@@ -30,12 +30,13 @@ struct TConnectTypeRow {
     bool adapter = false;              // the FTDI adapter link
     bool resetsItself = false;         // the recorder clears password and content itself (command 65)
     bool readsGeometryOnConnect = false; // command 29 on connecting; the image link learns it in its probe
+    bool writesBlockByPages = false;   // no whole-block write (command 0): a block goes page by page
 };
 
 inline constexpr std::array<TConnectTypeRow, 6> kConnectTypes{{
     {.type = ctUsb11Adapter, .captionConst = "USB11AdapterStr", .labelConst = "USB11Str",
      .menuObjectName = "miUSB11", .menuCaption = "USB 1.1 adapter",
-     .liveStatus = true, .adapter = true, .resetsItself = true},
+     .liveStatus = true, .adapter = true, .resetsItself = true, .writesBlockByPages = true},
     {.type = ctImageFile, .captionConst = "ImageFileStr", .labelConst = nullptr, .captionNamesImage = true,
      .menuObjectName = "miImageFile", .menuCaption = "Image file...",
      .image = true},
@@ -112,4 +113,9 @@ constexpr bool HasLiveStatus(std::int64_t type)
 constexpr bool RecorderResetsItself(std::int64_t type)
 {
     return ConnectTypeRow(type).resetsItself;
+}
+
+constexpr bool WritesBlockByPages(std::int64_t type)
+{
+    return ConnectTypeRow(type).writesBlockByPages;
 }

@@ -219,7 +219,14 @@ void TRecorder::StartDriveFileDownload(int driveFileIndex, HANDLE target)
 
 void TRecorder::StartUpload(std::uint16_t record, TWaveSource* source, const SYSTEMTIME& time)
 {
-    LaunchJob(TRecorderJob::Upload, TUploadJobParams{record, source, time});
+    // Such numbers read back as flash-drive files.
+    if (record >= 0x8000)
+        throw std::invalid_argument("A recording cannot have a number from 0x8000 up.");
+    // The free-block list is the last scan's: after a change it may name
+    // blocks that are in use now.
+    if (IsContentChanged())
+        throw std::logic_error("The recorder content changed: it must be read again before an upload.");
+    LaunchJob(TRecorderJob::Upload, TUploadJobParams{record, source, time, FUploadCompress, FUploadParam});
 }
 
 void TRecorder::StartDriveFileUpload(const QString& name, HANDLE source, const SYSTEMTIME& time)
@@ -280,6 +287,7 @@ void TRecorder::LaunchJob(TRecorderJob job, TRecorderJobParams params, TCustomFi
     auto context = std::make_shared<TRecorderJobContext>(TRecorderJobContext{
         std::move(params), Snapshot(), TContentLists{*FFreeBlocks, *FSoundFiles, *FDriveFiles}, FProgress, FAbort,
         sink, {}});
+    context->State = &FState;
     if (info.SetsContentChanged)
         FContentChanged.store(1, std::memory_order_release);
     FState.store(info.StartState, std::memory_order_release);
@@ -362,7 +370,8 @@ std::int64_t TRecorder::GetUploadSize(TWaveSource* source)
 {
     if (!source)
         return -1;
-    return UploadSizeFor(source->SourceFormat(), FUploadCompress, FUploadParam, FHardwareVariant);
+    return UploadSizeFor(source->SourceFormat(), FUploadCompress, FUploadParam, FHardwareVariant, FPagesPerBlock,
+                         FPageSize);
 }
 
 int TRecorder::ChooseUploadFormat()

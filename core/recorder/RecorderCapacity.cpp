@@ -4,7 +4,10 @@
 #include <limits>
 
 #include "core/flash/CodecTable.h"
+#include "core/flash/BlockHeader.h"
+#include "core/flash/FlashGeometry.h"
 #include "core/protocol/SampleRate.h"
+#include "core/transfer/UploadLayout.h"
 
 double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param,
                        std::uint32_t pagesPerBlock, std::uint32_t pageSize)
@@ -27,18 +30,24 @@ std::uint64_t ProfileRecordSeconds(double secondsPerBlock, std::uint64_t freeBlo
 }
 
 std::int64_t UploadSizeFor(const TWaveSourceFormat& format, std::uint8_t compress, std::uint8_t param,
-                           std::uint32_t hardwareVariant)
+                           std::uint32_t hardwareVariant, std::uint32_t pagesPerBlock, std::uint32_t pageSize)
 {
     if (format.FormatTag != kWaveFormatPcm || format.BitsPerSample != 16 || format.Channels != 1)
         return -1;
-    const std::int64_t data = format.DataBytes > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
-                                  ? std::numeric_limits<std::int64_t>::max()
-                                  : static_cast<std::int64_t>(format.DataBytes);
     const std::uint32_t rate = format.SamplesPerSec;
     const bool lowRate = rate == 4000 || rate == 8000;
     const bool wideAllowed = rate == 16000 && hardwareVariant != 2;
     const TCodecInfo* codec = FindCodec(compress, param);
     if (!codec || !(codec->lowRatesOnly ? lowRate : lowRate || wideAllowed))
         return -1;
-    return data / codec->uploadDivisor;
+    const std::uint64_t perBlock = UploadSamplesPerBlock(*codec, pagesPerBlock, pageSize, rate);
+    const TFlashGeometry geometry{1, 0, static_cast<std::uint16_t>(pagesPerBlock),
+                                  static_cast<std::uint16_t>(pageSize), 0};
+    if (perBlock == 0 || geometry.BlockBytes() <= TBlockHeader::kAreaSize)
+        return -1;
+    const std::uint64_t blocks = UploadBlocksNeeded(format.DataBytes / 2, perBlock);
+    const std::uint64_t bytes = geometry.FreeBytes(blocks);
+    return bytes > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
+               ? std::numeric_limits<std::int64_t>::max()
+               : static_cast<std::int64_t>(bytes);
 }

@@ -12,7 +12,9 @@ double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_
 std::uint64_t ProfileRecordSeconds(double secondsPerBlock, std::uint64_t freeBlocks);
 
 // Bytes a wave file takes on the recorder with the chosen upload compression,
-// or -1 when it cannot be uploaded: only mono 16-bit PCM at the rates the
-// compression allows (16000 Hz not on hardware variant 2, nor with ADPCM).
+// in the unit of the free memory: the blocks its samples need, each counted
+// as a block less its header area. -1 when it cannot be uploaded (only mono
+// 16-bit PCM at the rates the compression allows: 16000 Hz not on hardware
+// variant 2, nor with ADPCM) or without a flash geometry.
 std::int64_t UploadSizeFor(const TWaveSourceFormat& format, std::uint8_t compress, std::uint8_t param,
-                           std::uint32_t hardwareVariant);
+                           std::uint32_t hardwareVariant, std::uint32_t pagesPerBlock, std::uint32_t pageSize);

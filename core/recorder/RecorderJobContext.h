@@ -34,6 +34,8 @@ struct TUploadJobParams {
     std::uint16_t Record = 0;
     TWaveSource* Source = nullptr;
     SYSTEMTIME Time{};
+    std::uint8_t Compress = 0;  // the upload format chosen when the job started
+    std::uint8_t Param = 0;
 };
 struct TDriveFileUploadJobParams {
     QString Name;
@@ -85,7 +87,14 @@ struct TRecorderJobContext {
     const std::atomic<std::uint8_t>& AbortFlag;
     TCustomFile* Sink = nullptr;
     TRecorderJobResults Results;
+    // GetState's value; a job may move it on from its start state (never to idle).
+    std::atomic<std::uint32_t>* State = nullptr;
 
+    void SetState(std::uint32_t state)
+    {
+        if (State)
+            State->store(state, std::memory_order_release);
+    }
     void SetProgress(std::uint8_t percent) { Progress.store(percent, std::memory_order_relaxed); }
     bool AbortRequested() const { return AbortFlag.load(std::memory_order_acquire) != 0; }
 };

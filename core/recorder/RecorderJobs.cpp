@@ -4,6 +4,7 @@
 
 #include "core/flash/ContentScanJob.h"
 #include "core/transfer/DownloadJobBodies.h"
+#include "core/transfer/UploadJob.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr TRecorderJobInfo kJobs[] = {
     {TRecorderJob::Download, "Downloading a recording", rsRunning, DownloadJob, true},
     {TRecorderJob::DownloadPart, "Downloading a voice part", rsRunning, DownloadPartJob, true},
     {TRecorderJob::DriveFileDownload, "Copying a flash-drive file to the PC", rsRunning, nullptr, true},
-    {TRecorderJob::Upload, "Uploading a recording", rsRunning, nullptr, true},
+    {TRecorderJob::Upload, "Uploading a recording", rsRunning, UploadJob, true},
     {TRecorderJob::DriveFileUpload, "Copying a file to the flash drive", rsRunning, nullptr, true},
     {TRecorderJob::EraseSoundFile, "Erasing a recording", rsErasing, nullptr, true},
     {TRecorderJob::EraseDriveFile, "Erasing a flash-drive file", rsErasing, nullptr, true},

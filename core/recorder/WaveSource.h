@@ -20,4 +20,8 @@ class TWaveSource {
 public:
     virtual ~TWaveSource() = default;
     virtual TWaveSourceFormat SourceFormat() const = 0;
+    // Up to count 16-bit samples from where the last read ended: the number
+    // read (fewer only at the end of the data, 0 there), or -1 when the
+    // read failed.
+    virtual std::int32_t ReadSamples(std::int16_t* out, std::int32_t count) = 0;
 };

@@ -334,10 +334,37 @@ TEST(WaveFileRead, UploadSizeOfAnOpenedFileFollowsItsFormat)
     EXPECT_EQ(format.DataBytes, 16000u);
     {
         TRecorder recorder(0);
-        EXPECT_EQ(recorder.GetUploadSize(&wave), 16000);
-        Fields(recorder).FUploadCompress = 1;  // ADPCM 4 bit
-        EXPECT_EQ(recorder.GetUploadSize(&wave), 8000);
+        EXPECT_EQ(recorder.GetUploadSize(&wave), -1);  // no geometry yet
+        Fields(recorder).FPagesPerBlock = 4;
+        Fields(recorder).FPageSize = 2048;
+        // 8000 samples: 991 + 3 x 1023 a PCM block, 1982 - 13 + 3 x (2046 - 13) companded.
+        EXPECT_EQ(recorder.GetUploadSize(&wave), 2 * (4 * 2048 - 64));
+        Fields(recorder).FUploadCompress = 1;
+        EXPECT_EQ(recorder.GetUploadSize(&wave), 1 * (4 * 2048 - 64));
     }
     wave.Close();
     ResetProcessState();
+}
+
+TEST(WaveFileRead, SamplesComeInOrderThenZeroAtTheEndAndMinusOneWhenNotOpen)
+{
+    TempDir dir;
+    // Seven bytes: three samples and half of a fourth, then a chunk after the data.
+    WavBuilder()
+        .Fmt(WavBuilder::PcmFmt(1, 8000, 16))
+        .Data({0x01, 0x00, 0xFF, 0xFF, 0x00, 0x80, 0x44})
+        .Chunk("LIST", Bytes(8, 0x77))
+        .Save(dir.File("s.wav"));
+    TWaveFile wave(Name(dir, "s.wav"));
+    std::int16_t samples[4] = {9, 9, 9, 9};
+    EXPECT_EQ(wave.ReadSamples(samples, 1), -1);  // not open
+    ASSERT_TRUE(wave.Open());
+    EXPECT_EQ(wave.ReadSamples(samples, 2), 2);
+    EXPECT_EQ(wave.ReadSamples(samples + 2, 2), 1);
+    EXPECT_EQ(samples[0], 1);
+    EXPECT_EQ(samples[1], -1);
+    EXPECT_EQ(samples[2], -32768);
+    EXPECT_EQ(wave.ReadSamples(samples, 4), 0);
+    EXPECT_EQ(wave.ReadSamples(samples, -1), -1);
+    wave.Close();
 }

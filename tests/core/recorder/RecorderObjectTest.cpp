@@ -60,6 +60,7 @@ class FixedWaveSource : public TWaveSource {
 public:
     explicit FixedWaveSource(TWaveSourceFormat format) : m_format(format) {}
     TWaveSourceFormat SourceFormat() const override { return m_format; }
+    std::int32_t ReadSamples(std::int16_t*, std::int32_t) override { return 0; }
 
 private:
     TWaveSourceFormat m_format;
@@ -384,7 +385,11 @@ TEST_F(RecorderObjectTest, UploadSizeAndFormatChoice)
 {
     auto recorder = Make(0);
     FixedWaveSource mono({kWaveFormatPcm, 1, 16000, 16, 3ull << 30});
-    EXPECT_EQ(recorder->GetUploadSize(&mono), std::int64_t{3} << 30);
+    EXPECT_EQ(recorder->GetUploadSize(&mono), -1);  // no geometry yet
+    Fields(*recorder).FPagesPerBlock = 128;
+    Fields(*recorder).FPageSize = 2048;
+    // Blocks of 991 + 127 x 1023 PCM samples, counted as the free memory counts them.
+    EXPECT_EQ(recorder->GetUploadSize(&mono), std::int64_t{12304} * (128 * 2048 - 64));
     EXPECT_EQ(recorder->GetUploadSize(nullptr), -1);
 
     m_host.ChooseAccepts = false;
@@ -399,7 +404,7 @@ TEST_F(RecorderObjectTest, UploadSizeAndFormatChoice)
     EXPECT_EQ(Fields(*recorder).FUploadParam, 2);
     EXPECT_EQ(recorder->GetUploadSize(&mono), -1);  // no ADPCM at 16000 Hz
     FixedWaveSource narrow({kWaveFormatPcm, 1, 8000, 16, 4000});
-    EXPECT_EQ(recorder->GetUploadSize(&narrow), 1000);
+    EXPECT_EQ(recorder->GetUploadSize(&narrow), 128 * 2048 - 64);
     m_host.ChooseAccepts = false;
     EXPECT_EQ(recorder->ChooseUploadFormat(), -1);
     EXPECT_EQ(m_host.SeenCompress, 2);  // the dialog starts from the current choice
@@ -415,7 +420,6 @@ TEST_F(RecorderObjectTest, JobSlotsWithoutTheirJobSayNotAvailable)
     } catch (const ERecorderJobUnavailable& error) {
         EXPECT_STREQ(error.what(), "Copying a flash-drive file to the PC: not available in this version.");
     }
-    EXPECT_THROW(recorder->StartUpload(1, nullptr, SYSTEMTIME{}), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartDriveFileUpload(QStringLiteral("a"), 5, SYSTEMTIME{}), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->SetSoundFileStatus(1, 0x55), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartEraseSoundFile(1), ERecorderJobUnavailable);

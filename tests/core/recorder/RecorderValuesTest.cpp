@@ -120,7 +120,13 @@ TEST(SecondsPerBlockTest, RecordTimeTruncatesAndNeverGoesNegative)
     EXPECT_EQ(ProfileRecordSeconds(16.0, 0), 0u);
 }
 
-constexpr std::uint64_t D = 1000000;
+constexpr std::uint64_t D = 1000000;  // 500000 samples
+
+// Blocks of 4 pages of 512 bytes; the free memory counts 4 x 512 - 64 bytes a
+// block. Samples a block takes: PCM 223 + 3 x 255, ADPCM 4-bit 888 + 3 x 1016,
+// 2-bit 1776 + 3 x 2032, companded at 8000 Hz 443 + 3 x 506 and at 16000 Hz
+// 444 + 3 x 508 (a frame header every 160 or 320 samples).
+constexpr std::int64_t B = 4 * 512 - 64;
 
 TEST(UploadSizeTest, Table)
 {
@@ -134,16 +140,16 @@ TEST(UploadSizeTest, Table)
         std::uint32_t variant;
         std::int64_t size;
     } cases[] = {
-        {pcm(8000), 0, 0, 0, D},
-        {pcm(4000), 0, 0, 0, D},
-        {pcm(16000), 0, 0, 0, D},
+        {pcm(8000), 0, 0, 0, 507 * B},
+        {pcm(4000), 0, 0, 0, 507 * B},
+        {pcm(16000), 0, 0, 0, 507 * B},
         {pcm(16000), 0, 0, 2, -1},
         {pcm(11025), 0, 0, 0, -1},
-        {pcm(8000), 2, 1, 0, D / 8},
-        {pcm(4000), 2, 2, 0, D / 4},
+        {pcm(8000), 2, 1, 0, 64 * B},
+        {pcm(4000), 2, 2, 0, 128 * B},
         {pcm(16000), 2, 2, 0, -1},  // ADPCM never at 16000 Hz
-        {pcm(8000), 1, 0, 0, D / 2},
-        {pcm(16000), 1, 0, 1, D / 2},
+        {pcm(8000), 1, 0, 0, 255 * B},
+        {pcm(16000), 1, 0, 1, 255 * B},
         {pcm(16000), 1, 0, 2, -1},
         {pcm(8000), 3, 0, 0, -1},  // unknown compression
         {pcm(8000, D, 2), 0, 0, 0, -1},  // stereo
@@ -152,15 +158,27 @@ TEST(UploadSizeTest, Table)
         {pcm(8000, D, 1, 24), 0, 0, 0, -1},
         {pcm(8000, D, 1, 32, 3), 0, 0, 0, -1},   // IEEE float
         {pcm(8000, D, 1, 4, 0x11), 2, 2, 0, -1}, // IMA ADPCM file
+        // Blocks exactly filled, and one sample more.
+        {pcm(8000, 2 * 988 * 3), 0, 0, 0, 3 * B},
+        {pcm(8000, 2 * 988 * 3 + 2), 0, 0, 0, 4 * B},
+        {pcm(8000, 0), 0, 0, 0, 0},
         // Sources of 2 GiB and more stay positive.
-        {pcm(8000, 3ull << 30), 0, 0, 0, std::int64_t{3} << 30},
-        {pcm(8000, 5ull << 30), 2, 1, 0, (std::int64_t{5} << 30) / 8},
+        {pcm(8000, 3ull << 30), 0, 0, 0, 1630175 * B},
+        {pcm(8000, 5ull << 30), 2, 1, 0, 341001 * B},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(UploadSizeFor(c.format, c.compress, c.param, c.variant), c.size)
+        EXPECT_EQ(UploadSizeFor(c.format, c.compress, c.param, c.variant, 4, 512), c.size)
             << c.format.SamplesPerSec << " Hz, " << c.format.Channels << " ch, " << c.format.BitsPerSample
             << " bit, tag " << c.format.FormatTag << ", compress " << int(c.compress) << "/" << int(c.param)
             << ", variant " << c.variant;
+}
+
+TEST(UploadSizeTest, NoGeometryRefusesRatherThanDividingByZero)
+{
+    const TWaveSourceFormat format{kWaveFormatPcm, 1, 8000, 16, D};
+    EXPECT_EQ(UploadSizeFor(format, 0, 0, 0, 0, 0), -1);
+    EXPECT_EQ(UploadSizeFor(format, 0, 0, 0, 128, 0), -1);
+    EXPECT_EQ(UploadSizeFor(format, 1, 0, 0, 0, 2048), -1);
 }
 
 TEST(ProfileValueConversionsTest, GainsAndTimesSaturate)
