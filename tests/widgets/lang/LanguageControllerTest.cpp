@@ -276,6 +276,11 @@ TEST_F(LanguageControllerTest, MasksKeepPropertiesOutAndTheStoreListTakesUnstore
     const TLangCompEntry* act = root.ChildFor(action);
     ASSERT_NE(act, nullptr);
     EXPECT_EQ(act->PropEntries()->Count(), 1);  // no hint of its own
+
+    // The ignore list wins over the store list.
+    controller.IgnoreList << QStringLiteral("*.Caption");
+    controller.UpdateEntries(true);
+    EXPECT_EQ(root.ChildFor(tool), nullptr);
 }
 
 TEST_F(LanguageControllerTest, TheWalkStopsAtOtherFormsInternalsAndCompositeParts)
