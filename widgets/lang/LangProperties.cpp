@@ -12,9 +12,9 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeView>
-#include <QTableView>
 #include <QWidget>
 
 namespace {
@@ -85,7 +85,8 @@ void AddLabel(std::vector<TLangProperty>& out, QLabel* label)
     out.push_back(Text(
         QStringLiteral("Caption"),
         [label] {
-            return label->buddy() ? label->text() : QString(label->text()).replace(QLatin1Char('&'), QStringLiteral("&&"));
+            return label->buddy() ? label->text()
+                                  : QString(label->text()).replace(QLatin1Char('&'), QStringLiteral("&&"));
         },
         [label](const QString& text) { label->setText(label->buddy() ? text : StripMnemonics(text)); }));
 }

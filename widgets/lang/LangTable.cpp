@@ -19,8 +19,8 @@ void CollectLines(const TLangCompEntry& entry, std::vector<std::pair<qint32, QSt
             out.emplace_back(props->At(i).ID, entry.ComponentPath() + QLatin1Char('.') + props->At(i).PropName);
     for (int i = 0; i < entry.ChildCount(); ++i) {
         if (entry.ChildAt(i).ChildCount() > 0)
-            throw ELangError(QStringLiteral("Nested component entries have no table form: %1")
-                                 .arg(entry.ChildAt(i).Name()));
+            throw ELangError(
+                QStringLiteral("Nested component entries have no table form: %1").arg(entry.ChildAt(i).Name()));
         CollectLines(entry.ChildAt(i), out);
     }
 }

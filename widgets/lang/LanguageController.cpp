@@ -135,8 +135,8 @@ void TLanguageController::Watch(QObject* component)
     if (component == Form())
         return;  // the controller goes with its form
     const QObject* key = component;
-    connect(component, &QObject::destroyed, this, [this, key] { m_root->RemoveComponent(key); },
-            Qt::DirectConnection);
+    connect(
+        component, &QObject::destroyed, this, [this, key] { m_root->RemoveComponent(key); }, Qt::DirectConnection);
 }
 
 std::vector<QObject*> TLanguageController::OwnedComponents(const QObject* owner) const
@@ -160,8 +160,8 @@ bool TLanguageController::TakesValue(const QString& value) const
 {
     if (Options & dklcoIgnoreNonAlphaProps)
         return std::any_of(value.begin(), value.end(), [](QChar c) {
-            return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-                || c.unicode() >= 0x040E;
+            return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                   (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c.unicode() >= 0x040E;
         });
     if (Options & dklcoIgnoreEmptyProps)
         return !value.isEmpty();
@@ -203,7 +203,8 @@ void TLanguageController::UpdateEntry(TLangCompEntry& entry, bool modify, qint32
             TLangPropEntry& target = existing ? *existing : props.Add(counter++, property.Path);
             target.DefValue = value;
             target.Used = true;
-        } else if (TLangPropEntry* existing = entry.PropEntries() ? entry.PropEntries()->Find(property.Path) : nullptr) {
+        } else if (TLangPropEntry* existing =
+                       entry.PropEntries() ? entry.PropEntries()->Find(property.Path) : nullptr) {
             existing->DefValue = value;
         }
     }

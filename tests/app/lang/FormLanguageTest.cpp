@@ -43,12 +43,9 @@ struct ShownText {
 
 const ShownText kTexts[] = {
     {"main window's menu", [](TAppForms& f) { return f.frmTrellavoxMain->View1->title(); }, "&Ansicht", nullptr},
-    {"main window's action", [](TAppForms& f) { return f.frmTrellavoxMain->actConnect->text(); }, "Verbinden",
-     nullptr},
+    {"main window's action", [](TAppForms& f) { return f.frmTrellavoxMain->actConnect->text(); }, "Verbinden", nullptr},
     {"main window's column",
-     [](TAppForms& f) {
-         return f.frmTrellavoxMain->lvRecContent->model()->headerData(0, Qt::Horizontal).toString();
-     },
+     [](TAppForms& f) { return f.frmTrellavoxMain->lvRecContent->model()->headerData(0, Qt::Horizontal).toString(); },
      "Nr.", nullptr},
     {"connection submenu", [](TAppForms& f) { return f.frmTrellavoxMain->pmConnect->title(); }, "Verbindungsart",
      "Connection type"},

@@ -52,9 +52,10 @@ protected:
     void SetUp() override
     {
         ResetLangManager();
-        m_german = WriteLangFile(m_dir, "de",
-                                 "LANGID=1031\n[frmSmall]\n10001=Kleine Form\n10002=Vorname\n10003=Los\n10004=Starte es\n"
-                                 "10005=Weg\n");
+        m_german =
+            WriteLangFile(m_dir, "de",
+                          "LANGID=1031\n[frmSmall]\n10001=Kleine Form\n10002=Vorname\n10003=Los\n10004=Starte es\n"
+                          "10005=Weg\n");
         m_french = WriteLangFile(m_dir, "fr", "LANGID=1036\n[FRMSMALL]\n10001=Petite forme\n10004=Lance-le\n");
         ASSERT_TRUE(LangManager().AddLangFile(m_german));
         ASSERT_TRUE(LangManager().AddLangFile(m_french));
@@ -323,8 +324,8 @@ TEST_F(LanguageControllerTest, LabelsWithoutABuddyTakeMnemonicsLikeTheClassLibra
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->DefValue, QStringLiteral("R&&D"));
 
-    const QString path = WriteLangFile(m_dir, "it", "LANGID=1040\n[frmSmall]\n" + QByteArray::number(entry->ID) +
-                                                        "=&Nome && cognome\n");
+    const QString path =
+        WriteLangFile(m_dir, "it", "LANGID=1040\n[frmSmall]\n" + QByteArray::number(entry->ID) + "=&Nome && cognome\n");
     ASSERT_TRUE(LangManager().AddLangFile(path));
     LangManager().SetActiveLangID(1040);
     EXPECT_EQ(plain->text(), QStringLiteral("Nome & cognome"));
@@ -349,8 +350,8 @@ TEST_F(LanguageControllerTest, ListColumnsAreACollection)
     ASSERT_NE(size, nullptr);
     EXPECT_EQ(size->DefValue, QStringLiteral("Size"));
 
-    const QString path = WriteLangFile(m_dir, "it", "LANGID=1040\n[frmSmall]\n" + QByteArray::number(size->ID) +
-                                                        "=Dimensione\n");
+    const QString path =
+        WriteLangFile(m_dir, "it", "LANGID=1040\n[frmSmall]\n" + QByteArray::number(size->ID) + "=Dimensione\n");
     ASSERT_TRUE(LangManager().AddLangFile(path));
     LangManager().SetActiveLangID(1040);
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Dimensione"));
