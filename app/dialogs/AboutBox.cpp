@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/ModalResult.h"
+#include "app/lang/FormLanguage.h"
 #include "app/main/ProgramVersion.h"
 #include "localizer/LangConst.h"
 
@@ -15,6 +16,7 @@ TAboutBox::TAboutBox(QWidget* parent) : TModalDialog(parent)
 {
     BuildWidgets();
     // The form's language controller binds here, taking the built-in texts.
+    BindFormLanguage(this);
 }
 
 void TAboutBox::BuildWidgets()

@@ -9,11 +9,13 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/ModalResult.h"
+#include "app/lang/FormLanguage.h"
 
 TfrmFmtChoose::TfrmFmtChoose(QWidget* owner) : TModalDialog(owner)
 {
     BuildWidgets();
     // The form's language controller binds here, taking the built-in texts.
+    BindFormLanguage(this);
     FormCreate();
 }
 

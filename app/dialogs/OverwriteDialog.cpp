@@ -12,6 +12,7 @@
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/RenameDialog.h"
 #include "app/main/ApplicationTitle.h"
+#include "app/lang/FormLanguage.h"
 #include "localizer/LangConst.h"
 
 TfrmOverwrite::TfrmOverwrite(TfrmRename* renameDialog, QWidget* mainWindow)
@@ -19,6 +20,7 @@ TfrmOverwrite::TfrmOverwrite(TfrmRename* renameDialog, QWidget* mainWindow)
 {
     BuildWidgets();
     // The form's language controller binds here, taking the built-in texts.
+    BindFormLanguage(this);
     FormCreate();
 }
 

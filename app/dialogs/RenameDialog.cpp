@@ -7,11 +7,13 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/ModalResult.h"
+#include "app/lang/FormLanguage.h"
 
 TfrmRename::TfrmRename(QWidget* mainWindow) : TModalDialog(mainWindow)
 {
     BuildWidgets();
     // The form's language controller binds here, taking the built-in texts.
+    BindFormLanguage(this);
 }
 
 void TfrmRename::BuildWidgets()

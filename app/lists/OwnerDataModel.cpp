@@ -70,6 +70,15 @@ QVariant TOwnerDataModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
+bool TOwnerDataModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role)
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= m_captions.size())
+        return false;
+    m_captions[section] = value.toString();
+    emit headerDataChanged(Qt::Horizontal, section, section);
+    return true;
+}
+
 Qt::ItemFlags TOwnerDataModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())

@@ -23,6 +23,7 @@
 #include "app/dialogs/SplashWindow.h"
 #include "app/dialogs/StatusWindow.h"
 #include "app/lists/ContentListsController.h"
+#include "app/lang/FormLanguage.h"
 #include "app/lists/ListViewSetup.h"
 #include "app/main/ConnectionController.h"
 #include "app/main/ExplorerPane.h"
@@ -37,6 +38,7 @@
 #include "core/settings/MainSettingsFile.h"
 #include "core/settings/ProgramOptions.h"
 #include "localizer/LanguageMenu.h"
+#include "widgets/lang/LanguageController.h"
 
 namespace {
 
@@ -75,6 +77,7 @@ TfrmTrellavoxMain::TfrmTrellavoxMain(QWidget* parent) : QMainWindow(parent)
     BuildContentLists();
     m_uiLock = std::make_unique<TMainUiLock>(*this, *mainPanel);
     m_operation = std::make_unique<TLongOperation>(*m_uiLock);
+    BindFormLanguage(this)->OnLanguageChanged = [this](TLanguageController&) { LanguageController1LanguageChanged(); };
     FormCreate();
 }
 
@@ -348,6 +351,12 @@ void TfrmTrellavoxMain::FormCreate()
     // placeholder stands.
     pmConnect->setTitle(Connectiontype1->text());
     Recorder1->insertMenu(Connectiontype1, pmConnect);
+}
+
+void TfrmTrellavoxMain::LanguageController1LanguageChanged()
+{
+    // The connection submenu's title is a copy of the placeholder's caption.
+    pmConnect->setTitle(Connectiontype1->text());
 }
 
 void TfrmTrellavoxMain::EnableIdlePasses()

@@ -148,6 +148,7 @@ private:
     void BuildConnectionMenu();
     void BuildContentLists();
     void FormCreate();
+    void LanguageController1LanguageChanged();
     void WireConnection(TfrmRecSettings* recSettings, TPasswordDlg* password);
     void FormClose();
 
