@@ -13,6 +13,7 @@
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/PasswordDialog.h"
 #include "app/dialogs/RecSettingsMapping.h"
+#include "app/lang/FormLanguage.h"
 #include "app/main/ApplicationTitle.h"
 #include "app/main/MainUiLock.h"
 #include "app/services/AppMessageBox.h"
@@ -91,6 +92,8 @@ TfrmRecSettings::TfrmRecSettings(QWidget* mainWindow)
         return time;
     };
     SetupControls();
+    // The form's language controller binds here, taking the built-in texts.
+    BindFormLanguage(this);
     Wire();
 }
 

@@ -10,6 +10,7 @@
 #include "app/dialogs/FmtChooseDialog.h"
 #include "app/dialogs/OverwriteDialog.h"
 #include "app/dialogs/PasswordDialog.h"
+#include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/RenameDialog.h"
 #include "tests/app/MainWindowFixture.h"
 #include "widgets/lang/LangProperties.h"
@@ -41,6 +42,7 @@ const FormRow kForms[] = {
          return made.get();
      }},
     {"PasswordDlg", [](TAppForms& f, std::unique_ptr<QWidget>&) -> QWidget* { return f.PasswordDlg; }},
+    {"frmRecSettings", [](TAppForms& f, std::unique_ptr<QWidget>&) -> QWidget* { return f.frmRecSettings; }},
 };
 
 // The table as the live form would have it; the controller's own table is
