@@ -17,11 +17,17 @@ inline constexpr std::uint32_t kEccBytes = 3;
 inline constexpr std::uint32_t kHeaderArea = 64;
 inline constexpr std::uint16_t kOwnerBit = 0x8000;
 inline constexpr std::uint16_t kFirstNumber = 1;
-inline constexpr std::uint16_t kLastNumber = 0x7FFE;  // 0x7FFF would make owner 0xFFFF, a free block
+inline constexpr std::uint16_t kLastNumber = 0x7FFE;        // 0x7FFF would make owner 0xFFFF, a free block
 inline constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFu;  // the header's u32 size
 
-inline std::uint32_t Chunks(std::uint32_t pageSize) { return pageSize / kChunkBytes; }
-inline std::uint32_t PageData(std::uint32_t pageSize) { return Chunks(pageSize) * kChunkData; }
+inline std::uint32_t Chunks(std::uint32_t pageSize)
+{
+    return pageSize / kChunkBytes;
+}
+inline std::uint32_t PageData(std::uint32_t pageSize)
+{
+    return Chunks(pageSize) * kChunkData;
+}
 // Where chunk c's ECC is stored in a page.
 inline std::uint32_t EccOffset(std::uint32_t pageSize, std::uint32_t chunk)
 {

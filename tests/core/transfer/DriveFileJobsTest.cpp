@@ -239,8 +239,7 @@ TEST_P(DriveFileJobsTest, EachSizeRoundTripsAndTheScanListsIt)
         SCOPED_TRACE(c.name);
         for (std::uint32_t b = 0; b < kBlocks; ++b)
             m_sim.EraseBlock(b);
-        const std::optional<std::vector<std::uint8_t>> data =
-            c.size ? std::optional(Numbered(*c.size)) : std::nullopt;
+        const std::optional<std::vector<std::uint8_t>> data = c.size ? std::optional(Numbered(*c.size)) : std::nullopt;
         const QString name = QStringLiteral("Docs\\Sub\\") + QString::fromUtf8(c.name) + QStringLiteral(".bin");
         ASSERT_EQ(Write(name, data), TJobOutcome::Completed);
         EXPECT_EQ(m_progress.load(), 100);
@@ -309,8 +308,8 @@ TEST_P(DriveFileJobsTest, EccCorrectsOneDataBitAndReportsTheRest)
     const std::uint32_t first = m_drives.Item(0)->Blocks->Item(0)->Block;
     const std::uint32_t second = m_drives.Item(0)->Blocks->Item(1)->Block;
     const std::uint64_t page1 = std::uint64_t{first} * kPages + 1;
-    const std::size_t lastChunk = 256 * 7 + 10;     // in the last chunk's data
-    const std::size_t eccOfChunk2 = kD + 3 * 2;     // an ECC byte of chunk 2
+    const std::size_t lastChunk = 256 * 7 + 10;  // in the last chunk's data
+    const std::size_t eccOfChunk2 = kD + 3 * 2;  // an ECC byte of chunk 2
 
     // One wrong data bit in the first and in the last chunk: corrected, no word.
     Flip(page1, {{5, 3}});
@@ -463,8 +462,7 @@ TEST_P(DriveFileJobsTest, PcFileThatTakesNothingEndsSinkRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStrides, DriveFileJobsTest,
-                         ::testing::Values(SimPageStride::PageAndSpare, SimPageStride::PageOnly),
-                         PrintedParamName());
+                         ::testing::Values(SimPageStride::PageAndSpare, SimPageStride::PageOnly), PrintedParamName());
 
 TEST(DriveFileNumberTest, SmallestFreeNumberUpTo7FFE)
 {
@@ -500,8 +498,13 @@ TEST(DriveFileNumberTest, SmallestFreeNumberUpTo7FFE)
 
     // A download by an index the list does not have.
     files.Clear();
-    TRecorderJobContext download{TDriveFileDownloadJobParams{0, INVALID_HANDLE_VALUE}, {},
-                                 TContentLists{free, sounds, files}, progress, abort, nullptr, {}};
+    TRecorderJobContext download{TDriveFileDownloadJobParams{0, INVALID_HANDLE_VALUE},
+                                 {},
+                                 TContentLists{free, sounds, files},
+                                 progress,
+                                 abort,
+                                 nullptr,
+                                 {}};
     EXPECT_THROW(DriveFileDownloadJob(download), std::out_of_range);
 }
 
