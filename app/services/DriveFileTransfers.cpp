@@ -15,6 +15,7 @@
 #include "app/services/AppMessageBox.h"
 #include "audio/TransferUi.h"
 #include "core/flash/DriveFileList.h"
+#include "core/flash/DrivePath.h"
 #include "core/recorder/CustomRecorder.h"
 #include "core/recorder/RecorderJobs.h"
 #include "localizer/LangConst.h"
@@ -93,8 +94,9 @@ bool UploadFileToDrive(TCustomRecorder* recorder, const QString& source, const T
         Tell(QStringLiteral("NotEnoughSpaceStr"), source);
         return false;
     }
-    const TJobOutcome outcome =
-        ui.RunJob(*recorder, line, true, [&] { recorder->StartDriveFileUpload(storedName, file.Fd(), entry.Time); });
+    const TJobOutcome outcome = ui.RunJob(*recorder, line, true, [&] {
+        recorder->StartDriveFileUpload(TrimBackslashes(storedName), file.Fd(), entry.Time);
+    });
     return outcome == TJobOutcome::Completed;
 }
 

@@ -106,7 +106,6 @@ bool CheckPage(std::uint8_t* page, std::uint32_t pageSize)
         if (result == NandEccUncorrectable)
             break;
     }
-    std::copy_n(stored.end() - dl::kEccBytes, dl::kEccBytes, lastEcc);
     return good;
 }
 
