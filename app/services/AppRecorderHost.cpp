@@ -2,6 +2,7 @@
 
 #include "app/dialogs/FmtChooseDialog.h"
 #include "app/dialogs/RecSettingsDialog.h"
+#include "app/main/ApplicationTitle.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/GuiThreadCall.h"
 
@@ -22,7 +23,8 @@ bool TAppRecorderHost::ChooseUploadFormat(std::uint8_t& compress, std::uint8_t& 
 
 int TAppRecorderHost::AppMessageBox(const QString& text, std::uint32_t flags, const QString& caption)
 {
-    return ::AppMessageBox(text, flags, caption);
+    // Core has no application title: an empty caption asks for it.
+    return ::AppMessageBox(text, flags, caption.isEmpty() ? ApplicationTitle() : caption);
 }
 
 void TAppRecorderHost::JobEnded()

@@ -7,8 +7,8 @@
 #include "core/flash/CallInfo.h"
 
 // One flash block of a recording, a flash-drive file or the free list;
-// zeroed when made. Header, page count and call data are kept for
-// recording blocks only.
+// zeroed when made. Page count and call data are kept for recording blocks
+// only; the header for recording and flash-drive blocks.
 struct TBlockRecord {
     std::uint16_t Block = 0;      // block number
     std::uint16_t PageCount = 0;  // pages per block

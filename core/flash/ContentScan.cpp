@@ -110,8 +110,7 @@ void TContentScan::SortBlocks(const std::vector<TBlockHeader>& headers, const TC
         } else {
             TDriveFileInfo& file =
                 FindOrAdd<TDriveFileList, TDriveFileInfo>(lists.DriveFiles, static_cast<std::uint16_t>(owner & 0x7FFF));
-            if (file.Blocks->Count() == 0)
-                file.Header = h;
+            record->Header = h;
             file.Blocks->Add(std::move(record));
         }
     }

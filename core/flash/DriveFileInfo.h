@@ -22,6 +22,6 @@ public:
     SYSTEMTIME Time{};                   // local date and time of the header stamp
     QString SecondText;                  // empty after the scan
     std::uint8_t Flag = 0;               // non-zero: a folder entry without data
-    std::unique_ptr<TBlockList> Blocks;  // the file's blocks in block-number order
-    TBlockHeader Header{};               // header of the first block the scan met
+    std::unique_ptr<TBlockList> Blocks;  // the file's blocks in sequence order
+    TBlockHeader Header{};               // header of the block with sequence 1
 };

@@ -40,6 +40,11 @@ QString DriveNameInFolder(const QString& folder, const QString& relativeName)
     return CanonicalDriveFolder(folder) + TrimBackslashes(relativeName);
 }
 
+QString StoredDriveName(const QString& folder, const QString& relativeName)
+{
+    return TrimBackslashes(DriveNameInFolder(folder, relativeName));
+}
+
 QString DriveFolderPart(const QString& name)
 {
     return name.left(LastSeparator(name) + 1);

@@ -14,6 +14,9 @@ QString CanonicalDriveFolder(const QString& folder);
 // The recorder-side name of a name relative to a view folder:
 // ("\A\", "B\c.txt") -> "\A\B\c.txt".
 QString DriveNameInFolder(const QString& folder, const QString& relativeName);
+// The name as the recorder stores it, without a leading "\":
+// ("\A\", "B\c.txt") -> "A\B\c.txt".
+QString StoredDriveName(const QString& folder, const QString& relativeName);
 // The parts up to and including, and after, the last "\" or ":".
 QString DriveFolderPart(const QString& name);
 QString DriveNamePart(const QString& name);

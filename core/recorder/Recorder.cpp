@@ -231,6 +231,9 @@ void TRecorder::StartUpload(std::uint16_t record, TWaveSource* source, const SYS
 
 void TRecorder::StartDriveFileUpload(const QString& name, HANDLE source, const SYSTEMTIME& time)
 {
+    // The free blocks and file numbers are the last scan's.
+    if (IsContentChanged())
+        throw std::logic_error("The recorder content changed: it must be read again before an upload.");
     LaunchJob(TRecorderJob::DriveFileUpload, TDriveFileUploadJobParams{name, source, time});
 }
 
@@ -343,6 +346,12 @@ void TRecorder::TakeResults(const TRecorderJobResults& results)
         FFreeBytes = *results.FreeBytes;
     if (results.ContentChanged)
         FContentChanged.store(*results.ContentChanged ? 1 : 0, std::memory_order_release);
+}
+
+std::int64_t TRecorder::GetFreeDriveMemory()
+{
+    return static_cast<std::int64_t>(
+        FreeDriveFileBytes(Geometry(), static_cast<std::uint64_t>(FFreeBlocks->Count())));
 }
 
 TJobError TRecorder::LastJobError()

@@ -45,7 +45,7 @@ public:
     int GetState() override { return static_cast<int>(FState.load(std::memory_order_acquire)); }
     std::int64_t GetTotalMemory() override { return FTotalBytes; }
     std::int64_t GetFreeMemory() override { return FFreeBytes; }
-    std::int64_t GetFreeDriveMemory() override { return FFreeBytes; }
+    std::int64_t GetFreeDriveMemory() override;
     std::int64_t GetUnusedMemory() override { return FFreeBytes; }
 
     bool CheckConnection() override;

@@ -5,6 +5,7 @@
 
 #include "core/flash/CodecTable.h"
 #include "core/flash/BlockHeader.h"
+#include "core/flash/DriveFileLayout.h"
 #include "core/flash/FlashGeometry.h"
 #include "core/protocol/SampleRate.h"
 #include "core/transfer/UploadLayout.h"
@@ -50,4 +51,11 @@ std::int64_t UploadSizeFor(const TWaveSourceFormat& format, std::uint8_t compres
     return bytes > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
                ? std::numeric_limits<std::int64_t>::max()
                : static_cast<std::int64_t>(bytes);
+}
+
+std::uint64_t FreeDriveFileBytes(const TFlashGeometry& geometry, std::uint64_t freeBlocks)
+{
+    if (geometry.PageSize < drive_layout::kChunkBytes)
+        return 0;
+    return drive_layout::FileBytesThatFit(geometry, freeBlocks);
 }

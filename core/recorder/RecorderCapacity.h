@@ -18,3 +18,10 @@ std::uint64_t ProfileRecordSeconds(double secondsPerBlock, std::uint64_t freeBlo
 // variant 2, nor with ADPCM) or without a flash geometry.
 std::int64_t UploadSizeFor(const TWaveSourceFormat& format, std::uint8_t compress, std::uint8_t param,
                            std::uint32_t hardwareVariant, std::uint32_t pagesPerBlock, std::uint32_t pageSize);
+
+struct TFlashGeometry;
+
+// GetFreeDriveMemory: the largest flash-drive file the free blocks take
+// whole (the first block gives its first page to the name, each block its
+// header area); 0 without a free block or a geometry.
+std::uint64_t FreeDriveFileBytes(const TFlashGeometry& geometry, std::uint64_t freeBlocks);

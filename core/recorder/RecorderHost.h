@@ -30,7 +30,8 @@ public:
     virtual bool ChooseUploadFormat(std::uint8_t& compress, std::uint8_t& param) = 0;
 
     // The application's message box: the button number pressed. Only for
-    // questions a job must ask midway.
+    // questions a job must ask midway. An empty caption: the application's
+    // title.
     virtual int AppMessageBox(const QString& text, std::uint32_t flags, const QString& caption) = 0;
     // A job has stored its final state (called on the job thread, never
     // blocks): a GUI waiting for it may look now.

@@ -4,6 +4,7 @@
 
 #include "core/flash/ContentScanJob.h"
 #include "core/transfer/DownloadJobBodies.h"
+#include "core/transfer/DriveFileJobs.h"
 #include "core/transfer/UploadJob.h"
 
 namespace {
@@ -14,9 +15,9 @@ constexpr TRecorderJobInfo kJobs[] = {
     {TRecorderJob::Scan, "Reading the recorder content", rsRunning, ScanBlockHeaders, false},
     {TRecorderJob::Download, "Downloading a recording", rsRunning, DownloadJob, true},
     {TRecorderJob::DownloadPart, "Downloading a voice part", rsRunning, DownloadPartJob, true},
-    {TRecorderJob::DriveFileDownload, "Copying a flash-drive file to the PC", rsRunning, nullptr, true},
+    {TRecorderJob::DriveFileDownload, "Copying a flash-drive file to the PC", rsRunning, DriveFileDownloadJob, true},
     {TRecorderJob::Upload, "Uploading a recording", rsRunning, UploadJob, true},
-    {TRecorderJob::DriveFileUpload, "Copying a file to the flash drive", rsRunning, nullptr, true},
+    {TRecorderJob::DriveFileUpload, "Copying a file to the flash drive", rsRunning, DriveFileUploadJob, true},
     {TRecorderJob::EraseSoundFile, "Erasing a recording", rsErasing, nullptr, true},
     {TRecorderJob::EraseDriveFile, "Erasing a flash-drive file", rsErasing, nullptr, true},
     {TRecorderJob::Format, "Formatting the recorder memory", rsFormatting, nullptr, false},

@@ -21,6 +21,9 @@ TEST(DrivePath, Helpers)
     EXPECT_EQ(DriveNameInFolder(QStringLiteral("\\"), QStringLiteral("\\x.txt")), QStringLiteral("\\x.txt"));
     EXPECT_EQ(DriveNameInFolder(QStringLiteral("\\A\\"), QStringLiteral("B\\x.txt\\")),
               QStringLiteral("\\A\\B\\x.txt"));
+    // The recorder stores names without the leading "\".
+    EXPECT_EQ(StoredDriveName(QStringLiteral("\\A\\"), QStringLiteral("B\\x.txt")), QStringLiteral("A\\B\\x.txt"));
+    EXPECT_EQ(StoredDriveName(QStringLiteral("\\"), QStringLiteral("x.txt")), QStringLiteral("x.txt"));
     EXPECT_EQ(DriveFolderPart(QStringLiteral("\\A\\x.txt")), QStringLiteral("\\A\\"));
     EXPECT_EQ(DriveNamePart(QStringLiteral("\\A\\x.txt")), QStringLiteral("x.txt"));
     EXPECT_EQ(DriveFolderPart(QStringLiteral("C:x")), QStringLiteral("C:"));

@@ -140,6 +140,7 @@ TEST_F(RecorderJobLaunchTest, LauncherPreparesTheFieldsAndRecordsTheOutcome)
     ScriptedJobsRecorder recorder(0);
     Fields(recorder).FProgress = 77;
     Fields(recorder).FAbort = 1;
+    Fields(recorder).FContentChanged = 0;  // a flash-drive upload needs a fresh scan
     {
         QString name = QStringLiteral("notes.txt");
         recorder.StartDriveFileUpload(name, 4, SYSTEMTIME{});

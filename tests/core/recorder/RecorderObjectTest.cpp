@@ -359,7 +359,6 @@ TEST_F(RecorderObjectTest, SimpleCommandsAndFlags)
 
     Fields(*recorder).FFreeBytes = 123456789012;
     EXPECT_EQ(recorder->GetFreeMemory(), 123456789012);
-    EXPECT_EQ(recorder->GetFreeDriveMemory(), 123456789012);
     EXPECT_EQ(recorder->GetUnusedMemory(), 123456789012);
 
     recorder->SetHiddenSettingsVisible(true);
@@ -379,6 +378,25 @@ TEST_F(RecorderObjectTest, RecordTimeLeftUsesTheCurrentProfileAndFreeBlocks)
     Fields(*recorder).FSettings.Profiles[1].Compress = 2;
     Fields(*recorder).FSettings.Profiles[1].CompressParam = 1;
     EXPECT_EQ(recorder->GetRecordTimeLeft(), 1307u);  // 10 x 130.785 s
+}
+
+// Exactly the bytes of the largest flash-drive file the free blocks take;
+// a flash-drive upload needs the free blocks of a fresh scan.
+TEST_F(RecorderObjectTest, FlashDriveRoomAndUploadAfterAChange)
+{
+    auto recorder = Make(0);
+    Fields(*recorder).FPagesPerBlock = 128;
+    Fields(*recorder).FPageSize = 2112;
+    Fields(*recorder).FFreeBytes = 123456789012;
+    EXPECT_EQ(recorder->GetFreeDriveMemory(), 0);
+    for (int i = 0; i < 3; ++i)
+        Fields(*recorder).FFreeBlocks->Add(std::make_unique<TBlockRecord>());
+    EXPECT_EQ(recorder->GetFreeDriveMemory(), 3 * (2024 * 128 - 64) - (2024 - 64));
+
+    ASSERT_TRUE(recorder->IsContentChanged());
+    EXPECT_THROW(recorder->StartDriveFileUpload(QStringLiteral("a"), INVALID_HANDLE_VALUE, SYSTEMTIME{}),
+                 std::logic_error);
+    EXPECT_EQ(recorder->GetState(), rsIdle);
 }
 
 TEST_F(RecorderObjectTest, UploadSizeAndFormatChoice)
@@ -415,12 +433,11 @@ TEST_F(RecorderObjectTest, JobSlotsWithoutTheirJobSayNotAvailable)
 {
     auto recorder = Make(0);
     try {
-        recorder->StartDriveFileDownload(0, 5);
+        recorder->StartEraseSoundFile(1);
         FAIL() << "no error";
     } catch (const ERecorderJobUnavailable& error) {
-        EXPECT_STREQ(error.what(), "Copying a flash-drive file to the PC: not available in this version.");
+        EXPECT_STREQ(error.what(), "Erasing a recording: not available in this version.");
     }
-    EXPECT_THROW(recorder->StartDriveFileUpload(QStringLiteral("a"), 5, SYSTEMTIME{}), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->SetSoundFileStatus(1, 0x55), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartEraseSoundFile(1), ERecorderJobUnavailable);
     EXPECT_THROW(recorder->StartEraseDriveFile(0), ERecorderJobUnavailable);
