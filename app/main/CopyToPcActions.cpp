@@ -97,7 +97,8 @@ void TCopyToPcActions::UpdateActions()
     bool oneWholeRecord = false;
     if (!driveView && rows.size() == 1 && rows.front() < lists.RecordList().Count())
         oneWholeRecord = !lists.RecordList().Item(rows.front())->IsVoicePart();
-    SetEnabled(m_ui.ActCopySelPart, oneWholeRecord && !ProgramOptions.DisableEditor && explorer);
+    // The part goes to the explorer's folder, so it needs the accessor too.
+    SetEnabled(m_ui.ActCopySelPart, oneWholeRecord && !ProgramOptions.DisableEditor && ExplorerFolder != nullptr);
 }
 
 void TCopyToPcActions::SetCopySelPartHidden(bool hidden)

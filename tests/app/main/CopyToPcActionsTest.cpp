@@ -311,7 +311,7 @@ TEST_F(CopyToPcTest, UpdateRulesFollowSelectionExplorerAndVoiceParts)
     EXPECT_TRUE(window->actCopyToDefFolder->isEnabled());
     EXPECT_TRUE(window->actMoveToDefFolder->isEnabled());
     EXPECT_EQ(window->actCopyToPC->isEnabled(), window->Explorer().ExplorerShown());
-    EXPECT_EQ(window->actCopySelPart->isEnabled(), window->Explorer().ExplorerShown());
+    EXPECT_TRUE(window->actCopySelPart->isEnabled());
 
     // Without the explorer's folder, nothing goes to the explorer.
     actions->ExplorerFolder = nullptr;
@@ -319,6 +319,7 @@ TEST_F(CopyToPcTest, UpdateRulesFollowSelectionExplorerAndVoiceParts)
     EXPECT_FALSE(window->actCopyToPC->isEnabled());
     EXPECT_FALSE(window->actMoveToPC->isEnabled());
     EXPECT_TRUE(window->actCopyToDefFolder->isEnabled());
+    EXPECT_FALSE(window->actCopySelPart->isEnabled());
 
     actions->ExplorerFolder = [this] { return out; };
     window->Explorer().SetExplorerShown(true);
@@ -326,6 +327,10 @@ TEST_F(CopyToPcTest, UpdateRulesFollowSelectionExplorerAndVoiceParts)
     update();
     EXPECT_FALSE(window->actCopySelPart->isEnabled());
     SelectRows(window->lvRecContent, {"1", "2"});
+    update();
+    EXPECT_FALSE(window->actCopySelPart->isEnabled());
+    SelectRows(window->lvRecContent, {"2"});
+    ProgramOptions.DisableEditor = true;
     update();
     EXPECT_FALSE(window->actCopySelPart->isEnabled());
     EXPECT_TRUE(window->actCopyToPC->isEnabled());
