@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 #include <deque>
@@ -118,6 +120,7 @@ protected:
             Touch(target);
             return true;
         };
+        defaultAskOverwrite = actions->AskOverwrite;
         actions->AskOverwrite = [this](QString& target, bool) {
             asked << QFileInfo(target).fileName();
             if (answers.empty())
@@ -180,6 +183,7 @@ protected:
     QStringList asked;
     std::deque<int> answers;
     int eraseCalls = 0;
+    std::function<int(QString&, bool)> defaultAskOverwrite;
     QStringList erasedRecords;
     QStringList erasedFiles;
 };
@@ -203,6 +207,28 @@ TEST_F(CopyToPcTest, OverwriteAllHoldsOverANewFileAndSkipAllSkips)
     Run(window->actCopyToDefFolder);
     EXPECT_EQ(asked, (QStringList{"rec1.wav"}));
     EXPECT_TRUE(downloads.empty());
+}
+
+TEST_F(CopyToPcTest, OverwriteQuestionRenamesIntoTheSameFolder)
+{
+    Connect();
+    actions->AskOverwrite = defaultAskOverwrite;
+    Touch(out + QStringLiteral("/rec1.wav"));
+    SelectRows(window->lvRecContent, {"1"});
+    WhenModalShown(QStringLiteral("frmRename"), [](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("edFileName"))->setText(QStringLiteral("renamed.wav"));
+        dialog->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+    });
+    bool renameEnabled = false;
+    WhenModalShown(QStringLiteral("frmOverwrite"), [&renameEnabled](QWidget* dialog) {
+        auto* rename = dialog->findChild<QPushButton*>(QStringLiteral("RenameBtn"));
+        renameEnabled = rename->isEnabled();
+        rename->click();
+    });
+    Run(window->actCopyToDefFolder);
+    EXPECT_TRUE(renameEnabled);
+    ASSERT_EQ(downloads.size(), 1u);
+    EXPECT_EQ(downloads[0].Target, out + QStringLiteral("/renamed.wav"));
 }
 
 TEST_F(CopyToPcTest, CancelStopsBeforeLaterItemsAndErasesNothing)
