@@ -408,11 +408,19 @@ TEST_F(CopyToPcTest, HostileDriveNamesStayInsideTheTarget)
     WriteHostileDriveImage((DocumentsPath() + QStringLiteral("ZEL4_DEMO.QDM")).toStdString());
     Connect();
     window->Lists().ShowDriveView();
+    // Every entry at once, whatever folder its name puts it in.
+    window->Lists().DriveFolderView().SetIncludeSubfolders(true);
+    window->Lists().Drive().SetFolder(QString());
     window->Lists().Drive().SelectAll();
     Run(window->actCopyToDefFolder);
     for (const QString& target : driveDownloads)
         EXPECT_TRUE(QFileInfo(target).absoluteFilePath().startsWith(out + QLatin1Char('/'))) << target.toStdString();
     EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/OK.TXT")));
+    EXPECT_TRUE(driveDownloads.contains(out + QStringLiteral("/x")));
+    EXPECT_TRUE(driveDownloads.contains(out + QStringLiteral("/etc/x")));
+    // The folder entry ".." is skipped, and the box names it.
+    ASSERT_FALSE(boxes.Boxes.empty());
+    EXPECT_TRUE(boxes.Boxes[0].Text.contains(QStringLiteral("\"..\"")));
     // Nothing appeared beside the target folder.
     EXPECT_EQ(QDir(HomePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               (QStringList{"Documents", "Out", "Program"}));
