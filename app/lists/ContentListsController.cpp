@@ -94,9 +94,10 @@ void TContentListsController::FillContent(TCustomRecorder& recorder)
     FillLocationCombo();
 }
 
-void TContentListsController::RunAutoDownload(bool, bool)
+void TContentListsController::RunAutoDownload(bool nonDownOnly, bool autoDelete)
 {
-    // Wired with actCopyToDefFolder and actRecErase.
+    if (m_autoDownload)
+        m_autoDownload(nonDownOnly, autoDelete);
 }
 
 void TContentListsController::ShowRecordsView()

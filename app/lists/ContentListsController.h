@@ -68,6 +68,8 @@ public:
     void ShowRecordsView() override;
     void DriveFolderToTop() override;
     void RunAutoDownload(bool nonDownOnly, bool autoDelete) override;
+    // Who runs the automatic download (the copy actions).
+    void SetAutoDownload(std::function<void(bool, bool)> autoDownload) { m_autoDownload = std::move(autoDownload); }
 
     // actShowDrvExecute.
     void ShowDriveView();
@@ -84,6 +86,7 @@ public:
 
 private:
     TContentListsUi m_ui;
+    std::function<void(bool, bool)> m_autoDownload;
     TRecordList m_recordList;
     TRecordList m_recordSelection;
     TFileList m_drvFiles;

@@ -22,10 +22,11 @@
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/SplashWindow.h"
 #include "app/dialogs/StatusWindow.h"
-#include "app/lists/ContentListsController.h"
 #include "app/lang/FormLanguage.h"
+#include "app/lists/ContentListsController.h"
 #include "app/lists/ListViewSetup.h"
 #include "app/main/ConnectionController.h"
+#include "app/main/CopyToPcActions.h"
 #include "app/main/ExplorerPane.h"
 #include "app/main/IdleScheduler.h"
 #include "app/main/LanguageMenuView.h"
@@ -77,6 +78,7 @@ TfrmTrellavoxMain::TfrmTrellavoxMain(QWidget* parent) : QMainWindow(parent)
     BuildContentLists();
     m_uiLock = std::make_unique<TMainUiLock>(*this, *mainPanel);
     m_operation = std::make_unique<TLongOperation>(*m_uiLock);
+    BuildCopyToPc();
     BindFormLanguage(this)->OnLanguageChanged = [this](TLanguageController&) { LanguageController1LanguageChanged(); };
     FormCreate();
 }
@@ -107,9 +109,12 @@ void TfrmTrellavoxMain::BuildActions()
     actDisconnect = MakeAction(this, "actDisconnect", QStringLiteral("Disconnect"));
     actDisconnect->setEnabled(false);
     actRecRefresh = MakeAction(this, "actRecRefresh", QStringLiteral("Refresh content"));
-    actCopyToPC = MakeAction(this, "actCopyToPC", QStringLiteral("Copy to PC"), {}, QKeySequence(Qt::Key_F5));
-    actMoveToPC =
-        MakeAction(this, "actMoveToPC", QStringLiteral("Move to PC"), {}, QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    actCopyToPC = MakeAction(this, "actCopyToPC", QStringLiteral("Copy to PC"),
+                             QStringLiteral("Copy Selected Items To PC"), QKeySequence(Qt::Key_F5));
+    actMoveToPC = MakeAction(this, "actMoveToPC", QStringLiteral("Move to PC"),
+                             QStringLiteral("Move Selected Items To PC"), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    actCopySelPart = MakeAction(this, "actCopySelPart", QStringLiteral("Copy selected part..."),
+                                QStringLiteral("Copy selected part of record"));
     actCopyToDefFolder = MakeAction(this, "actCopyToDefFolder", QStringLiteral("Copy to default folder"),
                                     QStringLiteral("Copy Selected Items To Default Folder"), QKeySequence(Qt::Key_F6));
     actMoveToDefFolder =
@@ -123,10 +128,11 @@ void TfrmTrellavoxMain::BuildActions()
                               QStringLiteral("Synchronize recorder time with system time"));
     actRecErase = MakeAction(this, "actRecErase", QStringLiteral("Erase selected items"), {}, QKeySequence(Qt::Key_F8));
     actFormat = MakeAction(this, "actFormat", QStringLiteral("Format recorder memory"));
-    for (QAction* action : {actCopyToPC, actMoveToPC, actCopyToDefFolder, actMoveToDefFolder, actRecErase})
+    for (QAction* action :
+         {actCopyToPC, actMoveToPC, actCopyToDefFolder, actMoveToDefFolder, actCopySelPart, actRecErase})
         action->setEnabled(false);
     addActions({actConnect, actDisconnect, actRecRefresh, actCopyToPC, actMoveToPC, actCopyToDefFolder,
-                actMoveToDefFolder, actShowRec, actShowDrv, actDrvLevelUp, actSyncClock, actRecErase, actFormat});
+                actMoveToDefFolder, actCopySelPart, actShowRec, actShowDrv, actDrvLevelUp, actSyncClock, actRecErase, actFormat});
 }
 
 void TfrmTrellavoxMain::BuildMenus()
@@ -185,6 +191,7 @@ void TfrmTrellavoxMain::BuildMenus()
     PopupMenu2->addActions({actCopyToPC, actMoveToPC});
     PopupMenu2->addSeparator();
     PopupMenu2->addActions({actCopyToDefFolder, actMoveToDefFolder});
+    PopupMenu2->addAction(actCopySelPart);
     PopupMenu2->addSeparator();
     PopupMenu2->addAction(actRecErase);
 
@@ -224,6 +231,24 @@ void TfrmTrellavoxMain::BuildContentLists()
     ui.Recorder = [this] { return m_connection ? m_connection->Recorder() : nullptr; };
     ui.Connected = [this] { return m_connection && m_connection->FConnected; };
     m_lists = new TContentListsController(ui, this);
+}
+
+void TfrmTrellavoxMain::BuildCopyToPc()
+{
+    TCopyToPcUi ui;
+    ui.MainWindow = this;
+    ui.Lists = m_lists;
+    ui.Operation = m_operation.get();
+    ui.ActCopyToPC = actCopyToPC;
+    ui.ActMoveToPC = actMoveToPC;
+    ui.ActCopyToDefFolder = actCopyToDefFolder;
+    ui.ActMoveToDefFolder = actMoveToDefFolder;
+    ui.ActCopySelPart = actCopySelPart;
+    ui.Recorder = [this] { return m_connection ? m_connection->Recorder() : nullptr; };
+    ui.ExplorerShown = [this] { return m_explorer->ExplorerShown(); };
+    m_copyToPc = new TCopyToPcActions(ui, this);
+    m_lists->SetAutoDownload(
+        [this](bool nonDownOnly, bool autoDelete) { m_copyToPc->RunAutoDownload(nonDownOnly, autoDelete); });
 }
 
 void TfrmTrellavoxMain::BuildToolBar()
@@ -367,6 +392,7 @@ void TfrmTrellavoxMain::EnableIdlePasses()
         [this](bool& done) {
             m_connection->IdlePass(done);
             m_lists->UpdateActions();
+            m_copyToPc->UpdateActions();
             m_waveInfo->actShowAddInfoUpdate();
         },
         [this] { return IdleBlocked(); }, this);
@@ -390,8 +416,10 @@ void TfrmTrellavoxMain::BringToFront()
     activateWindow();
 }
 
-// The "Copy selected part" command comes with copying parts to the PC.
-void TfrmTrellavoxMain::SetCopySelPartHidden(bool) {}
+void TfrmTrellavoxMain::SetCopySelPartHidden(bool hidden)
+{
+    m_copyToPc->SetCopySelPartHidden(hidden);
+}
 
 void TfrmTrellavoxMain::SetFlashDriveOptions(bool disabled, bool hidden)
 {

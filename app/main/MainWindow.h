@@ -17,6 +17,7 @@ class QToolButton;
 class QTreeView;
 class TConnectionController;
 class TContentListsController;
+class TCopyToPcActions;
 class TExplorerPane;
 class TIdleScheduler;
 class TLongOperation;
@@ -65,6 +66,7 @@ public:
     TContentListsController& Lists() const { return *m_lists; }
     TExplorerPane& Explorer() const { return *m_explorer; }
     TWaveInfoAction& WaveInfo() const { return *m_waveInfo; }
+    TCopyToPcActions& CopyToPc() const { return *m_copyToPc; }
     TLongOperation& Operation() const { return *m_operation; }
     TMainUiLock& UiLock() const { return *m_uiLock; }
     TfrmSplash* Splash() const { return m_splash.get(); }
@@ -88,6 +90,7 @@ public:
     QAction* actMoveToPC = nullptr;
     QAction* actCopyToDefFolder = nullptr;
     QAction* actMoveToDefFolder = nullptr;
+    QAction* actCopySelPart = nullptr;
     QAction* actShowRec = nullptr;
     QAction* actShowDrv = nullptr;
     QAction* actDrvLevelUp = nullptr;
@@ -147,6 +150,7 @@ private:
     void BuildPanels();
     void BuildConnectionMenu();
     void BuildContentLists();
+    void BuildCopyToPc();
     void FormCreate();
     void LanguageController1LanguageChanged();
     void WireConnection(TfrmRecSettings* recSettings, TPasswordDlg* password);
@@ -166,6 +170,7 @@ private:
     TContentListsController* m_lists = nullptr;
     TExplorerPane* m_explorer = nullptr;
     TWaveInfoAction* m_waveInfo = nullptr;
+    TCopyToPcActions* m_copyToPc = nullptr;
     TIdleScheduler* m_scheduler = nullptr;
     std::unique_ptr<TMenuLanguageView> m_languageView;
     std::unique_ptr<TLanguageMenuState> m_languageState;

@@ -9,6 +9,7 @@
 #include "app/dialogs/AboutBox.h"
 #include "app/dialogs/FmtChooseDialog.h"
 #include "app/dialogs/OverwriteDialog.h"
+#include "app/dialogs/PartSelectDialog.h"
 #include "app/dialogs/PasswordDialog.h"
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/RenameDialog.h"
@@ -43,6 +44,11 @@ const FormRow kForms[] = {
      }},
     {"PasswordDlg", [](TAppForms& f, std::unique_ptr<QWidget>&) -> QWidget* { return f.PasswordDlg; }},
     {"frmRecSettings", [](TAppForms& f, std::unique_ptr<QWidget>&) -> QWidget* { return f.frmRecSettings; }},
+    {"frmPartSelect",
+     [](TAppForms& f, std::unique_ptr<QWidget>& made) -> QWidget* {
+         made = std::make_unique<TfrmPartSelect>(f.frmTrellavoxMain);
+         return made.get();
+     }},
 };
 
 // The table as the live form would have it; the controller's own table is

@@ -215,10 +215,11 @@ TEST_F(RecorderListsGuiTest, RightClickOnARowOpensPopupMenu2)
     Connect();
     QTreeView* records = window->lvRecContent;
     QMenu* menu = window->PopupMenu2;
-    ASSERT_EQ(menu->actions().size(), 7);
+    ASSERT_EQ(menu->actions().size(), 8);
     EXPECT_EQ(menu->actions()[0], window->actCopyToPC);
     EXPECT_TRUE(menu->actions()[2]->isSeparator());
-    EXPECT_EQ(menu->actions()[6], window->actRecErase);
+    EXPECT_EQ(menu->actions()[5], window->actCopySelPart);
+    EXPECT_EQ(menu->actions()[7], window->actRecErase);
 
     QTest::mouseClick(records->viewport(), Qt::RightButton, {}, QPoint(20, records->viewport()->height() - 5));
     QCoreApplication::sendPostedEvents();  // the menu opens through a queued call
