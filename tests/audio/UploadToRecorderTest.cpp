@@ -73,12 +73,7 @@ public:
 
 SimGeometry SmallFlash()
 {
-    SimGeometry g;
-    g.blocksPerChip = 16;
-    g.pagesPerBlock = 8;
-    g.pageSize = 2048;
-    g.spareBytes = 64;
-    return g;
+    return SmallFlashGeometry(16, 8);
 }
 
 // Holds the first page write until released, so that a wait sees the job

@@ -19,6 +19,15 @@ struct SimGeometry {
     std::uint32_t RawPageSize() const { return pageSize + spareBytes; }
 };
 
+// A small flash of 2048-byte pages for the job tests.
+inline SimGeometry SmallFlashGeometry(std::uint32_t blocksPerChip, std::uint32_t pagesPerBlock)
+{
+    SimGeometry geometry;
+    geometry.blocksPerChip = blocksPerChip;
+    geometry.pagesPerBlock = pagesPerBlock;
+    return geometry;
+}
+
 // A small recorder behind a USB disk: 1 x 64 blocks x 64 pages of 2048 bytes.
 inline SimGeometry SmallUsbDiskGeometry()
 {

@@ -33,12 +33,7 @@ namespace {
 
 SimGeometry SmallFlash()
 {
-    SimGeometry g;
-    g.blocksPerChip = 12;
-    g.pagesPerBlock = 8;
-    g.pageSize = 2048;
-    g.spareBytes = 64;
-    return g;
+    return SmallFlashGeometry(12, 8);
 }
 
 QByteArray Numbered(int count)

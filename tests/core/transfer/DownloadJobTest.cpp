@@ -32,12 +32,7 @@ constexpr std::size_t kSecond = 2 * kRate;  // bytes of one second of silence
 
 SimGeometry SmallFlash()
 {
-    SimGeometry g;
-    g.blocksPerChip = kBlocks;
-    g.pagesPerBlock = kPages;
-    g.pageSize = 2048;
-    g.spareBytes = 64;
-    return g;
+    return SmallFlashGeometry(kBlocks, kPages);
 }
 
 // A PCM signal that names its sample: never 0, so silence stands apart.

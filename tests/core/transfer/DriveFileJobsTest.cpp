@@ -48,12 +48,7 @@ constexpr std::uint32_t kBlockData = kD * kPages - 64;
 
 SimGeometry SmallFlash()
 {
-    SimGeometry g;
-    g.blocksPerChip = kBlocks;
-    g.pagesPerBlock = kPages;
-    g.pageSize = 2048;
-    g.spareBytes = 64;
-    return g;
+    return SmallFlashGeometry(kBlocks, kPages);
 }
 
 std::vector<std::uint8_t> Numbered(std::size_t count)

@@ -37,12 +37,7 @@ constexpr std::uint32_t kTime = 1700000000;
 
 SimGeometry SmallFlash()
 {
-    SimGeometry g;
-    g.blocksPerChip = kBlocks;
-    g.pagesPerBlock = kPages;
-    g.pageSize = 2048;
-    g.spareBytes = 64;
-    return g;
+    return SmallFlashGeometry(kBlocks, kPages);
 }
 
 // Never 0, so padding stands apart.

@@ -22,12 +22,7 @@ namespace {
 
 SimGeometry SmallFlash()
 {
-    SimGeometry g;
-    g.blocksPerChip = 16;
-    g.pagesPerBlock = 8;
-    g.pageSize = 2048;
-    g.spareBytes = 64;
-    return g;
+    return SmallFlashGeometry(16, 8);
 }
 
 std::vector<std::int16_t> Ramp(std::size_t count)
