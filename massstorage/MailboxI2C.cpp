@@ -26,7 +26,8 @@ bool ReceiveI2C(void* buffer, std::uint8_t length)
     command.length = length;
     if (!SendCommand(command) || !ReadReply(MailboxState().sectorSize))
         return false;
-    std::memcpy(buffer, ExchangeBuffer(), length);
+    if (length > 0)  // a caller with nothing to receive may pass no buffer
+        std::memcpy(buffer, ExchangeBuffer(), length);
     return true;
 }
 

@@ -4,7 +4,7 @@
 # every target, or the ones named, over its corpus.
 #   --runs N     each target stops after N executions
 #   --time S     each target stops after S seconds (the default: 60)
-#   --jobs N     targets run at once (default: JOBS, else 2)
+#   --jobs N     targets run at once (default: JOBS, else up to 4)
 #   --smoke      about 10 s per target, new inputs are not kept; skipped
 #                cleanly where clang or its fuzzer runtime is missing
 # Outside the smoke run, new inputs that add coverage are merged into
@@ -17,7 +17,7 @@ dir="$root/build/fuzz"
 runs=""
 seconds=60
 smoke=no
-jobs=${JOBS:-2}
+jobs=${JOBS:-$(( $(nproc) < 4 ? $(nproc) : 4 ))}
 targets=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -79,8 +79,8 @@ run_target() {
     "$dir/bin/fuzz/fuzz_$name" -merge=1 -max_len="${max_len[$name]}" "$corpus" "$work" >>"$log" 2>&1 || status=$?
   fi
   local execs rate
-  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{print $2}' | head -n1)
-  rate=$(grep -o 'stat::average_exec_per_sec: [0-9]*' "$log" | awk '{print $2}' | head -n1)
+  execs=$(awk '/^stat::number_of_executed_units:/ {print $2; exit}' "$log")
+  rate=$(awk '/^stat::average_exec_per_sec:/ {print $2; exit}' "$log")
   printf '%-16s %s  executions %s  exec/s %s  %ss  corpus %s files\n' "$name" \
     "$([ $status -eq 0 ] && echo ok || echo FINDING)" "${execs:-?}" "${rate:-?}" "$took" \
     "$(find "$corpus" -type f | wc -l)"

@@ -25,15 +25,23 @@ namespace {
 const QString kProfileModel = QStringLiteral("Sorv Dare Q3");
 
 constexpr std::array<int, 6> kCodePages{1251, 1252, 1250, 932, 936, 1253};
+// Keys and sections read through every reader: each read scans the lines,
+// so reading them all would make long inputs slow without reaching more.
+constexpr qsizetype kKeysRead = 16;
+constexpr qsizetype kSectionsRead = 8;
 
-// Every value of every key the lines name, through each reader and parser.
+// The values of the first keys the lines name, through each reader and
+// parser.
 void ReadEveryKey(const TIniFile& ini, const TIniText& text)
 {
-    const QStringList sections = ini.SectionNames();
+    const QStringList sections = ini.SectionNames().mid(0, kSectionsRead);
+    qsizetype keys = 0;
     for (const QString& line : text.Lines) {
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         if (equals < 0)
             continue;
+        if (++keys > kKeysRead)
+            break;
         const QString key = line.left(equals).trimmed();
         const QStringView value = QStringView(line).mid(equals + 1).trimmed();
         ParseIniInteger(value);
