@@ -27,8 +27,8 @@ const QString kProfileModel = QStringLiteral("Sorv Dare Q3");
 constexpr std::array<int, 6> kCodePages{1251, 1252, 1250, 932, 936, 1253};
 // Keys and sections read through every reader: each read scans the lines,
 // so reading them all would make long inputs slow without reaching more.
-constexpr qsizetype kKeysRead = 16;
-constexpr qsizetype kSectionsRead = 8;
+constexpr qsizetype kKeysRead = 8;
+constexpr qsizetype kSectionsRead = 4;
 
 // The values of the first keys the lines name, through each reader and
 // parser.
