@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
-# scripts/fuzz.sh [--runs N | --time SECONDS] [--jobs N] [--smoke] [TARGET...]
+# scripts/fuzz.sh [--runs N] [--time SECONDS] [--jobs N] [--smoke] [TARGET...]
 # Builds the libFuzzer targets (tests/fuzz) with clang into build/fuzz and runs
 # every target, or the ones named, over its corpus.
 #   --runs N     each target stops after N executions
-#   --time S     each target stops after S seconds (the default: 60)
+#   --time S     each target stops after S seconds (without --runs: 60);
+#                with both, at whichever comes first
 #   --jobs N     targets run at once (default: JOBS, else up to 4)
 #   --smoke      about 10 s per target, new inputs are not kept; skipped
 #                cleanly where clang or its fuzzer runtime is missing
-# Outside the smoke run, new inputs that add coverage are merged into
-# tests/fuzz/corpus/<target>. A crash, leak, time-out or sanitizer report
-# fails the run; the input is kept in build/fuzz/findings/<target>/.
+# Outside the smoke run, new inputs collect in build/fuzz/work/<target>
+# (kept between runs) and those that add coverage are merged into
+# tests/fuzz/corpus/<target> at the end; --runs 0 only merges. A crash, leak,
+# time-out or sanitizer report fails the run; the input is kept in
+# build/fuzz/findings/<target>/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir="$root/build/fuzz"
 
 runs=""
-seconds=60
+seconds=""
 smoke=no
 jobs=${JOBS:-$(( $(nproc) < 4 ? $(nproc) : 4 ))}
 targets=()
@@ -25,7 +28,7 @@ while [ $# -gt 0 ]; do
     --time) seconds=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
     --smoke) smoke=yes; seconds=10; shift ;;
-    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
   esac
@@ -59,24 +62,29 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export QT_QPA_PLATFORM=offscreen
 
-# One target: fuzz into a fresh work folder beside the corpus, then merge.
+# One target: fuzz into its work folder, then merge what adds coverage.
 run_target() {
   local name=$1
   local corpus="$root/tests/fuzz/corpus/$name"
   local work="$dir/work/$name"
+  if [ $smoke = yes ]; then
+    work="$dir/smoke/$name"
+    rm -rf "$work"
+  fi
   local findings="$dir/findings/$name"
   local log="$dir/logs/$name.log"
-  rm -rf "$work"
   mkdir -p "$work" "$findings" "$corpus" "$(dirname "$log")"
   local args=(-max_len="${max_len[$name]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
               -artifact_prefix="$findings/")
   [ -f "$root/tests/fuzz/dict/$name.dict" ] && args+=(-dict="$root/tests/fuzz/dict/$name.dict")
-  if [ -n "$runs" ]; then args+=(-runs="$runs"); else args+=(-max_total_time="$seconds"); fi
+  if [ -n "$runs" ]; then args+=(-runs="$runs"); fi
+  if [ -n "$seconds" ]; then args+=(-max_total_time="$seconds"); fi
+  if [ -z "$runs$seconds" ]; then args+=(-max_total_time=60); fi
   local start=$SECONDS status=0
   "$dir/bin/fuzz/fuzz_$name" "${args[@]}" "$work" "$corpus" >"$log" 2>&1 || status=$?
   local took=$((SECONDS - start))
   if [ $status -eq 0 ] && [ $smoke = no ] && [ -n "$(ls -A "$work")" ]; then
-    "$dir/bin/fuzz/fuzz_$name" -merge=1 -max_len="${max_len[$name]}" "$corpus" "$work" >>"$log" 2>&1 || status=$?
+    "$dir/bin/fuzz/fuzz_$name" -merge=1 -max_len="${max_len[$name]}" "$corpus" "$work" >"$log.merge" 2>&1 || status=$?
   fi
   local execs rate
   execs=$(awk '/^stat::number_of_executed_units:/ {print $2; exit}' "$log")
