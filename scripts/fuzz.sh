@@ -73,6 +73,7 @@ run_target() {
   fi
   local findings="$dir/findings/$name"
   local log="$dir/logs/$name.log"
+  [ $smoke = no ] || log="$dir/smoke/$name.log"
   mkdir -p "$work" "$findings" "$corpus" "$(dirname "$log")"
   local args=(-max_len="${max_len[$name]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
               -artifact_prefix="$findings/")
