@@ -1,6 +1,14 @@
 # Shared settings for every target of ours.
 
-if(TRELLAVOX_SANITIZE)
+if(TRELLAVOX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "TRELLAVOX_FUZZ needs clang (libFuzzer)")
+  endif()
+  # Everything instrumented for coverage; only the fuzzers link libFuzzer.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(TRELLAVOX_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()

@@ -27,7 +27,8 @@ bool ReceiveI2C(void* buffer, std::uint8_t length)
     auto exchange = LibraryExchange();
     if (!exchange.SendCommand(command) || !exchange.ReadReply(MailboxState().sectorSize))
         return false;
-    std::memcpy(buffer, exchange.Buffer(), length);
+    if (length > 0)  // a caller with nothing to receive may pass no buffer
+        std::memcpy(buffer, exchange.Buffer(), length);
     return true;
 }
 

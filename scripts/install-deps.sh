@@ -10,6 +10,7 @@ packages=(
   sox
   xvfb
   dosfstools mtools
+  clang libclang-rt-14-dev
 )
 
 missing=()

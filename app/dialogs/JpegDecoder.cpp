@@ -1,5 +1,6 @@
 #include "app/dialogs/JpegDecoder.h"
 
+#include <QImageReader>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -37,6 +38,14 @@ bool DecodeInto(jpeg_decompress_struct* info, JpegErrors* errors, const unsigned
     jpeg_create_decompress(info);
     jpeg_mem_src(info, bytes, size);
     jpeg_read_header(info, TRUE);
+    // The header alone must not make us allocate: a few damaged bytes can
+    // claim gigabytes. The bound is Qt's own for image readers.
+    const qint64 limit = qint64{QImageReader::allocationLimit()} * 1024 * 1024;
+    if (limit > 0 && qint64{info->image_width} * info->image_height * 3 > limit) {
+        std::strcpy(errors->message, "picture too large");
+        jpeg_destroy_decompress(info);
+        return false;
+    }
     info->out_color_space = JCS_RGB;
     jpeg_start_decompress(info);
     *image = QImage(static_cast<int>(info->output_width), static_cast<int>(info->output_height), QImage::Format_RGB888);

@@ -31,6 +31,19 @@ TEST_F(MailboxFixture, ReceiveTakesOnlyTheFirstLengthBytes)
     EXPECT_EQ(reply[2], 0xEE);
 }
 
+// Nothing to move needs no buffer: both ends still run their exchange.
+TEST_F(MailboxFixture, EmptyTransfersNeedNoBuffer)
+{
+    ASSERT_TRUE(q71::SendI2C(nullptr, 0));
+    ASSERT_TRUE(q71::ReceiveI2C(nullptr, 0));
+
+    ASSERT_EQ(device.Commands().size(), 2u);
+    EXPECT_EQ(device.Commands()[0].command, q71SendI2C);
+    EXPECT_EQ(device.Commands()[0].length, 0);
+    EXPECT_EQ(device.Commands()[1].command, q71ReceiveI2C);
+    EXPECT_EQ(device.Commands()[1].length, 0);
+}
+
 TEST_F(MailboxFixture, FailedReceiveCopiesNothing)
 {
     const auto request = BuildRecorderFrame(7, nullptr, 0);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <cstdio>
 #include <cstdlib>
@@ -83,6 +84,25 @@ TEST(JpegDecoder, DecodesWhatLibjpegWroteAndRefusesDamagedData)
     const QImage truncated = DecodeJpeg(jpeg.left(jpeg.size() / 3)); // libjpeg pads the missing rows
     EXPECT_TRUE(truncated.isNull() || truncated.size() == QSize(64, 48));
     EXPECT_TRUE(DecodeJpeg(QByteArray()).isNull());
+}
+
+// A header that claims a picture beyond Qt's image allocation limit is
+// refused before anything is allocated or decoded.
+TEST(JpegDecoder, RefusesAPictureLargerThanTheAllocationLimit)
+{
+    QByteArray jpeg = EncodeJpeg(TestPicture());
+    const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GE(frame, 0);
+    // Height and width, big-endian, after the marker, length and precision.
+    for (const qsizetype at : {frame + 5, frame + 7}) {
+        jpeg[at] = static_cast<char>(10000 >> 8);
+        jpeg[at + 1] = static_cast<char>(10000 & 0xFF);
+    }
+    ASSERT_GT(qint64{10000} * 10000 * 3, qint64{QImageReader::allocationLimit()} * 1024 * 1024);
+
+    QString error;
+    EXPECT_TRUE(DecodeJpeg(jpeg, &error).isNull());
+    EXPECT_EQ(error, u"picture too large");
 }
 
 TEST(SplashWindow, WithoutAPictureStartsEmpty)
