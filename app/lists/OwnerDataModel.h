@@ -12,6 +12,9 @@ class TOwnerDataModel : public QAbstractTableModel {
 public:
     // The index of the row's picture in the main window's image list.
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
+    // The format of a drag from a recorder list: the explorer pane takes
+    // nothing else. The drop works on the list's selection, not on the data.
+    static constexpr const char* RowsMimeType = "application/x-trellavox-recorder-rows";
 
     TOwnerDataModel(QStringList captions, QList<int> rightAligned, QObject* parent);
 
@@ -28,6 +31,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
 protected:
     // How many rows the list behind the model has now.

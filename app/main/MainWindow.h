@@ -14,8 +14,10 @@ class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class TCaptionFocusCues;
 class TConnectionController;
 class TContentListsController;
+class TExplorerDrops;
 class TExplorerPane;
 class TIdleScheduler;
 class TLongOperation;
@@ -56,6 +58,8 @@ public:
     TConnectionController& Connection() const { return *m_connection; }  // after AttachForms
     TContentListsController& Lists() const { return *m_lists; }
     TExplorerPane& Explorer() const { return *m_explorer; }
+    // The drag and drop rules; the copy actions set its hooks.
+    TExplorerDrops& Drops() const { return *m_drops; }
     TWaveInfoAction& WaveInfo() const { return *m_waveInfo; }
     TLongOperation& Operation() const { return *m_operation; }
     TMainUiLock& UiLock() const { return *m_uiLock; }
@@ -101,7 +105,7 @@ public:
     QAction* mnList = nullptr;
     QAction* mnReport = nullptr;
     QAction* Showaddinfo1 = nullptr;  // View1's item of actShowAddInfo
-    QMenu* PopupMenu2 = nullptr;  // the rows of both recorder views
+    QMenu* PopupMenu2 = nullptr;      // the rows of both recorder views
 
     // Tool bar.
     QToolBar* ToolBar1 = nullptr;
@@ -115,6 +119,8 @@ public:
     QWidget* mainPanel = nullptr;
     QSplitter* Splitter1 = nullptr;
     QWidget* pnlRecContent = nullptr;
+    QWidget* pnlRecCaption = nullptr;
+    QLabel* lblRecContent = nullptr;
     QWidget* pnlRecLocation = nullptr;
     QComboBox* cbexRecLocation = nullptr;
     QLabel* lbDemo = nullptr;
@@ -139,6 +145,7 @@ private:
     void BuildPanels();
     void BuildConnectionMenu();
     void BuildContentLists();
+    void BuildExplorerLinks();
     void FormCreate();
     void WireConnection(TfrmRecSettings* recSettings, TPasswordDlg* password);
     void FormClose();
@@ -156,6 +163,8 @@ private:
     TConnectionController* m_connection = nullptr;
     TContentListsController* m_lists = nullptr;
     TExplorerPane* m_explorer = nullptr;
+    TExplorerDrops* m_drops = nullptr;
+    TCaptionFocusCues* m_focusCues = nullptr;
     TWaveInfoAction* m_waveInfo = nullptr;
     TIdleScheduler* m_scheduler = nullptr;
     std::unique_ptr<TMenuLanguageView> m_languageView;
