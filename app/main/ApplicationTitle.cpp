@@ -8,7 +8,7 @@ QString& Title()
     return title;
 }
 
-}  // namespace
+} // namespace
 
 QString ApplicationTitle()
 {

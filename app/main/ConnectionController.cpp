@@ -52,8 +52,7 @@ QString ConnectionText(int connectType)
 QString ConnectionLabel(int connectType)
 {
     const TConnectTypeRow& row = ConnectTypeRow(connectType);
-    return row.labelConst ? LangConst(QLatin1String(row.labelConst))
-                          : QFileInfo(ProgramOptions.ImageFileName).fileName();
+    return row.labelConst ? LangConst(QLatin1String(row.labelConst)) : QFileInfo(ProgramOptions.ImageFileName).fileName();
 }
 
 bool ShiftIsDown()
@@ -201,8 +200,7 @@ bool TConnectionController::Connect()
 {
     const int type = ProgramOptions.ConnectType;
     FRecorder = m_create(type);
-    FRecorder->SetImageFile(IsDemoConnection(type) ? DemoImagePath(GetDocumentsFolder())
-                                                   : ProgramOptions.ImageFileName);
+    FRecorder->SetImageFile(IsDemoConnection(type) ? DemoImagePath(GetDocumentsFolder()) : ProgramOptions.ImageFileName);
     m_ui.LbDemo->setText(ConnectionLabel(type));
     FRecorder->SetDebugLog(FDiagMode ? 1 : 0);
     FRecorder->SetHiddenSettingsVisible(FProfMode);
@@ -347,10 +345,10 @@ TJobOutcome TConnectionController::RefreshRecorderContent()
     if (m_ui.Views)
         m_ui.Views->ClearContent();
     TCustomRecorder& recorder = *FRecorder;
-    const TJobOutcome outcome =
-        RunRecorderJob(*m_ui.Operation, recorder, LangConst(QStringLiteral("StatusRefreshingStr")), false, [&recorder] {
-            recorder.RefreshContent();
-        }).Outcome;
+    const TJobOutcome outcome = RunRecorderJob(*m_ui.Operation, recorder,
+                                               LangConst(QStringLiteral("StatusRefreshingStr")), false,
+                                               [&recorder] { recorder.RefreshContent(); })
+                                    .Outcome;
     FContentChanged = FRecorder->IsContentChanged();
     if (m_ui.Views)
         m_ui.Views->FillContent(*FRecorder);
