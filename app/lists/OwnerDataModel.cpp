@@ -1,5 +1,7 @@
 #include "app/lists/OwnerDataModel.h"
 
+#include <QMimeData>
+
 #include "app/lists/ListRowText.h"
 
 TOwnerDataModel::TOwnerDataModel(QStringList captions, QList<int> rightAligned, QObject* parent)
@@ -84,4 +86,20 @@ Qt::ItemFlags TOwnerDataModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+}
+
+QStringList TOwnerDataModel::mimeTypes() const
+{
+    return {QLatin1String(RowsMimeType)};
+}
+
+QMimeData* TOwnerDataModel::mimeData(const QModelIndexList& indexes) const
+{
+    QStringList rows;
+    for (const QModelIndex& index : indexes)
+        if (index.column() == 0)
+            rows << QString::number(index.row());
+    auto* data = new QMimeData;
+    data->setData(QLatin1String(RowsMimeType), rows.join(QLatin1Char(',')).toLatin1());
+    return data;
 }

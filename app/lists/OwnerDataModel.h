@@ -12,6 +12,9 @@ class TOwnerDataModel : public QAbstractTableModel {
 public:
     // The index of the row's picture in the main window's image list.
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
+    // The format of a drag from a recorder list: the explorer pane takes
+    // nothing else. The drop works on the list's selection, not on the data.
+    static constexpr const char* RowsMimeType = "application/x-trellavox-recorder-rows";
 
     TOwnerDataModel(QStringList captions, QList<int> rightAligned, QObject* parent);
 
@@ -30,6 +33,8 @@ public:
     // The column captions, as a language switch sets them.
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
 protected:
     // How many rows the list behind the model has now.

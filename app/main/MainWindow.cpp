@@ -25,8 +25,10 @@
 #include "app/lang/FormLanguage.h"
 #include "app/lists/ContentListsController.h"
 #include "app/lists/ListViewSetup.h"
+#include "app/main/CaptionFocusCues.h"
 #include "app/main/ConnectionController.h"
 #include "app/main/CopyToPcActions.h"
+#include "app/main/ExplorerDrops.h"
 #include "app/main/ExplorerPane.h"
 #include "app/main/IdleScheduler.h"
 #include "app/main/LanguageMenuView.h"
@@ -76,6 +78,7 @@ TfrmTrellavoxMain::TfrmTrellavoxMain(QWidget* parent) : QMainWindow(parent)
     BuildMenus();
     BuildToolBar();
     BuildContentLists();
+    BuildExplorerLinks();
     m_uiLock = std::make_unique<TMainUiLock>(*this, *mainPanel);
     m_operation = std::make_unique<TLongOperation>(*m_uiLock);
     BuildCopyToPc();
@@ -158,18 +161,12 @@ void TfrmTrellavoxMain::BuildMenus()
     View1->addAction(m_explorer->ShowAction());
     View1->addAction(m_explorer->TreeAction());
     View1->addSeparator();
-    auto* styles = new QActionGroup(this);
-    const auto addStyle = [&](QAction*& item, const char* name, const QString& caption, int style) {
-        item = View1->addAction(caption);
-        item->setObjectName(QLatin1String(name));
-        item->setCheckable(true);
-        styles->addAction(item);
-        connect(item, &QAction::triggered, this, [this, style] { RunGuarded([&] { ViewStyleClick(style); }); });
-    };
-    addStyle(mnLargeIcons, "mnLargeIcons", QStringLiteral("Large Icons"), 0);
-    addStyle(mnSmallIcons, "mnSmallIcons", QStringLiteral("Small Icons"), 1);
-    addStyle(mnList, "mnList", QStringLiteral("List"), 2);
-    addStyle(mnReport, "mnReport", QStringLiteral("Details"), 3);
+    // The view-style items are the pane's, shared with its tool button.
+    QAction** items[] = {&mnLargeIcons, &mnSmallIcons, &mnList, &mnReport};
+    for (int style = 0; style < 4; ++style) {
+        *items[style] = m_explorer->StyleItem(style);
+        View1->addAction(*items[style]);
+    }
     View1->addSeparator();
     // A menu item of its own that stands for the action, as the tool button does.
     Showaddinfo1 = View1->addAction(actShowAddInfo->text());
@@ -247,8 +244,21 @@ void TfrmTrellavoxMain::BuildCopyToPc()
     ui.Recorder = [this] { return m_connection ? m_connection->Recorder() : nullptr; };
     ui.ExplorerShown = [this] { return m_explorer->ExplorerShown(); };
     m_copyToPc = new TCopyToPcActions(ui, this);
+    m_copyToPc->ExplorerFolder = [this] { return m_explorer->CurrentFolder(); };
     m_lists->SetAutoDownload(
         [this](bool nonDownOnly, bool autoDelete) { m_copyToPc->RunAutoDownload(nonDownOnly, autoDelete); });
+    // A drop on the explorer is a copy to PC, whatever keys are held.
+    m_drops->SetHooks({{}, [this](QAction*) { m_copyToPc->actCopyToPCExecute(TCopyToPcKind::CopyToPC); }});
+}
+
+void TfrmTrellavoxMain::BuildExplorerLinks()
+{
+    m_drops = new TExplorerDrops(*m_explorer, {lvRecContent, lvDrvContent}, actCopyToPC, this);
+    m_focusCues = new TCaptionFocusCues(this);
+    m_focusCues->Watch(*pnlRecContent, *pnlRecCaption);
+    m_focusCues->Watch(*m_explorer->Panel(), *m_explorer->Caption());
+    m_focusCues->FocusOnClick(*lblRecContent, [this] { pnlRecContent->setFocus(); });
+    m_focusCues->FocusOnClick(*m_explorer->CaptionLabel(), [this] { m_explorer->ShownListView()->setFocus(); });
 }
 
 void TfrmTrellavoxMain::BuildToolBar()
@@ -263,7 +273,9 @@ void TfrmTrellavoxMain::BuildToolBar()
     tlbtnCopyToPc = MakeToolButton(ToolBar1, "tlbtnCopyToPc", actCopyToPC);
     tlbtnCopyToDefFolder = MakeToolButton(ToolBar1, "tlbtnCopyToDefFolder", actCopyToDefFolder);
     ToolBar1->addSeparator();
-    tlbtnAddInfo = MakeToolButton(ToolBar1, "tlbtnAddInfo", actShowAddInfo);
+    // The wave-file info button sits on the explorer pane's tool bar.
+    m_explorer->SetAddInfoAction(actShowAddInfo);
+    tlbtnAddInfo = m_explorer->AddInfoButton();
     ToolBar1->hide();
 }
 
@@ -284,6 +296,15 @@ void TfrmTrellavoxMain::BuildPanels()
     auto* recLayout = new QVBoxLayout(pnlRecContent);
     recLayout->setContentsMargins(0, 0, 0, 0);
     recLayout->setSpacing(2);
+
+    pnlRecCaption = new QWidget(pnlRecContent);
+    pnlRecCaption->setObjectName(QStringLiteral("pnlRecCaption"));
+    auto* recCaption = new QHBoxLayout(pnlRecCaption);
+    recCaption->setContentsMargins(4, 2, 4, 2);
+    lblRecContent = new QLabel(QStringLiteral("Recorder"), pnlRecCaption);
+    lblRecContent->setObjectName(QStringLiteral("lblRecContent"));
+    recCaption->addWidget(lblRecContent);
+    recLayout->addWidget(pnlRecCaption);
 
     auto* captionBar = new QHBoxLayout;
     pnlRecLocation = new QWidget(pnlRecContent);
@@ -327,6 +348,7 @@ void TfrmTrellavoxMain::BuildPanels()
     recLayout->addWidget(viewArea, 1);
 
     m_explorer = new TExplorerPane(*this, *Splitter1);
+    m_explorer->SetRecorderPanel(pnlRecContent);
     m_waveInfo = new TWaveInfoAction(*this, *m_explorer);
     actShowAddInfo = m_waveInfo->Action();
     Splitter1->setStretchFactor(0, 1);
@@ -394,6 +416,7 @@ void TfrmTrellavoxMain::EnableIdlePasses()
             m_lists->UpdateActions();
             m_copyToPc->UpdateActions();
             m_waveInfo->actShowAddInfoUpdate();
+            m_explorer->UpdateActions();
         },
         [this] { return IdleBlocked(); }, this);
     if (m_recSettings)

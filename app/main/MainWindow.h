@@ -15,9 +15,11 @@ class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class TCaptionFocusCues;
 class TConnectionController;
 class TContentListsController;
 class TCopyToPcActions;
+class TExplorerDrops;
 class TExplorerPane;
 class TIdleScheduler;
 class TLongOperation;
@@ -65,6 +67,8 @@ public:
     TConnectionController& Connection() const { return *m_connection; }  // after AttachForms
     TContentListsController& Lists() const { return *m_lists; }
     TExplorerPane& Explorer() const { return *m_explorer; }
+    // The drag and drop rules; the copy actions set its hooks.
+    TExplorerDrops& Drops() const { return *m_drops; }
     TWaveInfoAction& WaveInfo() const { return *m_waveInfo; }
     TCopyToPcActions& CopyToPc() const { return *m_copyToPc; }
     TLongOperation& Operation() const { return *m_operation; }
@@ -112,7 +116,7 @@ public:
     QAction* mnList = nullptr;
     QAction* mnReport = nullptr;
     QAction* Showaddinfo1 = nullptr;  // View1's item of actShowAddInfo
-    QMenu* PopupMenu2 = nullptr;  // the rows of both recorder views
+    QMenu* PopupMenu2 = nullptr;      // the rows of both recorder views
 
     // Tool bar.
     QToolBar* ToolBar1 = nullptr;
@@ -126,6 +130,8 @@ public:
     QWidget* mainPanel = nullptr;
     QSplitter* Splitter1 = nullptr;
     QWidget* pnlRecContent = nullptr;
+    QWidget* pnlRecCaption = nullptr;
+    QLabel* lblRecContent = nullptr;
     QWidget* pnlRecLocation = nullptr;
     QComboBox* cbexRecLocation = nullptr;
     QLabel* lbDemo = nullptr;
@@ -151,6 +157,7 @@ private:
     void BuildConnectionMenu();
     void BuildContentLists();
     void BuildCopyToPc();
+    void BuildExplorerLinks();
     void FormCreate();
     void LanguageController1LanguageChanged();
     void WireConnection(TfrmRecSettings* recSettings, TPasswordDlg* password);
@@ -169,6 +176,8 @@ private:
     TConnectionController* m_connection = nullptr;
     TContentListsController* m_lists = nullptr;
     TExplorerPane* m_explorer = nullptr;
+    TExplorerDrops* m_drops = nullptr;
+    TCaptionFocusCues* m_focusCues = nullptr;
     TWaveInfoAction* m_waveInfo = nullptr;
     TCopyToPcActions* m_copyToPc = nullptr;
     TIdleScheduler* m_scheduler = nullptr;

@@ -85,7 +85,7 @@ void TfrmTrellavoxMain::StartupWork()
     ViewStyleClick(m_explorer->ViewStyle());
     pnlRecContent->repaint();
     mainPanel->show();
-    // The explorer pane goes to the default folder with the explorer itself.
+    m_explorer->SetCurrentFolder(ProgramOptions.DefFolder);
     m_explorer->ShowExecute();
     m_explorer->TreeExecute();
     m_uiLock->SetFocusControl(pnlRecContent);
