@@ -25,6 +25,7 @@ TAppForms::TAppForms()
     frmRecSettings->SetPasswordDialog(PasswordDlg);
     frmRecSettings->SetOptionEffects(frmTrellavoxMain);
     frmTrellavoxMain->AttachForms(frmRecSettings, frmStatus, PasswordDlg);
+    frmTrellavoxMain->AttachAboutBox(AboutBox);
 }
 
 // The main window disconnects (the recorder reports to the host) before the

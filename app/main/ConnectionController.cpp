@@ -421,6 +421,13 @@ void TConnectionController::actSyncClockExecute()
         FRecorder->SetRecorderTime(civil::LocalNow());
 }
 
+void TConnectionController::FlipProfMode()
+{
+    FProfMode = !FProfMode;
+    if (FRecorder)
+        FRecorder->SetHiddenSettingsVisible(FProfMode);
+}
+
 void TConnectionController::StatusPanelUpdate()
 {
     if (FRecorder)

@@ -83,6 +83,8 @@ public:
     void actDisconnectExecute();
     void actSyncClockExecute();
     void StatusPanelUpdate();
+    // The "prof" switch flips; a recorder object is told the new value.
+    void FlipProfMode();
 
     // A long operation holds the interface or the recorder runs a job.
     bool IsBusy() const;
@@ -96,7 +98,7 @@ public:
     bool FIdleReady = true;
     bool FStartupDone = false;
     bool FDiagMode = false;  // "diag": the debug log, Ctrl+S, no splash delay
-    bool FProfMode = false;  // "prof": the settings dialog's hidden page
+    bool FProfMode = false;  // "prof": the settings dialog's hidden page; the one copy
     QString FPassword;
 
 private:

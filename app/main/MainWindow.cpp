@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -27,6 +28,7 @@
 #include "app/lists/ListViewSetup.h"
 #include "app/main/CaptionFocusCues.h"
 #include "app/main/ConnectionController.h"
+#include "app/main/ConnectionMenu.h"
 #include "app/main/CopyToPcActions.h"
 #include "app/main/ExplorerDrops.h"
 #include "app/main/ExplorerPane.h"
@@ -34,6 +36,7 @@
 #include "app/main/LanguageMenuView.h"
 #include "app/main/LongOperation.h"
 #include "app/main/MainUiLock.h"
+#include "app/main/MainWindowCommands.h"
 #include "app/main/StatusPanel.h"
 #include "app/main/WaveInfoAction.h"
 #include "app/services/AppMessageBox.h"
@@ -104,6 +107,12 @@ void TfrmTrellavoxMain::AttachForms(TfrmRecSettings* recSettings, TfrmStatus* st
     m_recSettings = recSettings;
     m_operation->SetStatusWindow(status);
     WireConnection(recSettings, password);
+    WireCommands(recSettings);
+}
+
+void TfrmTrellavoxMain::AttachAboutBox(TAboutBox* aboutBox)
+{
+    m_commands->SetAboutBox(aboutBox);
 }
 
 void TfrmTrellavoxMain::BuildActions()
@@ -131,11 +140,14 @@ void TfrmTrellavoxMain::BuildActions()
                               QStringLiteral("Synchronize recorder time with system time"));
     actRecErase = MakeAction(this, "actRecErase", QStringLiteral("Erase selected items"), {}, QKeySequence(Qt::Key_F8));
     actFormat = MakeAction(this, "actFormat", QStringLiteral("Format recorder memory"));
+    actRecSettings = MakeAction(this, "actRecSettings", QStringLiteral("Settings..."),
+                                QStringLiteral("Recorder settings"), QKeySequence(Qt::Key_F9));
     for (QAction* action :
          {actCopyToPC, actMoveToPC, actCopyToDefFolder, actMoveToDefFolder, actCopySelPart, actRecErase})
         action->setEnabled(false);
     addActions({actConnect, actDisconnect, actRecRefresh, actCopyToPC, actMoveToPC, actCopyToDefFolder,
-                actMoveToDefFolder, actCopySelPart, actShowRec, actShowDrv, actDrvLevelUp, actSyncClock, actRecErase, actFormat});
+                actMoveToDefFolder, actCopySelPart, actShowRec, actShowDrv, actDrvLevelUp, actSyncClock, actRecErase,
+                actFormat, actRecSettings});
 }
 
 void TfrmTrellavoxMain::BuildMenus()
@@ -148,10 +160,17 @@ void TfrmTrellavoxMain::BuildMenus()
     Recorder1->addAction(actRecRefresh);
     Recorder1->addAction(actSyncClock);
     Recorder1->addAction(actFormat);
+    Recorder1->addAction(actRecSettings);
     Recorder1->addSeparator();
     Connectiontype1 = Recorder1->addAction(QStringLiteral("Connection type"));
     Connectiontype1->setObjectName(QStringLiteral("Connectiontype1"));
     Connectiontype1->setVisible(false);
+    Recorder1->addSeparator();
+    // Alt+F4 usually stays with the window manager; either way it closes
+    // through closeEvent.
+    Exit1 = Recorder1->addAction(QStringLiteral("Exit"));
+    Exit1->setObjectName(QStringLiteral("Exit1"));
+    Exit1->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
 
     View1 = menuBar()->addMenu(QStringLiteral("&View"));
     View1->setObjectName(QStringLiteral("View1"));
@@ -183,6 +202,16 @@ void TfrmTrellavoxMain::BuildMenus()
     m_languageView = std::make_unique<TMenuLanguageView>(
         *Language1, [this](int position) { RunGuarded([&] { LanguageClick(position); }); });
 
+    Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    About1 = Help1->addAction(QStringLiteral("&About..."));
+    About1->setObjectName(QStringLiteral("About1"));
+
+    // Seen before the focused control, as a shortcut of the window.
+    scHiddenSettings = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_P), this);
+    scHiddenSettings->setObjectName(QStringLiteral("scHiddenSettings"));
+    scHiddenSettings->setContext(Qt::WindowShortcut);
+
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     PopupMenu2->addActions({actCopyToPC, actMoveToPC});
@@ -199,17 +228,9 @@ void TfrmTrellavoxMain::BuildConnectionMenu()
 {
     pmConnect = new QMenu(this);
     pmConnect->setObjectName(QStringLiteral("pmConnect"));
-    auto* group = new QActionGroup(this);
-    for (const TConnectTypeRow& row : kConnectTypes) {
-        QAction* item = pmConnect->addAction(QString::fromUtf8(row.menuCaption));
-        item->setObjectName(QLatin1String(row.menuObjectName));
-        item->setCheckable(true);
-        item->setVisible(row.shownInMenu);
-        group->addAction(item);
-        const int type = row.type;
-        connect(item, &QAction::triggered, this, [this, type] { RunGuarded([&] { ConnectMenuClick(type); }); });
-        miConnect[row.type] = item;
-    }
+    m_connectionMenu = new TConnectionMenu(
+        *pmConnect, [this](int connectType) { return m_connection->SelectConnectType(connectType); }, this);
+    miConnect = m_connectionMenu->Items();
 }
 
 void TfrmTrellavoxMain::BuildContentLists()
@@ -391,6 +412,24 @@ void TfrmTrellavoxMain::WireConnection(TfrmRecSettings* recSettings, TPasswordDl
     connect(actSyncClock, &QAction::triggered, m_connection, guarded(&TConnectionController::actSyncClockExecute));
 }
 
+void TfrmTrellavoxMain::WireCommands(TfrmRecSettings* recSettings)
+{
+    TConnectedActions actions;
+    actions.ActRecRefresh = actRecRefresh;
+    actions.ActFormat = actFormat;
+    actions.ActRecSettings = actRecSettings;
+    actions.ActSyncClock = actSyncClock;
+    m_commands = new TMainWindowCommands(*this, *m_connection, actions, recSettings);
+    TMainWindowCommands* commands = m_commands;
+    const auto guarded = [commands](void (TMainWindowCommands::*handler)()) {
+        return [commands, handler] { RunGuarded([&] { (commands->*handler)(); }); };
+    };
+    connect(actRecSettings, &QAction::triggered, m_commands, guarded(&TMainWindowCommands::actRecSettingsExecute));
+    connect(About1, &QAction::triggered, m_commands, guarded(&TMainWindowCommands::About1Click));
+    connect(Exit1, &QAction::triggered, m_commands, guarded(&TMainWindowCommands::Exit1Click));
+    connect(scHiddenSettings, &QShortcut::activated, m_commands, guarded(&TMainWindowCommands::HiddenSettingsKey));
+}
+
 void TfrmTrellavoxMain::FormCreate()
 {
     pnlRecLocation->setFixedHeight(cbexRecLocation->sizeHint().height());
@@ -415,6 +454,7 @@ void TfrmTrellavoxMain::EnableIdlePasses()
             m_connection->IdlePass(done);
             m_lists->UpdateActions();
             m_copyToPc->UpdateActions();
+            m_commands->UpdateActions();
             m_waveInfo->actShowAddInfoUpdate();
             m_explorer->UpdateActions();
         },
@@ -455,12 +495,6 @@ void TfrmTrellavoxMain::FreeSplash()
         return;
     m_splash.reset();
     activateWindow();
-}
-
-void TfrmTrellavoxMain::ConnectMenuClick(int connectType)
-{
-    if (!m_connection->SelectConnectType(connectType))
-        ConnectMenuItem(ProgramOptions.ConnectType)->setChecked(true);
 }
 
 void TfrmTrellavoxMain::changeEvent(QEvent* event)

@@ -11,18 +11,22 @@
 class QComboBox;
 class QLabel;
 class QMenu;
+class QShortcut;
 class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class TAboutBox;
 class TCaptionFocusCues;
 class TConnectionController;
+class TConnectionMenu;
 class TContentListsController;
 class TCopyToPcActions;
 class TExplorerDrops;
 class TExplorerPane;
 class TIdleScheduler;
 class TLongOperation;
+class TMainWindowCommands;
 class TMainUiLock;
 class TMenuLanguageView;
 class TPasswordDlg;
@@ -46,6 +50,8 @@ public:
     // The dialogs made after the main window (see TAppForms); the
     // connection controller is built here, once, with them.
     void AttachForms(TfrmRecSettings* recSettings, TfrmStatus* status, TPasswordDlg* password);
+    // The about box of About1.
+    void AttachAboutBox(TAboutBox* aboutBox);
     // The start-up work, once, after every form exists.
     void StartupWork();
     // Shows the window as the saved placement says.
@@ -65,6 +71,8 @@ public:
     void SetFlashDriveOptions(bool disabled, bool hidden) override;
 
     TConnectionController& Connection() const { return *m_connection; }  // after AttachForms
+    TConnectionMenu& ConnectionMenu() const { return *m_connectionMenu; }
+    TMainWindowCommands& Commands() const { return *m_commands; }  // after AttachForms
     TContentListsController& Lists() const { return *m_lists; }
     TExplorerPane& Explorer() const { return *m_explorer; }
     // The drag and drop rules; the copy actions set its hooks.
@@ -102,6 +110,7 @@ public:
     QAction* actRecErase = nullptr;
     QAction* actFormat = nullptr;
     QAction* actShowAddInfo = nullptr;
+    QAction* actRecSettings = nullptr;
 
     // Menus.
     QMenu* Recorder1 = nullptr;
@@ -116,7 +125,12 @@ public:
     QAction* mnList = nullptr;
     QAction* mnReport = nullptr;
     QAction* Showaddinfo1 = nullptr;  // View1's item of actShowAddInfo
-    QMenu* PopupMenu2 = nullptr;      // the rows of both recorder views
+    QMenu* PopupMenu2 = nullptr;  // the rows of both recorder views
+    QAction* Exit1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* About1 = nullptr;
+    // Ctrl+Alt+Shift+P: the settings dialog's hidden page on and off.
+    QShortcut* scHiddenSettings = nullptr;
 
     // Tool bar.
     QToolBar* ToolBar1 = nullptr;
@@ -161,19 +175,21 @@ private:
     void FormCreate();
     void LanguageController1LanguageChanged();
     void WireConnection(TfrmRecSettings* recSettings, TPasswordDlg* password);
+    void WireCommands(TfrmRecSettings* recSettings);
     void FormClose();
 
     void PrepareSettingsFile();
     void BuildLanguageMenuFromFiles(std::uint16_t savedLangID);
     void ApplyDefaultFolder();
     void ViewStyleClick(int style);
-    void ConnectMenuClick(int connectType);
     void LanguageClick(int position);
     void FreeSplash();
 
     std::unique_ptr<TMainUiLock> m_uiLock;
     std::unique_ptr<TLongOperation> m_operation;
     TConnectionController* m_connection = nullptr;
+    TConnectionMenu* m_connectionMenu = nullptr;
+    TMainWindowCommands* m_commands = nullptr;
     TContentListsController* m_lists = nullptr;
     TExplorerPane* m_explorer = nullptr;
     TExplorerDrops* m_drops = nullptr;

@@ -17,6 +17,7 @@
 #include "app/dialogs/SplashWindow.h"
 #include "app/main/ApplicationTitle.h"
 #include "app/main/ConnectionController.h"
+#include "app/main/ConnectionMenu.h"
 #include "app/main/ExplorerPane.h"
 #include "app/main/IdleScheduler.h"
 #include "app/main/LanguageMenuView.h"
@@ -230,7 +231,7 @@ void TfrmTrellavoxMain::ApplySettings(const TMainSettings& settings)
     SetColumnWidths(*lvDrvContent, layout.DrvContentColumns);
     SetColumnWidths(*m_explorer->ListView(), layout.ShellContentColumns);
     CheckConnectMenuItem(ConnectMenuItemFor(ProgramOptions.ConnectType));
-    // The recent-file entries come with the connection menu.
+    m_connectionMenu->RebuildRecentFilesMenu();
 }
 
 void TfrmTrellavoxMain::CheckConnectMenuItem(TConnectMenuItem item)

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -17,6 +18,7 @@
 #include "app/main/MainUiLock.h"
 #include "app/main/StatusPanel.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/FileDialogs.h"
 #include "core/links/ConnectType.h"
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderCommands.h"
@@ -119,7 +121,14 @@ TEST_F(ConnectionTest, CaptionAndConnectionLabelFollowTheConnectionType)
 TEST_F(ConnectionTest, TheConnectionMenuHasOneItemPerTypeAndAnUnknownTypeChecksTheDefault)
 {
     StartWith(3);
-    ASSERT_EQ(window->pmConnect->actions().size(), static_cast<qsizetype>(kConnectTypes.size()));
+    // The image-file item asks for its file first.
+    struct : TFileDialogAnswerer {
+        std::optional<QString> Answer(const TFileDialogRequest&) override { return QStringLiteral("/x.qdm"); }
+    } imageFile;
+    SetFileDialogAnswerer(&imageFile);
+    const QList<QAction*> actions = window->pmConnect->actions();
+    ASSERT_EQ(std::count_if(actions.begin(), actions.end(), [](QAction* action) { return !action->isSeparator(); }),
+              static_cast<qsizetype>(kConnectTypes.size()));
     for (const TConnectTypeRow& row : kConnectTypes) {
         SCOPED_TRACE(row.menuObjectName);
         auto* item = window->pmConnect->findChild<QAction*>(QLatin1String(row.menuObjectName));
@@ -129,6 +138,7 @@ TEST_F(ConnectionTest, TheConnectionMenuHasOneItemPerTypeAndAnUnknownTypeChecksT
         EXPECT_EQ(ProgramOptions.ConnectType, static_cast<std::int32_t>(row.type));
         EXPECT_TRUE(item->isChecked());
     }
+    SetFileDialogAnswerer(nullptr);
     window->CheckConnectMenuItem(static_cast<TConnectMenuItem>(-7));
     EXPECT_TRUE(window->ConnectMenuItem(ctDemo)->isChecked());
 }

@@ -1,0 +1,196 @@
+// The main window's small commands: settings dialog, about, exit, the
+// hidden-page key and the actions that need a connection.
+#include <QAction>
+#include <QCheckBox>
+#include <QShortcut>
+#include <QSignalSpy>
+#include <QTreeView>
+
+#include "app/dialogs/AboutBox.h"
+#include "app/dialogs/RecSettingsDialog.h"
+#include "app/dialogs/SplashWindow.h"
+#include "app/main/MainUiLock.h"
+#include "app/main/MainWindowCommands.h"
+#include "core/protocol/RecorderCommands.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/app/ModalDialogRunner.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderLink.h"
+
+TEST(DialogPlacement, CentredOnTheMainWindowAndKeptOnItsScreen)
+{
+    struct Case {
+        const char* name;
+        QRect main;
+        QSize dialog;
+        QRect screen;
+        QPoint expected;
+    };
+    const QRect screen(0, 0, 1920, 1080);
+    const Case cases[] = {
+        {"centred", {100, 100, 800, 600}, {400, 300}, screen, {300, 250}},
+        // The halving rounds toward zero, also for a dialog wider than the window.
+        {"odd differences", {100, 100, 801, 601}, {400, 300}, screen, {300, 250}},
+        {"wider than the window", {500, 500, 100, 100}, {103, 105}, screen, {499, 498}},
+        {"bottom-right corner", {1700, 950, 800, 600}, {400, 300}, screen, {1520, 780}},
+        {"off the top left", {-700, -500, 800, 600}, {400, 300}, screen, {0, 0}},
+        // A screen left of and above the primary one.
+        {"screen at negative coordinates",
+         {-1500, -900, 800, 600},
+         {400, 300},
+         {-1920, -1080, 1920, 1080},
+         {-1300, -750}},
+        {"near that screen's right edge", {-300, -400, 800, 600}, {400, 300}, {-1920, -1080, 1920, 1080}, {-400, -300}},
+        // Its title bar stays on the screen.
+        {"larger than the screen", {100, 100, 800, 600}, {2000, 1200}, screen, {0, 0}},
+        {"larger than that screen", {-1500, -900, 800, 600}, {2000, 1200}, {-1920, -1080, 1920, 1080}, {-1920, -1080}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        EXPECT_EQ(PlaceOverMainWindow(test.main, test.dialog, test.screen), test.expected);
+    }
+}
+
+class CommandsTest : public MainWindowFixture {
+protected:
+    void TearDown() override
+    {
+        forms.reset();
+        link.reset();
+        MainWindowFixture::TearDown();
+    }
+
+    SimRecorder sim;
+    std::unique_ptr<SimRecorderLink> link;
+};
+
+TEST_F(CommandsTest, TheConnectedActionsFollowTheConnectionAndTheClockItsType)
+{
+    StartWith(ctDemo);
+    TMainWindowCommands& commands = window->Commands();
+    for (const TConnectTypeRow& row : kConnectTypes) {
+        for (const bool connected : {false, true}) {
+            SCOPED_TRACE(std::string(row.menuObjectName) + (connected ? " connected" : " not connected"));
+            ProgramOptions.ConnectType = row.type;
+            connection->FConnected = connected;
+            commands.UpdateActions();
+            EXPECT_EQ(window->actRecRefresh->isEnabled(), connected);
+            EXPECT_EQ(window->actFormat->isEnabled(), connected);
+            EXPECT_EQ(window->actRecSettings->isEnabled(), connected);
+            const bool liveClock =
+                row.type == ctUsb11Adapter || row.type == ctUsb20SpiAdapter || row.type == ctMassStorage;
+            EXPECT_EQ(window->actSyncClock->isEnabled(), connected && liveClock);
+        }
+    }
+    EXPECT_EQ(window->actRecSettings->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_EQ(window->actRecSettings->text(), QStringLiteral("Settings..."));
+}
+
+TEST_F(CommandsTest, TheKeyFlipsTheHiddenPageTwiceBackAndCtrlShiftPAloneDoesNothing)
+{
+    StartWith(ctDemo);
+    Pass();
+    ASSERT_NE(connection->Recorder(), nullptr);
+    TfrmRecSettings& dialog = *forms->frmRecSettings;
+    ASSERT_FALSE(dialog.HiddenPageVisible());
+
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QWidget* focus = window->lvRecContent;
+    const auto press = [focus](Qt::KeyboardModifiers modifiers) { QTest::keyClick(focus, Qt::Key_P, modifiers); };
+
+    press(Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(dialog.HiddenPageVisible());
+    EXPECT_FALSE(connection->FProfMode);
+    press(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(dialog.HiddenPageVisible());
+    EXPECT_TRUE(connection->FProfMode);
+    press(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(dialog.HiddenPageVisible());
+    EXPECT_FALSE(connection->FProfMode);
+
+    // Without a recorder the switch waits for the next connection.
+    press(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(connection->SelectConnectType(ctDemo));
+    dialog.SetHiddenPageVisible(false);
+    window->scHiddenSettings->activated();
+    EXPECT_FALSE(connection->FProfMode);
+    window->scHiddenSettings->activated();
+    EXPECT_TRUE(connection->FProfMode);
+    Pass();
+    EXPECT_TRUE(dialog.HiddenPageVisible());
+}
+
+// The dialog's option that shows voice parts as rows changes what the lists
+// hold: the next pass reads the content again.
+TEST_F(CommandsTest, AShowVoicePartsChangeInTheDialogRefreshesTheListsAtTheNextPass)
+{
+    StartWith(ctDemo);
+    Pass();
+    ASSERT_NE(connection->Recorder(), nullptr);
+    link = std::make_unique<SimRecorderLink>(sim);
+    Pass();
+    ASSERT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+
+    const auto runDialog = [this](bool flipShowParts) {
+        WhenModalShown(QStringLiteral("frmRecSettings"), [flipShowParts](QWidget* dialog) {
+            if (flipShowParts)
+                dialog->findChild<QCheckBox*>(QStringLiteral("cbShowParts"))->click();
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        window->actRecSettings->trigger();
+    };
+    runDialog(false);
+    EXPECT_FALSE(connection->FContentChanged);
+    WaitForBackOff();
+    Pass();
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+
+    runDialog(true);
+    EXPECT_TRUE(ProgramOptions.ShowVoiceParts);
+    EXPECT_TRUE(connection->FContentChanged);
+    WaitForBackOff();
+    Pass();
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
+    EXPECT_TRUE(boxes.Boxes.empty());
+}
+
+TEST_F(CommandsTest, AboutShowsTheBoxAndExitClosesUnlessALongOperationRuns)
+{
+    StartWith(ctDemo);
+    bool aboutShown = false;
+    WhenModalShown(QStringLiteral("AboutBox"), [&aboutShown](QWidget* box) {
+        aboutShown = true;
+        static_cast<QDialog*>(box)->accept();
+    });
+    window->About1->trigger();
+    EXPECT_TRUE(aboutShown);
+
+    QSignalSpy closed(window, &TfrmTrellavoxMain::Closed);
+    window->show();
+    {
+        TMainUiLockScope busy(window->UiLock());
+        window->Exit1->trigger();
+        EXPECT_EQ(closed.count(), 0);
+        EXPECT_TRUE(window->isVisible());
+    }
+    window->Exit1->trigger();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(window->isVisible());
+}
+
+// The program start makes the splash; "diag" keeps it below other windows.
+TEST_F(CommandsTest, DiagKeepsTheSplashOffTheTop)
+{
+    for (const bool diag : {false, true}) {
+        SCOPED_TRACE(diag ? "diag" : "plain");
+        forms = std::make_unique<TAppForms>();
+        window = forms->frmTrellavoxMain;
+        connection = &window->Connection();
+        connection->FDiagMode = diag;
+        window->StartupWork();
+        ASSERT_NE(window->Splash(), nullptr);
+        EXPECT_EQ(window->Splash()->windowFlags().testFlag(Qt::WindowStaysOnTopHint), !diag);
+    }
+}
