@@ -135,6 +135,10 @@ public:
     void InjectFault(const SimFault& fault);
     void ClearFaults();
 
+    // As a real NAND: a page write (commands 0 and 16) onto a page that is
+    // not erased is refused and changes nothing.
+    void SetRefuseWritesOntoWritten(bool refuse);
+
 private:
     struct Outcome {
         bool ok = false;
@@ -172,4 +176,5 @@ private:
     std::uint64_t m_bytesReceived = 0;
     std::uint64_t m_bytesSent = 0;
     std::vector<SimFault> m_faults;
+    bool m_refuseWritesOntoWritten = false;
 };

@@ -404,15 +404,15 @@ INSTANTIATE_TEST_SUITE_P(ImageAndDeviceLibrary, ClearByFormatTest, ::testing::Va
                              return "ConnectType" + std::to_string(info.param);
                          });
 
-TEST_F(SimConnectionTest, ClearingWithAFormatThatDoesNotExistYetSendsNoCommand80)
+TEST_F(SimConnectionTest, ClearingFormatsTheRecorderThenSendsCommand80)
 {
     sim.SetPassword(SimPassword(QStringLiteral("secret")));
     ConnectSim(3);
     boxes.Queue({IDYES, IDYES});
     PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
     Pass();
-    EXPECT_EQ(sim.CommandCount(cmdSetDefNoFlashErase), 0u);
-    EXPECT_TRUE(sim.HasPassword());
+    EXPECT_EQ(sim.CommandCount(cmdSetDefNoFlashErase), 1u);
+    EXPECT_FALSE(sim.HasPassword());
 }
 
 // The clearing path reads how the format ended from the interface, whatever
