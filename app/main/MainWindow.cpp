@@ -32,6 +32,7 @@
 #include "app/main/LongOperation.h"
 #include "app/main/MainUiLock.h"
 #include "app/main/StatusPanel.h"
+#include "app/main/EraseActions.h"
 #include "app/main/WaveInfoAction.h"
 #include "app/services/AppMessageBox.h"
 #include "core/links/ConnectType.h"
@@ -342,6 +343,8 @@ void TfrmTrellavoxMain::WireConnection(TfrmRecSettings* recSettings, TPasswordDl
     connect(actDisconnect, &QAction::triggered, m_connection, guarded(&TConnectionController::actDisconnectExecute));
     connect(actRecRefresh, &QAction::triggered, m_connection, guarded(&TConnectionController::actRecRefreshExecute));
     connect(actSyncClock, &QAction::triggered, m_connection, guarded(&TConnectionController::actSyncClockExecute));
+    new TEraseActions(*actRecErase, *actFormat, *m_lists, *m_operation, [connection] { return connection->Recorder(); },
+                      this);
 }
 
 void TfrmTrellavoxMain::FormCreate()
