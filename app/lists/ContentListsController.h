@@ -28,6 +28,7 @@ struct TContentListsUi {
     QAction* ActShowRec = nullptr;
     QAction* ActShowDrv = nullptr;
     QAction* ActDrvLevelUp = nullptr;
+    QAction* ActRecErase = nullptr;
     QMenu* PopupMenu2 = nullptr;
     // Ctrl+S is allowed (the demo connection or "diag").
     std::function<bool()> StatusKeyAllowed;
@@ -75,7 +76,8 @@ public:
     void FillLocationCombo();
     // actDrvLevelUpExecute.
     void LevelUp();
-    // The update rules of actShowRec, actShowDrv and actDrvLevelUp, with
+    // The update rules of actShowRec, actShowDrv, actDrvLevelUp and
+    // actRecErase, with
     // the views they show: run when the application is idle and after
     // every change of view or folder.
     void UpdateActions();
@@ -83,6 +85,8 @@ public:
     void SetDriveViewOptions(bool disabled, bool hidden);
 
 private:
+    bool EraseAllowed() const;
+
     TContentListsUi m_ui;
     TRecordList m_recordList;
     TRecordList m_recordSelection;

@@ -1,17 +1,16 @@
 #include "app/main/EraseItems.h"
 
-#include <stdexcept>
+#include <functional>
 
 #include "app/lists/FileList.h"
 #include "app/lists/RecordList.h"
 #include "app/main/ApplicationTitle.h"
+#include "app/main/GuiJobRunner.h"
 #include "app/main/LongOperation.h"
 #include "app/services/AppMessageBox.h"
-#include "app/services/DriveFileTransfers.h"
 #include "core/flash/DriveFileList.h"
 #include "core/flash/DrivePath.h"
 #include "core/flash/SoundFileList.h"
-#include "core/protocol/RecXchange.h"
 #include "core/recorder/CustomRecorder.h"
 #include "core/settings/ProgramOptions.h"
 #include "localizer/LangConst.h"
@@ -21,17 +20,14 @@ namespace {
 
 constexpr std::uint8_t kNeverDownloaded = 0xFF;
 
-void EraseAndWait(TCustomRecorder& recorder, TLongOperation& operation, const QString& what,
+// Starts one erase and waits for it; false after a failure, which was
+// shown. Cancel does not abort an erase: it is kept for the loop.
+bool EraseAndWait(TCustomRecorder& recorder, TLongOperation& operation, const QString& what,
                   const std::function<void()>& start)
 {
-    start();
-    WaitForRecorderJob(recorder, operation, LangConst(QStringLiteral("StatusErasingStr")) + QLatin1Char(' ') + what);
-    if (recorder.LastJobOutcome() == TJobOutcome::Completed)
-        return;
-    const TJobError error = recorder.LastJobError();
-    if (error.Kind == TJobError::TKind::LinkFault)
-        throw TERecXchange(error.Text, error.Code);
-    throw std::runtime_error(error.Text.toStdString());
+    const TRecorderJobResult result = RunRecorderJob(
+        operation, recorder, LangConst(QStringLiteral("StatusErasingStr")) + QLatin1Char(' ') + what, false, start);
+    return result.Outcome == TJobOutcome::Completed;
 }
 
 // The status as the recorder lists it: a selection's copy may be older.
@@ -60,7 +56,9 @@ void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                           ApplicationTitle());
             continue;
         }
-        EraseAndWait(recorder, operation, QString::number(number), [&] { recorder.StartEraseSoundFile(number); });
+        if (!EraseAndWait(recorder, operation, QString::number(number),
+                          [&] { recorder.StartEraseSoundFile(number); }))
+            return;
     }
     for (auto it = driveEntries.rbegin(); it != driveEntries.rend(); ++it) {
         if (operation.CancelRequested())
@@ -76,6 +74,7 @@ void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                           ApplicationTitle());
             continue;
         }
-        EraseAndWait(recorder, operation, name, [&] { recorder.StartEraseDriveFile(index); });
+        if (!EraseAndWait(recorder, operation, name, [&] { recorder.StartEraseDriveFile(index); }))
+            return;
     }
 }

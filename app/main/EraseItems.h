@@ -17,7 +17,7 @@ class TRecordItem;
 // entries from the last to the first by their stored name under
 // driveFolder ("Can't open <name>" for one the recorder no longer lists).
 // Each job is waited for with the status window; Cancel stops before the
-// next item. A failed job raises TERecXchange or std::runtime_error.
+// next item. A failed job is shown once and ends the loop.
 void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                         const std::vector<const TRecords::TRecordItem*>& records,
                         const std::vector<const TFileListItem*>& driveEntries, const QString& driveFolder);

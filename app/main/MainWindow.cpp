@@ -218,6 +218,7 @@ void TfrmTrellavoxMain::BuildContentLists()
     ui.ActShowRec = actShowRec;
     ui.ActShowDrv = actShowDrv;
     ui.ActDrvLevelUp = actDrvLevelUp;
+    ui.ActRecErase = actRecErase;
     ui.PopupMenu2 = PopupMenu2;
     ui.StatusKeyAllowed = [this] {
         return IsDemoConnection(ProgramOptions.ConnectType) || (m_connection && m_connection->FDiagMode);

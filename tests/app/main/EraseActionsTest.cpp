@@ -1,0 +1,142 @@
+// actRecErase and actFormat on the real main window over a SimRecorder with
+// built content.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTreeView>
+#include <algorithm>
+
+#include "app/lists/ContentListsController.h"
+#include "app/lists/RecordListView.h"
+#include "app/services/AppMessageBox.h"
+#include "core/flash/SoundFileList.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/recorder/CustomRecorder.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderLink.h"
+
+namespace {
+
+SimGeometry SmallFlash()
+{
+    SimGeometry g;
+    g.blocksPerChip = 32;
+    g.pagesPerBlock = 8;
+    g.pageSize = 2048;
+    g.spareBytes = 64;
+    return g;
+}
+
+}  // namespace
+
+class EraseActionsTest : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        ContentBuilder builder(ContentGeometry::Of(sim));
+        RecordingSpec downloaded;
+        downloaded.number = 1;
+        downloaded.statusVas = 0x40;
+        downloaded.blocks = {4};
+        builder.AddRecording(downloaded);
+        RecordingSpec never;
+        never.number = 2;
+        never.blocks = {6};
+        builder.AddRecording(never);
+        builder.WriteTo(sim);
+        StartWith(3);
+        Pass();
+        ASSERT_NE(connection->Recorder(), nullptr);
+        link = std::make_unique<SimRecorderLink>(sim);
+        Pass();
+        ASSERT_EQ(connection->Recorder()->GetSoundFiles()->Count(), 2);
+        window->Lists().Records().View().selectAll();
+        window->Lists().UpdateActions();
+        ASSERT_TRUE(window->actRecErase->isEnabled());
+        sim.ClearLog();
+    }
+    void TearDown() override
+    {
+        forms.reset();
+        link.reset();
+        MainWindowFixture::TearDown();
+    }
+    bool BlockErased(std::uint32_t block) const
+    {
+        const std::vector<std::uint8_t> page = sim.ReadPage(std::uint64_t{block} * SmallFlash().pagesPerBlock);
+        return std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0xFF; });
+    }
+
+    SimRecorder sim{SmallFlash()};
+    std::unique_ptr<SimRecorderLink> link;
+};
+
+TEST_F(EraseActionsTest, DecliningErasesNothingAndLeavesTheInterfaceAsItWas)
+{
+    boxes.Queue({IDNO});
+    window->actRecErase->trigger();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("Do you really want to erase selected records?"));
+    EXPECT_EQ(boxes.Boxes[0].Flags, 0x134u);
+    EXPECT_EQ(sim.CommandCount(cmdEraseBlock), 0u);
+    EXPECT_TRUE(window->mainPanel->isEnabled());
+}
+
+TEST_F(EraseActionsTest, SelectedRecordingsAreErased)
+{
+    boxes.Queue({IDYES});
+    window->actRecErase->trigger();
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(BlockErased(4));
+    EXPECT_TRUE(BlockErased(6));
+    EXPECT_TRUE(connection->Recorder()->IsContentChanged());
+    EXPECT_TRUE(window->mainPanel->isEnabled());
+}
+
+TEST_F(EraseActionsTest, NeverDownloadedRecordingsAreReportedWhenTheirEraseIsDisabled)
+{
+    ProgramOptions.NonSavedEraseDisable = true;
+    boxes.Queue({IDYES});
+    window->actRecErase->trigger();
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[1].Text,
+              QStringLiteral("Record 2 is non-downloaded.\r\nErasing of non-downloaded records is disabled."));
+    EXPECT_EQ(boxes.Boxes[1].Flags, static_cast<std::uint32_t>(MB_ICONINFORMATION));
+    EXPECT_TRUE(BlockErased(4));
+    EXPECT_FALSE(BlockErased(6));
+}
+
+TEST_F(EraseActionsTest, ALinkFailureIsShownOnceAndTheInterfaceComesBack)
+{
+    sim.InjectFault({SimFaultKind::Fail, 0, SimFault::kEveryTime, cmdEraseBlock});
+    boxes.Queue({IDYES});
+    window->actRecErase->trigger();
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[1].Text, QStringLiteral("ERROR: I/O Error. Error code 18"));
+    // The first failure ended the loop.
+    EXPECT_FALSE(BlockErased(6));
+    EXPECT_TRUE(window->mainPanel->isEnabled());
+}
+
+TEST_F(EraseActionsTest, FormatAsksThenErasesTheDataBlocks)
+{
+    boxes.Queue({IDYES});
+    window->actFormat->trigger();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text,
+              QStringLiteral("This will erase all content of recorder. Do you wish to continue?"));
+    EXPECT_TRUE(BlockErased(4));
+    EXPECT_TRUE(BlockErased(6));
+    EXPECT_TRUE(connection->Recorder()->IsContentChanged());
+    EXPECT_TRUE(window->mainPanel->isEnabled());
+}
+
+TEST_F(EraseActionsTest, DecliningTheFormatErasesNothing)
+{
+    boxes.Queue({IDNO});
+    window->actFormat->trigger();
+    EXPECT_EQ(sim.CommandCount(cmdEraseBlock), 0u);
+}
