@@ -21,12 +21,13 @@ namespace {
 constexpr std::uint8_t kNeverDownloaded = 0xFF;
 
 // Starts one erase and waits for it; false after a failure, which was
-// shown. Cancel does not abort an erase: it is kept for the loop.
+// shown. The erase job ignores the abort that Cancel asks for: the request
+// stays for the loop, which stops before the next item.
 bool EraseAndWait(TCustomRecorder& recorder, TLongOperation& operation, const QString& what,
                   const std::function<void()>& start)
 {
     const TRecorderJobResult result = RunRecorderJob(
-        operation, recorder, LangConst(QStringLiteral("StatusErasingStr")) + QLatin1Char(' ') + what, false, start);
+        operation, recorder, LangConst(QStringLiteral("StatusErasingStr")) + QLatin1Char(' ') + what, true, start);
     return result.Outcome == TJobOutcome::Completed;
 }
 

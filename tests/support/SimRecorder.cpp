@@ -97,6 +97,8 @@ std::optional<SimFaultKind> SimRecorder::TakeFault(std::uint8_t code)
 
 SimRecorder::Outcome SimRecorder::Run(std::uint8_t code, std::span<const std::uint8_t> request)
 {
+    if (m_commandHook)
+        m_commandHook(code);
     Outcome outcome;
     outcome.fault = TakeFault(code);
     if (outcome.fault != SimFaultKind::Fail)
@@ -612,4 +614,10 @@ void SimRecorder::SetRefuseWritesOntoWritten(bool refuse)
 {
     std::lock_guard lock(m_mutex);
     m_refuseWritesOntoWritten = refuse;
+}
+
+void SimRecorder::SetCommandHook(std::function<void(std::uint8_t code)> hook)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandHook = std::move(hook);
 }

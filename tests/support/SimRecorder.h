@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -139,6 +140,10 @@ public:
     // not erased is refused and changes nothing.
     void SetRefuseWritesOntoWritten(bool refuse);
 
+    // Called with each command's code before it runs, on the thread that
+    // sends it and under the recorder's lock: it must not call the recorder.
+    void SetCommandHook(std::function<void(std::uint8_t code)> hook);
+
 private:
     struct Outcome {
         bool ok = false;
@@ -177,4 +182,5 @@ private:
     std::uint64_t m_bytesSent = 0;
     std::vector<SimFault> m_faults;
     bool m_refuseWritesOntoWritten = false;
+    std::function<void(std::uint8_t)> m_commandHook;
 };

@@ -5,10 +5,16 @@
 #include <QAction>
 #include <QTreeView>
 #include <algorithm>
+#include <atomic>
 
 #include "app/lists/ContentListsController.h"
+#include "app/lists/FileList.h"
+#include "app/lists/RecordList.h"
 #include "app/lists/RecordListView.h"
+#include "app/main/EraseItems.h"
+#include "app/main/LongOperation.h"
 #include "app/services/AppMessageBox.h"
+#include "core/flash/DriveFileList.h"
 #include "core/flash/SoundFileList.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/recorder/CustomRecorder.h"
@@ -16,6 +22,7 @@
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -46,6 +53,14 @@ protected:
         never.number = 2;
         never.blocks = {6};
         builder.AddRecording(never);
+        for (const auto& [name, block] : {std::pair{u"A.TXT", 8u}, std::pair{u"B.TXT", 10u}}) {
+            DriveFileSpec file;
+            file.number = static_cast<std::uint16_t>(block);
+            file.name = name;
+            file.data.assign(10, 0x41);
+            file.blocks = {block};
+            builder.AddDriveFile(file);
+        }
         builder.WriteTo(sim);
         StartWith(3);
         Pass();
@@ -139,4 +154,78 @@ TEST_F(EraseActionsTest, DecliningTheFormatErasesNothing)
     boxes.Queue({IDNO});
     window->actFormat->trigger();
     EXPECT_EQ(sim.CommandCount(cmdEraseBlock), 0u);
+}
+
+TEST_F(EraseActionsTest, CancelDuringARecordEraseStopsBeforeTheNext)
+{
+    // Cancel is pressed while the first erase runs: the job thread waits
+    // until the GUI has taken the click.
+    std::atomic<bool> clicked{false};
+    std::atomic<bool> posted{false};
+    sim.SetCommandHook([&](std::uint8_t code) {
+        if (code != cmdEraseBlock || posted.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            window, [&] {
+                window->Operation().RequestCancel();
+                clicked = true;
+            },
+            Qt::QueuedConnection);
+        WaitUntil([&] { return clicked.load(); });
+    });
+    boxes.Queue({IDYES});
+    window->actRecErase->trigger();
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(sim.CommandCount(cmdEraseBlock), 1u);
+    EXPECT_TRUE(BlockErased(4));
+    EXPECT_FALSE(BlockErased(6));
+    EXPECT_TRUE(window->mainPanel->isEnabled());
+}
+
+TEST_F(EraseActionsTest, ARecordingWithItsVoicePartsIsErasedOnce)
+{
+    TRecords::TRecordItem recording;
+    recording.RecordNumber = 1;
+    TRecords::TRecordItem part;
+    part.RecordNumber = 1;
+    part.VoicePart = true;
+    EraseRecorderItems(*connection->Recorder(), window->Operation(), {&recording, &part, &part}, {}, QString());
+    EXPECT_EQ(sim.CommandCount(cmdEraseBlock), 1u);
+    EXPECT_TRUE(BlockErased(4));
+}
+
+// After a move's download the recorder's list says downloaded while the
+// selection's copy still says never downloaded.
+TEST_F(EraseActionsTest, TheDownloadedCheckReadsTheRecordersList)
+{
+    ProgramOptions.NonSavedEraseDisable = true;
+    TSoundFileList& files = *connection->Recorder()->GetSoundFiles();
+    TRecords::TRecordItem moved;
+    moved.RecordNumber = 2;
+    moved.Status = 0xFF;
+    files.Item(files.IndexOfNumber(2))->Status = 0x55;
+    EraseRecorderItems(*connection->Recorder(), window->Operation(), {&moved}, {}, QString());
+    EXPECT_TRUE(boxes.Boxes.empty());
+    EXPECT_TRUE(BlockErased(6));
+}
+
+TEST_F(EraseActionsTest, FlashDriveEntriesAreErasedLastFirstAndAMissingOneIsReported)
+{
+    ASSERT_EQ(connection->Recorder()->GetDriveFiles()->Count(), 2);
+    TFileListItem a;
+    a.Name = QStringLiteral("A.TXT");
+    a.Path = QStringLiteral("\\");
+    TFileListItem missing = a;
+    missing.Name = QStringLiteral("GONE.TXT");
+    TFileListItem b = a;
+    b.Name = QStringLiteral("B.TXT");
+    bool bFirst = false;
+    boxes.OnBox = [&](const ScriptedMessageBoxes::Box&) { bFirst = BlockErased(10) && !BlockErased(8); };
+    EraseRecorderItems(*connection->Recorder(), window->Operation(), {}, {&a, &missing, &b}, QStringLiteral("\\"));
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("Can't open GONE.TXT"));
+    EXPECT_EQ(boxes.Boxes[0].Flags, static_cast<std::uint32_t>(MB_OK));
+    EXPECT_TRUE(bFirst);
+    EXPECT_TRUE(BlockErased(8));
+    EXPECT_TRUE(BlockErased(10));
 }
