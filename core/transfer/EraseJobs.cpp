@@ -15,6 +15,7 @@
 #include "core/protocol/DebugLog.h"
 #include "core/protocol/RecXchange.h"
 #include "core/recorder/RecorderJobContext.h"
+#include "core/recorder/RecorderReads.h"
 
 TJobOutcome EraseBlocks(const TBlockList& blocks, std::atomic<std::uint8_t>& progress)
 {
@@ -97,5 +98,12 @@ TJobOutcome FormatJob(TRecorderJobContext& context)
 {
     // Taken by the recorder however the job ends: blocks may be gone already.
     context.Results.ContentChanged = true;
-    return FormatDataBlocks(context.Snapshot.Geometry, context.Progress, context.AbortFlag);
+    TFlashGeometry geometry = context.Snapshot.Geometry;
+    // Before any scan (a recorder locked by a forgotten password) the flash
+    // is not known yet: formatting nothing would pass for a format.
+    if (geometry.TotalBlocks() == 0) {
+        geometry = ReadFlashGeometry();
+        context.Results.Geometry = geometry;
+    }
+    return FormatDataBlocks(geometry, context.Progress, context.AbortFlag);
 }

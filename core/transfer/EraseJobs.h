@@ -30,7 +30,8 @@ void RewriteSoundFileStatus(std::uint32_t connectType, const TFlashGeometry& geo
 
 // The bodies of the job table's EraseSoundFile, EraseDriveFile and Format
 // entries. A record number or drive-file index the lists do not hold raises
-// std::out_of_range. The format marks the content changed however it ends.
+// std::out_of_range. The format reads the flash geometry when none is
+// known yet and marks the content changed however it ends.
 TJobOutcome EraseSoundFileJob(TRecorderJobContext& context);
 TJobOutcome EraseDriveFileJob(TRecorderJobContext& context);
 TJobOutcome FormatJob(TRecorderJobContext& context);

@@ -411,8 +411,40 @@ TEST_F(SimConnectionTest, ClearingFormatsTheRecorderThenSendsCommand80)
     boxes.Queue({IDYES, IDYES});
     PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
     Pass();
+    EXPECT_EQ(sim.CommandCount(cmdEraseBlock), sim.Geometry().TotalBlocks() - sim.FirstDataBlock());
     EXPECT_EQ(sim.CommandCount(cmdSetDefNoFlashErase), 1u);
     EXPECT_FALSE(sim.HasPassword());
+}
+
+// Cancel while the format runs: the job stops after the block in progress
+// and ends Aborted, so the password stays.
+TEST_F(SimConnectionTest, ACancelledFormatSendsNoCommand80)
+{
+    sim.SetPassword(SimPassword(QStringLiteral("secret")));
+    ConnectSim(3);
+    std::atomic<bool> clicked{false};
+    std::atomic<bool> posted{false};
+    sim.SetCommandHook([&](std::uint8_t code) {
+        if (code != cmdEraseBlock || posted.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            window, [&] {
+                window->Operation().RequestCancel();
+                clicked = true;
+            },
+            Qt::QueuedConnection);
+        WaitUntil([&] { return clicked.load(); });
+    });
+    boxes.Queue({IDYES, IDYES});
+    PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
+    Pass();
+    sim.SetCommandHook(nullptr);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(connection->Recorder()->LastJobOutcome(), TJobOutcome::Aborted);
+    EXPECT_LE(sim.CommandCount(cmdEraseBlock), 2u);
+    EXPECT_EQ(sim.CommandCount(cmdSetDefNoFlashErase), 0u);
+    EXPECT_TRUE(sim.HasPassword());
+    EXPECT_TRUE(window->mainPanel->isEnabled());
 }
 
 // The clearing path reads how the format ended from the interface, whatever
