@@ -229,3 +229,10 @@ TEST_F(EraseActionsTest, FlashDriveEntriesAreErasedLastFirstAndAMissingOneIsRepo
     EXPECT_TRUE(BlockErased(8));
     EXPECT_TRUE(BlockErased(10));
 }
+
+TEST_F(EraseActionsTest, EraseNeedsASelectedRow)
+{
+    window->Lists().Records().View().clearSelection();
+    window->Lists().UpdateActions();
+    EXPECT_FALSE(window->actRecErase->isEnabled());
+}
