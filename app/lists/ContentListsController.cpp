@@ -13,6 +13,7 @@
 #include "app/lists/RecordListModel.h"
 #include "app/lists/RecordListView.h"
 #include "app/lists/RowPopupMenu.h"
+#include "app/lists/ViewSelection.h"
 #include "app/services/AppMessageBox.h"
 #include "core/recorder/CustomRecorder.h"
 #include "core/settings/ProgramOptions.h"
@@ -155,4 +156,16 @@ void TContentListsController::UpdateActions()
     m_ui.LvRecContent->setVisible(m_ui.ActShowRec->isEnabled() && m_ui.ActShowRec->isChecked());
     m_ui.LvDrvContent->setVisible(m_ui.ActShowDrv->isEnabled() && m_ui.ActShowDrv->isChecked());
     m_ui.ActDrvLevelUp->setEnabled(m_driveView && m_drive->CanLevelUp());
+    if (m_ui.ActRecErase)
+        m_ui.ActRecErase->setEnabled(EraseAllowed());
+}
+
+bool TContentListsController::EraseAllowed() const
+{
+    if (m_driveView)
+        return !SelectedRows(*m_ui.LvDrvContent).empty();
+    // A voice part alone is no erasable item.
+    const std::vector<int> rows = SelectedRows(*m_ui.LvRecContent);
+    const TRecordList& list = m_records->List();
+    return !rows.empty() && rows.front() < list.Count() && !list.Items(rows.front())->IsVoicePart();
 }

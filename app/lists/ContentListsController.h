@@ -28,6 +28,7 @@ struct TContentListsUi {
     QAction* ActShowRec = nullptr;
     QAction* ActShowDrv = nullptr;
     QAction* ActDrvLevelUp = nullptr;
+    QAction* ActRecErase = nullptr;
     QMenu* PopupMenu2 = nullptr;
     // Ctrl+S is allowed (the demo connection or "diag").
     std::function<bool()> StatusKeyAllowed;
@@ -77,7 +78,8 @@ public:
     void FillLocationCombo();
     // actDrvLevelUpExecute.
     void LevelUp();
-    // The update rules of actShowRec, actShowDrv and actDrvLevelUp, with
+    // The update rules of actShowRec, actShowDrv, actDrvLevelUp and
+    // actRecErase, with
     // the views they show: run when the application is idle and after
     // every change of view or folder.
     void UpdateActions();
@@ -85,6 +87,8 @@ public:
     void SetDriveViewOptions(bool disabled, bool hidden);
 
 private:
+    bool EraseAllowed() const;
+
     TContentListsUi m_ui;
     std::function<void(bool, bool)> m_autoDownload;
     TRecordList m_recordList;

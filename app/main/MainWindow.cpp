@@ -30,6 +30,8 @@
 #include "app/main/ConnectionController.h"
 #include "app/main/ConnectionMenu.h"
 #include "app/main/CopyToPcActions.h"
+#include "app/main/EraseActions.h"
+#include "app/main/EraseItems.h"
 #include "app/main/ExplorerDrops.h"
 #include "app/main/ExplorerPane.h"
 #include "app/main/IdleScheduler.h"
@@ -242,6 +244,7 @@ void TfrmTrellavoxMain::BuildContentLists()
     ui.ActShowRec = actShowRec;
     ui.ActShowDrv = actShowDrv;
     ui.ActDrvLevelUp = actDrvLevelUp;
+    ui.ActRecErase = actRecErase;
     ui.PopupMenu2 = PopupMenu2;
     ui.StatusKeyAllowed = [this] {
         return IsDemoConnection(ProgramOptions.ConnectType) || (m_connection && m_connection->FDiagMode);
@@ -266,6 +269,19 @@ void TfrmTrellavoxMain::BuildCopyToPc()
     ui.ExplorerShown = [this] { return m_explorer->ExplorerShown(); };
     m_copyToPc = new TCopyToPcActions(ui, this);
     m_copyToPc->ExplorerFolder = [this] { return m_explorer->CurrentFolder(); };
+    // A move and the automatic delete erase only what was copied, through the erase loop.
+    m_copyToPc->EraseItems = [this](const TRecordList& records, const TFileList& driveFiles) {
+        TCustomRecorder* recorder = m_connection ? m_connection->Recorder() : nullptr;
+        if (!recorder)
+            return;
+        std::vector<const TRecords::TRecordItem*> recordItems;
+        for (int i = 0; i < records.Count(); ++i)
+            recordItems.push_back(records.Items(i));
+        std::vector<const TFileListItem*> driveEntries;
+        for (int i = 0; i < driveFiles.Count(); ++i)
+            driveEntries.push_back(driveFiles.Items(i));
+        EraseRecorderItems(*recorder, *m_operation, recordItems, driveEntries, m_lists->DriveFolderView().Folder());
+    };
     m_lists->SetAutoDownload(
         [this](bool nonDownOnly, bool autoDelete) { m_copyToPc->RunAutoDownload(nonDownOnly, autoDelete); });
     // A drop on the explorer is a copy to PC, whatever keys are held.
@@ -410,6 +426,9 @@ void TfrmTrellavoxMain::WireConnection(TfrmRecSettings* recSettings, TPasswordDl
     connect(actDisconnect, &QAction::triggered, m_connection, guarded(&TConnectionController::actDisconnectExecute));
     connect(actRecRefresh, &QAction::triggered, m_connection, guarded(&TConnectionController::actRecRefreshExecute));
     connect(actSyncClock, &QAction::triggered, m_connection, guarded(&TConnectionController::actSyncClockExecute));
+    auto* erase = new TEraseActions(*actRecErase, *actFormat, *m_lists, *m_operation,
+                                    [connection] { return connection->Recorder(); }, this);
+    erase->CollectDriveSelection = [this] { m_copyToPc->CollectSelectedDrvFiles(); };
 }
 
 void TfrmTrellavoxMain::WireCommands(TfrmRecSettings* recSettings)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 #include "core/flash/FlashGeometry.h"
 #include "core/links/ConnectType.h"
@@ -23,6 +24,7 @@
 #include "core/settings/ProgramOptions.h"
 #include "core/settings/RecorderPresets.h"
 #include "core/settings/RecorderSettingsTransfer.h"
+#include "core/transfer/EraseJobs.h"
 #include "localizer/LangConst.h"
 #include "localizer/LangFormat.h"
 #include "localizer/LanguageManager.h"
@@ -237,9 +239,19 @@ void TRecorder::StartDriveFileUpload(const QString& name, HANDLE source, const S
     LaunchJob(TRecorderJob::DriveFileUpload, TDriveFileUploadJobParams{name, source, time});
 }
 
-void TRecorder::SetSoundFileStatus(std::uint16_t, std::uint8_t)
+void TRecorder::SetSoundFileStatus(std::uint16_t record, std::uint8_t status)
 {
-    throw ERecorderJobUnavailable("Changing the status of a recording");
+    // Synchronous: it must not run beside a job that uses the same lists.
+    if (FState.load(std::memory_order_acquire) != rsIdle)
+        throw std::logic_error("The status of a recording cannot change while a recorder job runs.");
+    const int index = FSoundFiles->IndexOfNumber(record);
+    if (index < 0)
+        throw std::out_of_range("No recording has the number " + std::to_string(record) + ".");
+    TSoundFileInfo& recording = *FSoundFiles->Item(index);
+    if (recording.Status == status)
+        return;
+    RewriteSoundFileStatus(FConnectType, Geometry(), recording, status);
+    FContentChanged.store(1, std::memory_order_release);
 }
 
 void TRecorder::StartEraseSoundFile(std::uint16_t record)

@@ -28,7 +28,7 @@ ScriptedDownloadRecorder::~ScriptedDownloadRecorder()
 void ScriptedDownloadRecorder::SetSoundFileStatus(std::uint16_t record, std::uint8_t status)
 {
     if (StatusUnavailable)
-        TRecorder::SetSoundFileStatus(record, status);
+        throw ERecorderJobUnavailable("Changing the status of a recording");
     StatusCalls.emplace_back(record, status);
 }
 

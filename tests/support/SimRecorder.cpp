@@ -97,6 +97,8 @@ std::optional<SimFaultKind> SimRecorder::TakeFault(std::uint8_t code)
 
 SimRecorder::Outcome SimRecorder::Run(std::uint8_t code, std::span<const std::uint8_t> request)
 {
+    if (m_commandHook)
+        m_commandHook(code);
     Outcome outcome;
     outcome.fault = TakeFault(code);
     if (outcome.fault != SimFaultKind::Fail)
@@ -171,6 +173,14 @@ bool SimRecorder::WritePages(std::uint64_t firstPage, std::span<const std::uint8
     const std::uint64_t count = data.size() / stride;
     if (data.size() % stride != 0 || !m_nand.HasPage(firstPage + count - 1))
         return false;
+    if (m_refuseWritesOntoWritten) {
+        std::vector<std::uint8_t> old(stride);
+        for (std::uint64_t i = 0; i < count; ++i) {
+            m_nand.Read(firstPage + i, 0, old);
+            if (std::any_of(old.begin(), old.end(), [](std::uint8_t b) { return b != 0xFF; }))
+                return false;
+        }
+    }
     for (std::uint64_t i = 0; i < count; ++i)
         m_nand.Write(firstPage + i, 0, data.subspan(i * stride, stride));
     return true;
@@ -598,4 +608,16 @@ void SimRecorder::ClearFaults()
 {
     std::lock_guard lock(m_mutex);
     m_faults.clear();
+}
+
+void SimRecorder::SetRefuseWritesOntoWritten(bool refuse)
+{
+    std::lock_guard lock(m_mutex);
+    m_refuseWritesOntoWritten = refuse;
+}
+
+void SimRecorder::SetCommandHook(std::function<void(std::uint8_t code)> hook)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandHook = std::move(hook);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -135,6 +136,14 @@ public:
     void InjectFault(const SimFault& fault);
     void ClearFaults();
 
+    // As a real NAND: a page write (commands 0 and 16) onto a page that is
+    // not erased is refused and changes nothing.
+    void SetRefuseWritesOntoWritten(bool refuse);
+
+    // Called with each command's code before it runs, on the thread that
+    // sends it and under the recorder's lock: it must not call the recorder.
+    void SetCommandHook(std::function<void(std::uint8_t code)> hook);
+
 private:
     struct Outcome {
         bool ok = false;
@@ -172,4 +181,6 @@ private:
     std::uint64_t m_bytesReceived = 0;
     std::uint64_t m_bytesSent = 0;
     std::vector<SimFault> m_faults;
+    bool m_refuseWritesOntoWritten = false;
+    std::function<void(std::uint8_t)> m_commandHook;
 };

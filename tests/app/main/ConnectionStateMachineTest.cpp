@@ -414,15 +414,50 @@ INSTANTIATE_TEST_SUITE_P(ImageAndDeviceLibrary, ClearByFormatTest, ::testing::Va
                              return "ConnectType" + std::to_string(info.param);
                          });
 
-TEST_F(SimConnectionTest, ClearingWithAFormatThatDoesNotExistYetSendsNoCommand80)
+TEST_F(SimConnectionTest, ClearingFormatsTheRecorderThenSendsCommand80)
 {
     sim.SetPassword(SimPassword(QStringLiteral("secret")));
     ConnectSim(3);
     boxes.Queue({IDYES, IDYES});
     PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
     Pass();
+    EXPECT_EQ(sim.CommandCount(cmdEraseBlock), sim.Geometry().TotalBlocks() - sim.FirstDataBlock());
+    EXPECT_EQ(sim.CommandCount(cmdSetDefNoFlashErase), 1u);
+    EXPECT_FALSE(sim.HasPassword());
+}
+
+// Cancel while the format runs: the job stops after the block in progress
+// and ends Aborted, so the password stays.
+TEST_F(SimConnectionTest, ACancelledFormatSendsNoCommand80)
+{
+    sim.SetPassword(SimPassword(QStringLiteral("secret")));
+    ConnectSim(3);
+    std::atomic<bool> clicked{false};
+    std::atomic<bool> posted{false};
+    sim.SetCommandHook([&](std::uint8_t code) {
+        if (code != cmdEraseBlock || posted.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            window, [&] {
+                window->Operation().RequestCancel();
+                clicked = true;
+            },
+            Qt::QueuedConnection);
+        // Until the wait has passed the Cancel on as an abort: the job checks
+        // it after this block.
+        auto& recorder = *static_cast<TRecorder*>(connection->Recorder());
+        WaitUntil([&] { return Fields(recorder).FAbort.load() != 0; });
+    });
+    boxes.Queue({IDYES, IDYES});
+    PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
+    Pass();
+    sim.SetCommandHook(nullptr);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(connection->Recorder()->LastJobOutcome(), TJobOutcome::Aborted);
+    EXPECT_LE(sim.CommandCount(cmdEraseBlock), 2u);
     EXPECT_EQ(sim.CommandCount(cmdSetDefNoFlashErase), 0u);
     EXPECT_TRUE(sim.HasPassword());
+    EXPECT_TRUE(window->mainPanel->isEnabled());
 }
 
 // The clearing path reads how the format ended from the interface, whatever

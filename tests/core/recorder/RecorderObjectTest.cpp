@@ -429,24 +429,6 @@ TEST_F(RecorderObjectTest, UploadSizeAndFormatChoice)
     EXPECT_EQ(Fields(*recorder).FUploadParam, 2);
 }
 
-TEST_F(RecorderObjectTest, JobSlotsWithoutTheirJobSayNotAvailable)
-{
-    auto recorder = Make(0);
-    try {
-        recorder->StartEraseSoundFile(1);
-        FAIL() << "no error";
-    } catch (const ERecorderJobUnavailable& error) {
-        EXPECT_STREQ(error.what(), "Erasing a recording: not available in this version.");
-    }
-    EXPECT_THROW(recorder->SetSoundFileStatus(1, 0x55), ERecorderJobUnavailable);
-    EXPECT_THROW(recorder->StartEraseSoundFile(1), ERecorderJobUnavailable);
-    EXPECT_THROW(recorder->StartEraseDriveFile(0), ERecorderJobUnavailable);
-    EXPECT_THROW(recorder->StartFormat(), ERecorderJobUnavailable);
-    EXPECT_EQ(recorder->GetState(), rsIdle);
-    EXPECT_EQ(recorder->LastJobOutcome(), TJobOutcome::None);
-    EXPECT_TRUE(ScriptedLink().Log.empty());
-}
-
 // The download slots run their jobs: a request the job cannot serve fails at
 // once, on the seam, with its reason and without a command.
 TEST_F(RecorderObjectTest, DownloadSlotsRunTheirJobsAndABadRequestFailsOnTheSeam)

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+class TCustomRecorder;
+class TLongOperation;
+struct TFileListItem;
+namespace TRecords {
+class TRecordItem;
+}
+
+// The erase loop of actRecErase, also run by Move and the automatic delete
+// with only the items whose copy completed. Erases the recordings in order
+// (voice parts skipped; with NonSavedEraseDisable a recording the recorder
+// lists as never downloaded is reported instead), then the flash-drive
+// entries from the last to the first by their stored name under
+// driveFolder ("Can't open <name>" for one the recorder no longer lists).
+// Each job is waited for with the status window; Cancel stops before the
+// next item. A failed job is shown once and ends the loop.
+void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
+                        const std::vector<const TRecords::TRecordItem*>& records,
+                        const std::vector<const TFileListItem*>& driveEntries, const QString& driveFolder);

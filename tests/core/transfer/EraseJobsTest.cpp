@@ -1,0 +1,275 @@
+// Erase, status rewrite and format through the recorder object over a
+// SimRecorder holding built content.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <stdexcept>
+
+#include "core/flash/BlockHeader.h"
+#include "core/flash/DriveFileList.h"
+#include "core/flash/SoundFileList.h"
+#include "core/links/ConnectType.h"
+#include "core/protocol/RecXchange.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/recorder/ProcessState.h"
+#include "core/recorder/Recorder.h"
+#include "core/settings/ProgramFolder.h"
+#include "core/transfer/EraseJobs.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/FakeRecorderHost.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderLink.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+SimGeometry SmallFlash()
+{
+    SimGeometry g;
+    g.blocksPerChip = 32;
+    g.pagesPerBlock = 8;
+    g.pageSize = 2048;
+    g.spareBytes = 64;
+    return g;
+}
+
+constexpr std::uint16_t kFirstDataBlock = 3;
+
+}  // namespace
+
+class EraseJobsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProcessState();
+        SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        m_sim.SetFirstDataBlock(kFirstDataBlock);
+        // The recorder's own blocks below the data area.
+        for (std::uint32_t b = 0; b < kFirstDataBlock; ++b)
+            m_sim.WritePage(std::uint64_t{b} * SmallFlash().pagesPerBlock, std::vector<std::uint8_t>(16, 0x5A));
+        ContentGeometry geometry = ContentGeometry::Of(m_sim);
+        geometry.firstDataBlock = kFirstDataBlock;
+        ContentBuilder builder(geometry);
+        RecordingSpec first;
+        first.number = 1;
+        first.statusVas = 0x15;
+        first.blockCount = 2;
+        first.blocks = {5, 4};
+        m_firstBlock = builder.AddRecording(first).blocks.front();
+        RecordingSpec second;
+        second.number = 2;
+        second.blocks = {7};
+        builder.AddRecording(second);
+        DriveFileSpec file;
+        file.data.assign(100, 0x33);
+        file.blocks = {9};
+        builder.AddDriveFile(file);
+        builder.CorruptHeaderCopy(m_firstBlock, 1, 11);
+        builder.WriteTo(m_sim);
+        m_recorder = std::make_unique<TRecorder>(ctUsb20Adapter);
+        m_link.emplace(m_sim);
+        Refresh();
+    }
+    void TearDown() override
+    {
+        m_recorder.reset();
+        m_link.reset();
+        ResetProcessState();
+    }
+
+    void Refresh()
+    {
+        m_recorder->RefreshContent();
+        m_recorder->WaitForJob();
+        ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
+    }
+    TSoundFileInfo& Recording(std::uint16_t number)
+    {
+        TSoundFileList& files = *m_recorder->GetSoundFiles();
+        const int index = files.IndexOfNumber(number);
+        if (index < 0)
+            throw std::out_of_range("no such recording");
+        return *files.Item(index);
+    }
+    bool BlockErased(std::uint32_t block) const
+    {
+        for (std::uint32_t p = 0; p < SmallFlash().pagesPerBlock; ++p) {
+            const std::vector<std::uint8_t> page = m_sim.ReadPage(std::uint64_t{block} * SmallFlash().pagesPerBlock + p);
+            if (std::any_of(page.begin(), page.end(), [](std::uint8_t b) { return b != 0xFF; }))
+                return false;
+        }
+        return true;
+    }
+    std::vector<std::uint8_t> FirstPage(std::uint32_t block) const
+    {
+        return m_sim.ReadPage(std::uint64_t{block} * SmallFlash().pagesPerBlock);
+    }
+    std::vector<std::uint8_t> Codes() const
+    {
+        std::vector<std::uint8_t> codes;
+        for (const SimCommandRecord& record : m_sim.CommandLog())
+            codes.push_back(record.code);
+        return codes;
+    }
+    void RunJob()
+    {
+        m_recorder->WaitForJob();
+    }
+
+    TempDir m_dir;
+    FakeRecorderHost m_host;
+    SimRecorder m_sim{SmallFlash()};
+    std::optional<SimRecorderLink> m_link;
+    std::unique_ptr<TRecorder> m_recorder;
+    std::uint32_t m_firstBlock = 0;
+};
+
+TEST_F(EraseJobsTest, TheStatusARecordingHasSendsNoCommand)
+{
+    const std::uint8_t status = Recording(2).Status;
+    m_sim.ClearLog();
+    m_recorder->SetSoundFileStatus(2, status);
+    EXPECT_EQ(m_sim.CommandCount(), 0u);
+}
+
+TEST_F(EraseJobsTest, MarkingDownloadedKeepsTheVasBitsAndRepairsTheHeaderCopies)
+{
+    ASSERT_NE(Recording(1).Status, 0x55);
+    const std::vector<std::uint8_t> before = FirstPage(m_firstBlock);
+    ASSERT_NE(before[11], before[31]);  // the damaged second copy
+    m_sim.SetRefuseWritesOntoWritten(true);
+    m_sim.ClearLog();
+
+    m_recorder->SetSoundFileStatus(1, 0x55);
+
+    // Read, erase, then write: a NAND takes no write onto written pages.
+    const std::vector<std::uint8_t> codes = Codes();
+    const auto erase = std::find(codes.begin(), codes.end(), cmdEraseBlock);
+    ASSERT_NE(erase, codes.end());
+    EXPECT_NE(std::find(erase, codes.end(), cmdWriteBlock), codes.end());
+    const std::vector<std::uint8_t> after = FirstPage(m_firstBlock);
+    const TBlockHeader header = TBlockHeader::Vote(after.data());
+    for (int copy = 0; copy < 3; ++copy) {
+        const auto* bytes = after.data() + copy * TBlockHeader::kSize;
+        EXPECT_TRUE(std::equal(header.Bytes.begin(), header.Bytes.end(), bytes)) << "copy " << copy;
+    }
+    EXPECT_EQ(after[11], 0x40 | 0x15);
+    EXPECT_TRUE(header.IsCrcValid());
+    // The rest of the block is as it was.
+    EXPECT_TRUE(std::equal(before.begin() + 64, before.end(), after.begin() + 64));
+    EXPECT_EQ(Recording(1).Status, 0x55);
+    EXPECT_TRUE(m_recorder->IsContentChanged());
+
+    Refresh();
+    EXPECT_EQ(Recording(1).Status, 0x55);
+}
+
+TEST_F(EraseJobsTest, AFailedWriteIsTriedOnceMoreFromMemory)
+{
+    m_sim.InjectFault({SimFaultKind::Fail, 0, 1, cmdWriteBlock});
+    m_recorder->SetSoundFileStatus(1, 0xAA);
+    EXPECT_EQ(Recording(1).Status, 0xAA);
+    EXPECT_EQ(FirstPage(m_firstBlock)[11], 0x80 | 0x15);
+}
+
+TEST_F(EraseJobsTest, TwoFailedWritesRaiseAndTheStatusStays)
+{
+    const std::uint8_t status = Recording(1).Status;
+    m_sim.InjectFault({SimFaultKind::Fail, 0, 2, cmdWriteBlock});
+    EXPECT_THROW(m_recorder->SetSoundFileStatus(1, 0x55), TERecXchange);
+    EXPECT_EQ(Recording(1).Status, status);
+}
+
+TEST_F(EraseJobsTest, AStatusForAMissingRecordingIsAnError)
+{
+    EXPECT_THROW(m_recorder->SetSoundFileStatus(42, 0x55), std::out_of_range);
+}
+
+TEST_F(EraseJobsTest, ErasingARecordingErasesItsBlocksOnly)
+{
+    m_recorder->StartEraseSoundFile(1);
+    EXPECT_TRUE(m_recorder->IsContentChanged());
+    RunJob();
+    ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
+    EXPECT_EQ(m_recorder->GetProgress(), 100);
+    EXPECT_TRUE(BlockErased(4));
+    EXPECT_TRUE(BlockErased(5));
+    EXPECT_FALSE(BlockErased(7));
+    EXPECT_FALSE(BlockErased(9));
+    Refresh();
+    EXPECT_EQ(m_recorder->GetSoundFiles()->IndexOfNumber(1), -1);
+    EXPECT_NE(m_recorder->GetSoundFiles()->IndexOfNumber(2), -1);
+}
+
+TEST_F(EraseJobsTest, ErasingAFlashDriveFileErasesItsBlocks)
+{
+    ASSERT_EQ(m_recorder->GetDriveFiles()->Count(), 1);
+    m_recorder->StartEraseDriveFile(0);
+    RunJob();
+    ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
+    EXPECT_TRUE(BlockErased(9));
+    EXPECT_FALSE(BlockErased(7));
+    Refresh();
+    EXPECT_EQ(m_recorder->GetDriveFiles()->Count(), 0);
+}
+
+TEST_F(EraseJobsTest, AMissingItemEndsTheEraseFailedWithAClearError)
+{
+    m_recorder->StartEraseSoundFile(42);
+    RunJob();
+    EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+    EXPECT_EQ(m_recorder->LastJobError().Text, QStringLiteral("No recording has the number 42."));
+
+    m_recorder->StartEraseDriveFile(3);
+    RunJob();
+    EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+    EXPECT_EQ(m_recorder->LastJobError().Text, QStringLiteral("No flash-drive file has the index 3."));
+}
+
+TEST_F(EraseJobsTest, AnEmptyBlockListErasesNothing)
+{
+    std::atomic<std::uint8_t> progress{0};
+    m_sim.ClearLog();
+    EXPECT_EQ(EraseBlocks(TBlockList{}, progress), TJobOutcome::Completed);
+    EXPECT_EQ(progress.load(), 100);
+    EXPECT_EQ(m_sim.CommandCount(), 0u);
+}
+
+TEST_F(EraseJobsTest, FormatErasesTheDataBlocksAndMarksTheContentChanged)
+{
+    m_recorder->StartFormat();
+    RunJob();
+    ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
+    EXPECT_TRUE(m_recorder->IsContentChanged());
+    for (std::uint32_t b = 0; b < kFirstDataBlock; ++b)
+        EXPECT_FALSE(BlockErased(b)) << "block " << b;
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), SmallFlash().blocksPerChip - kFirstDataBlock);
+    for (std::uint32_t b = kFirstDataBlock; b < SmallFlash().blocksPerChip; ++b)
+        EXPECT_TRUE(BlockErased(b)) << "block " << b;
+    Refresh();
+    EXPECT_EQ(m_recorder->GetSoundFiles()->Count(), 0);
+    EXPECT_EQ(m_recorder->GetDriveFiles()->Count(), 0);
+}
+
+TEST_F(EraseJobsTest, AFailedFormatStillMarksTheContentChanged)
+{
+    m_sim.InjectFault({SimFaultKind::Fail, 4, SimFault::kEveryTime, cmdEraseBlock});
+    m_recorder->StartFormat();
+    RunJob();
+    EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+    EXPECT_TRUE(m_recorder->IsContentChanged());
+}
+
+TEST_F(EraseJobsTest, AnAbortStopsTheFormatAfterTheBlockInProgress)
+{
+    const std::atomic<std::uint8_t> abortFlag{1};
+    std::atomic<std::uint8_t> progress{0};
+    m_sim.ClearLog();
+    const TFlashGeometry geometry{1, static_cast<std::uint16_t>(SmallFlash().blocksPerChip),
+                                   static_cast<std::uint16_t>(SmallFlash().pagesPerBlock), 2112, kFirstDataBlock};
+    EXPECT_EQ(FormatDataBlocks(geometry, progress, abortFlag), TJobOutcome::Aborted);
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 1u);
+    EXPECT_EQ(progress.load(), kFirstDataBlock * 100 / SmallFlash().blocksPerChip);
+    EXPECT_FALSE(BlockErased(kFirstDataBlock - 1));
+}
