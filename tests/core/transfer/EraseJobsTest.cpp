@@ -26,12 +26,7 @@ namespace {
 
 SimGeometry SmallFlash()
 {
-    SimGeometry g;
-    g.blocksPerChip = 32;
-    g.pagesPerBlock = 8;
-    g.pageSize = 2048;
-    g.spareBytes = 64;
-    return g;
+    return SmallFlashGeometry(32, 8);
 }
 
 constexpr std::uint16_t kFirstDataBlock = 3;
