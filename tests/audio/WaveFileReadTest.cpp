@@ -125,7 +125,7 @@ class PrivateChunkPlacement : public ::testing::TestWithParam<PlacementCase> {};
 
 }  // namespace
 
-TEST_P(PrivateChunkPlacement, IsSearchedFromBehindFmtAndDataFromTheStartOfTheForm)
+TEST_P(PrivateChunkPlacement, IsFoundBehindFmtOrAroundData)
 {
     TempDir dir;
     const Bytes bytes = GetParam().build();

@@ -192,7 +192,7 @@ const GeometryCase kBadGeometries[] = {
 
 }  // namespace
 
-TEST_P(PassThroughGeometry, ThatCannotBeWorkedWithFailsTheIdentifyAndKeepsThePrevious)
+TEST_P(PassThroughGeometry, FailsTheIdentifyAndKeepsThePrevious)
 {
     DiskSet disks;
     disks.AddRecorder(2048);

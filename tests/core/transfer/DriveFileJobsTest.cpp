@@ -259,7 +259,7 @@ TEST_P(DriveFileJobsTest, EachSizeRoundTripsAndTheScanListsIt)
 
 // A file laid out by the recorder's own writer, its blocks not ascending;
 // and a name that fills the whole data area without its zero.
-TEST_P(DriveFileJobsTest, BuiltFileReadsBackInSequenceOrderAndUnterminatedNamesStopAtTheData)
+TEST_P(DriveFileJobsTest, BuiltFileReadsInSequenceAndNamesStopAtTheData)
 {
     ContentBuilder builder(ContentGeometry::Of(m_sim));
     DriveFileSpec spec;
