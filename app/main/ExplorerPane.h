@@ -51,6 +51,7 @@ public:
     QFileSystemModel* Model() const { return m_model; }
     QToolBar* ToolBar() const { return m_toolBar; }
     QToolButton* AddInfoButton() const { return m_addInfoButton; }
+    QToolButton* CopyToRecorderButton() const { return m_copyToRecButton; }
     QWidget* Caption() const { return m_caption; }
     QLabel* CaptionLabel() const { return m_label; }
     QAction* ShowAction() const { return m_actViewExp; }

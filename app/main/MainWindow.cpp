@@ -30,6 +30,7 @@
 #include "app/main/ConnectionController.h"
 #include "app/main/ConnectionMenu.h"
 #include "app/main/CopyToPcActions.h"
+#include "app/main/CopyToRecorderActions.h"
 #include "app/main/EraseActions.h"
 #include "app/main/EraseItems.h"
 #include "app/main/ExplorerDrops.h"
@@ -125,6 +126,8 @@ void TfrmTrellavoxMain::BuildActions()
     actRecRefresh = MakeAction(this, "actRecRefresh", QStringLiteral("Refresh content"));
     actCopyToPC = MakeAction(this, "actCopyToPC", QStringLiteral("Copy to PC"),
                              QStringLiteral("Copy Selected Items To PC"), QKeySequence(Qt::Key_F5));
+    actCopyToRec = MakeAction(this, "actCopyToRec", QStringLiteral("Copy to recorder"),
+                              QStringLiteral("Copy To Recorder"), QKeySequence(Qt::ALT | Qt::Key_Left));
     actMoveToPC = MakeAction(this, "actMoveToPC", QStringLiteral("Move to PC"),
                              QStringLiteral("Move Selected Items To PC"), QKeySequence(Qt::SHIFT | Qt::Key_F5));
     actCopySelPart = MakeAction(this, "actCopySelPart", QStringLiteral("Copy selected part..."),
@@ -145,9 +148,9 @@ void TfrmTrellavoxMain::BuildActions()
     actRecSettings = MakeAction(this, "actRecSettings", QStringLiteral("Settings..."),
                                 QStringLiteral("Recorder settings"), QKeySequence(Qt::Key_F9));
     for (QAction* action :
-         {actCopyToPC, actMoveToPC, actCopyToDefFolder, actMoveToDefFolder, actCopySelPart, actRecErase})
+         {actCopyToPC, actCopyToRec, actMoveToPC, actCopyToDefFolder, actMoveToDefFolder, actCopySelPart, actRecErase})
         action->setEnabled(false);
-    addActions({actConnect, actDisconnect, actRecRefresh, actCopyToPC, actMoveToPC, actCopyToDefFolder,
+    addActions({actConnect, actDisconnect, actRecRefresh, actCopyToPC, actCopyToRec, actMoveToPC, actCopyToDefFolder,
                 actMoveToDefFolder, actCopySelPart, actShowRec, actShowDrv, actDrvLevelUp, actSyncClock, actRecErase,
                 actFormat, actRecSettings});
 }
@@ -160,6 +163,13 @@ void TfrmTrellavoxMain::BuildMenus()
     Recorder1->addAction(actDisconnect);
     Recorder1->addSeparator();
     Recorder1->addAction(actRecRefresh);
+    // A menu item of its own that stands for the action, as the tool button does.
+    Copytorecorder1 = Recorder1->addAction(actCopyToRec->text());
+    Copytorecorder1->setObjectName(QStringLiteral("Copytorecorder1"));
+    Copytorecorder1->setEnabled(actCopyToRec->isEnabled());
+    connect(Copytorecorder1, &QAction::triggered, actCopyToRec, &QAction::trigger);
+    connect(actCopyToRec, &QAction::changed, Copytorecorder1,
+            [this] { Copytorecorder1->setEnabled(actCopyToRec->isEnabled()); });
     Recorder1->addAction(actSyncClock);
     Recorder1->addAction(actFormat);
     Recorder1->addAction(actRecSettings);
@@ -284,8 +294,22 @@ void TfrmTrellavoxMain::BuildCopyToPc()
     };
     m_lists->SetAutoDownload(
         [this](bool nonDownOnly, bool autoDelete) { m_copyToPc->RunAutoDownload(nonDownOnly, autoDelete); });
-    // A drop on the explorer is a copy to PC, whatever keys are held.
-    m_drops->SetHooks({{}, [this](QAction*) { m_copyToPc->actCopyToPCExecute(TCopyToPcKind::CopyToPC); }});
+
+    TCopyToRecorderUi recUi;
+    recUi.MainWindow = this;
+    recUi.Lists = m_lists;
+    recUi.Connection = [this] { return m_connection; };
+    recUi.Operation = m_operation.get();
+    recUi.ActCopyToRec = actCopyToRec;
+    m_copyToRec = new TCopyToRecorderActions(recUi, this);
+    m_copyToRec->SelectedPaths = [this] { return m_explorer->SelectedPaths(); };
+    m_copyToRec->AskOverwrite = [this](QString& target, bool renameAllowed) {
+        return m_copyToPc->AskOverwrite(target, renameAllowed);
+    };
+    // A drop on the explorer is a copy to PC, whatever keys are held; one on
+    // the recorder's lists a copy to recorder.
+    m_drops->SetHooks({[this] { m_copyToRec->actCopyToRecExecute(); },
+                       [this](QAction*) { m_copyToPc->actCopyToPCExecute(TCopyToPcKind::CopyToPC); }});
 }
 
 void TfrmTrellavoxMain::BuildExplorerLinks()
@@ -310,7 +334,9 @@ void TfrmTrellavoxMain::BuildToolBar()
     tlbtnCopyToPc = MakeToolButton(ToolBar1, "tlbtnCopyToPc", actCopyToPC);
     tlbtnCopyToDefFolder = MakeToolButton(ToolBar1, "tlbtnCopyToDefFolder", actCopyToDefFolder);
     ToolBar1->addSeparator();
-    // The wave-file info button sits on the explorer pane's tool bar.
+    // The copy-to-recorder and wave-file info buttons sit on the explorer pane's tool bar.
+    m_explorer->SetCopyToRecorderAction(actCopyToRec);
+    tlbtnCopyToRec = m_explorer->CopyToRecorderButton();
     m_explorer->SetAddInfoAction(actShowAddInfo);
     tlbtnAddInfo = m_explorer->AddInfoButton();
     ToolBar1->hide();
@@ -473,6 +499,7 @@ void TfrmTrellavoxMain::EnableIdlePasses()
             m_connection->IdlePass(done);
             m_lists->UpdateActions();
             m_copyToPc->UpdateActions();
+            m_copyToRec->actCopyToRecUpdate();
             m_commands->UpdateActions();
             m_waveInfo->actShowAddInfoUpdate();
             m_explorer->UpdateActions();

@@ -22,6 +22,7 @@ class TConnectionController;
 class TConnectionMenu;
 class TContentListsController;
 class TCopyToPcActions;
+class TCopyToRecorderActions;
 class TExplorerDrops;
 class TExplorerPane;
 class TIdleScheduler;
@@ -79,6 +80,7 @@ public:
     TExplorerDrops& Drops() const { return *m_drops; }
     TWaveInfoAction& WaveInfo() const { return *m_waveInfo; }
     TCopyToPcActions& CopyToPc() const { return *m_copyToPc; }
+    TCopyToRecorderActions& CopyToRecorder() const { return *m_copyToRec; }
     TLongOperation& Operation() const { return *m_operation; }
     TMainUiLock& UiLock() const { return *m_uiLock; }
     TfrmSplash* Splash() const { return m_splash.get(); }
@@ -99,6 +101,7 @@ public:
     QAction* actDisconnect = nullptr;
     QAction* actRecRefresh = nullptr;
     QAction* actCopyToPC = nullptr;
+    QAction* actCopyToRec = nullptr;
     QAction* actMoveToPC = nullptr;
     QAction* actCopyToDefFolder = nullptr;
     QAction* actMoveToDefFolder = nullptr;
@@ -124,6 +127,7 @@ public:
     QAction* mnSmallIcons = nullptr;
     QAction* mnList = nullptr;
     QAction* mnReport = nullptr;
+    QAction* Copytorecorder1 = nullptr;  // Recorder1's item of actCopyToRec
     QAction* Showaddinfo1 = nullptr;  // View1's item of actShowAddInfo
     QMenu* PopupMenu2 = nullptr;  // the rows of both recorder views
     QAction* Exit1 = nullptr;
@@ -137,6 +141,7 @@ public:
     QToolButton* tlbtnConnect = nullptr;
     QToolButton* tlbtnRefresh = nullptr;
     QToolButton* tlbtnCopyToPc = nullptr;
+    QToolButton* tlbtnCopyToRec = nullptr;  // on the explorer pane's tool bar
     QToolButton* tlbtnCopyToDefFolder = nullptr;
     QToolButton* tlbtnAddInfo = nullptr;
 
@@ -196,6 +201,7 @@ private:
     TCaptionFocusCues* m_focusCues = nullptr;
     TWaveInfoAction* m_waveInfo = nullptr;
     TCopyToPcActions* m_copyToPc = nullptr;
+    TCopyToRecorderActions* m_copyToRec = nullptr;
     TIdleScheduler* m_scheduler = nullptr;
     std::unique_ptr<TMenuLanguageView> m_languageView;
     std::unique_ptr<TLanguageMenuState> m_languageState;

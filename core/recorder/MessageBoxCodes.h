@@ -4,6 +4,7 @@
 
 // Windows message-box numbers, kept by every message service of the program.
 inline constexpr std::uint32_t MB_OK = 0x0;
+inline constexpr std::uint32_t MB_OKCANCEL = 0x1;
 inline constexpr std::uint32_t MB_YESNO = 0x4;
 inline constexpr std::uint32_t MB_ICONERROR = 0x10;
 inline constexpr std::uint32_t MB_ICONWARNING = 0x30;
