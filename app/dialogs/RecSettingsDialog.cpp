@@ -626,16 +626,21 @@ void TfrmRecSettings::actStoreExecute()
     m_passwordChanged = false;
 }
 
+std::optional<QString> TfrmRecSettings::AskProfileFile(TFileDialogRequest::TKind kind)
+{
+    TFileDialogRequest request;
+    request.Kind = kind;
+    request.Filter = LangConst(QStringLiteral("RecProfileFileFilterStr"));
+    request.DefaultSuffix = DefaultSuffix(request.Filter);
+    request.StartFolder = GetProgramFolder();
+    return AppFileDialog(this, request);
+}
+
 void TfrmRecSettings::actSaveToFileExecute()
 {
     if (!m_model)
         return;
-    TFileDialogRequest request;
-    request.Kind = TFileDialogRequest::TKind::Save;
-    request.Filter = LangConst(QStringLiteral("RecProfileFileFilterStr"));
-    request.DefaultSuffix = DefaultSuffix(request.Filter);
-    request.StartFolder = GetProgramFolder();
-    const std::optional<QString> file = AppFileDialog(this, request);
+    const std::optional<QString> file = AskProfileFile(TFileDialogRequest::TKind::Save);
     if (!file)
         return;
     ControlsToSettings(m_settings);
@@ -646,12 +651,7 @@ void TfrmRecSettings::actLoadFromFileExecute()
 {
     if (!m_model)
         return;
-    TFileDialogRequest request;
-    request.Kind = TFileDialogRequest::TKind::Open;
-    request.Filter = LangConst(QStringLiteral("RecProfileFileFilterStr"));
-    request.DefaultSuffix = DefaultSuffix(request.Filter);
-    request.StartFolder = GetProgramFolder();
-    const std::optional<QString> file = AppFileDialog(this, request);
+    const std::optional<QString> file = AskProfileFile(TFileDialogRequest::TKind::Open);
     if (!file)
         return;
     // The edits so far stay, whatever the file says.

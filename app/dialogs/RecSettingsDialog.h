@@ -4,8 +4,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/dialogs/ModalDialog.h"
+#include "app/services/FileDialogs.h"
 #include "core/flash/CodecTable.h"
 #include "core/settings/RecorderSettings.h"
 #include "platform/SystemTime.h"
@@ -86,6 +88,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A profile file to save into or load from, asked through the file-dialog service.
+    std::optional<QString> AskProfileFile(TFileDialogRequest::TKind kind);
     void SetupControls();
     void Wire();
     void SelectTab(int index);

@@ -1,19 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/SystemTime.h"
+#include "tests/support/SystemTimes.h"
 
 namespace {
 
 SYSTEMTIME Date(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0)
 {
-    SYSTEMTIME t;
-    t.wYear = static_cast<std::uint16_t>(y);
-    t.wMonth = static_cast<std::uint16_t>(m);
-    t.wDay = static_cast<std::uint16_t>(d);
-    t.wHour = static_cast<std::uint16_t>(hh);
-    t.wMinute = static_cast<std::uint16_t>(mm);
-    t.wSecond = static_cast<std::uint16_t>(ss);
-    return t;
+    return MakeSystemTime(y, m, d, hh, mm, ss);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "core/transfer/EraseJobs.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/FakeRecorderHost.h"
+#include "tests/support/RecorderRefresh.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
 #include "tests/support/TempDir.h"
@@ -73,12 +74,7 @@ protected:
         ResetProcessState();
     }
 
-    void Refresh()
-    {
-        m_recorder->RefreshContent();
-        m_recorder->WaitForJob();
-        ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
-    }
+    void Refresh() { RefreshAndWait(*m_recorder); }
     TSoundFileInfo& Recording(std::uint16_t number)
     {
         TSoundFileList& files = *m_recorder->GetSoundFiles();

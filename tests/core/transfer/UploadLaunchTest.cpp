@@ -14,6 +14,7 @@
 #include "tests/support/FakeRecorderHost.h"
 #include "tests/support/MemoryWaveSource.h"
 #include "tests/support/RecorderFields.h"
+#include "tests/support/RecorderRefresh.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
 #include "tests/support/TempDir.h"
@@ -54,12 +55,7 @@ protected:
         ResetProcessState();
     }
 
-    void Refresh()
-    {
-        m_recorder->RefreshContent();
-        m_recorder->WaitForJob();
-        ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
-    }
+    void Refresh() { RefreshAndWait(*m_recorder); }
     void Upload(std::uint16_t record, TWaveSource& source)
     {
         m_sim.ClearLog();
