@@ -76,18 +76,3 @@ void BM_OpenBigFolder(benchmark::State& state)
 BENCHMARK(BM_OpenBigFolder)->Arg(3)->Arg(0)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-// Its own main: the views need an application object, on the offscreen
-// platform unless the caller chose another.
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

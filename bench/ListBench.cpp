@@ -109,18 +109,3 @@ void BM_SelectWholeRecords(benchmark::State& state)
 BENCHMARK(BM_SelectWholeRecords)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-// Its own main: the view needs an application object, on the offscreen
-// platform unless the caller chose another.
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
