@@ -25,6 +25,7 @@
 #include "core/recorder/NoPasswordBytes.h"
 #include "core/recorder/Recorder.h"
 #include "core/recorder/RecorderSettingsModel.h"
+#include "tests/app/CancelOnCommand.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/main/StubRecorder.h"
 #include "tests/support/RecorderFields.h"
@@ -433,21 +434,11 @@ TEST_F(SimConnectionTest, ACancelledFormatSendsNoCommand80)
     sim.SetPassword(SimPassword(QStringLiteral("secret")));
     ConnectSim(3);
     std::atomic<bool> clicked{false};
-    std::atomic<bool> posted{false};
-    sim.SetCommandHook([&](std::uint8_t code) {
-        if (code != cmdEraseBlock || posted.exchange(true))
-            return;
-        QMetaObject::invokeMethod(
-            window, [&] {
-                window->Operation().RequestCancel();
-                clicked = true;
-            },
-            Qt::QueuedConnection);
-        // Until the wait has passed the Cancel on as an abort: the job checks
-        // it after this block.
-        auto& recorder = *static_cast<TRecorder*>(connection->Recorder());
-        WaitUntil([&] { return Fields(recorder).FAbort.load() != 0; });
-    });
+    // The job goes on once the wait has passed the Cancel on as an abort: it
+    // checks it after this block.
+    auto& recorder = *static_cast<TRecorder*>(connection->Recorder());
+    CancelOnFirstCommand(sim, cmdEraseBlock, *window, window->Operation(), clicked,
+                         [&recorder] { return Fields(recorder).FAbort.load() != 0; });
     boxes.Queue({IDYES, IDYES});
     PasswordScript passwords(*forms->PasswordDlg, {QStringLiteral("wrong")});
     Pass();

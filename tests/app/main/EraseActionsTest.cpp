@@ -19,6 +19,7 @@
 #include "core/flash/SoundFileList.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/recorder/CustomRecorder.h"
+#include "tests/app/CancelOnCommand.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/SimRecorder.h"
@@ -157,18 +158,7 @@ TEST_F(EraseActionsTest, CancelDuringARecordEraseStopsBeforeTheNext)
     // Cancel is pressed while the first erase runs: the job thread waits
     // until the GUI has taken the click.
     std::atomic<bool> clicked{false};
-    std::atomic<bool> posted{false};
-    sim.SetCommandHook([&](std::uint8_t code) {
-        if (code != cmdEraseBlock || posted.exchange(true))
-            return;
-        QMetaObject::invokeMethod(
-            window, [&] {
-                window->Operation().RequestCancel();
-                clicked = true;
-            },
-            Qt::QueuedConnection);
-        WaitUntil([&] { return clicked.load(); });
-    });
+    CancelOnFirstCommand(sim, cmdEraseBlock, *window, window->Operation(), clicked, {});
     boxes.Queue({IDYES});
     window->actRecErase->trigger();
     EXPECT_TRUE(clicked);
