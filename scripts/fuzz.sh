@@ -6,6 +6,8 @@
 #   --time S     each target stops after S seconds (without --runs: 60);
 #                with both, at whichever comes first
 #   --jobs N     targets run at once (default: JOBS, else up to 4)
+#   --fork N     each target fuzzes in N processes at once (libFuzzer's fork
+#                mode; --runs counts the executions of all of them)
 #   --smoke      about 10 s per target, new inputs are not kept; skipped
 #                cleanly where clang or its fuzzer runtime is missing
 # Outside the smoke run, new inputs collect in build/fuzz/work/<target>
@@ -18,6 +20,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 dir="$root/build/fuzz"
 
 runs=""
+forks=""
 seconds=""
 smoke=no
 jobs=${JOBS:-$(( $(nproc) < 4 ? $(nproc) : 4 ))}
@@ -27,8 +30,9 @@ while [ $# -gt 0 ]; do
     --runs) runs=$2; shift 2 ;;
     --time) seconds=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
+    --fork) forks=$2; shift 2 ;;
     --smoke) smoke=yes; seconds=10; shift ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
   esac
@@ -79,6 +83,7 @@ run_target() {
               -artifact_prefix="$findings/")
   [ -f "$root/tests/fuzz/dict/$name.dict" ] && args+=(-dict="$root/tests/fuzz/dict/$name.dict")
   if [ -n "$runs" ]; then args+=(-runs="$runs"); fi
+  if [ -n "$forks" ]; then args+=(-fork="$forks"); fi
   if [ -n "$seconds" ]; then args+=(-max_total_time="$seconds"); fi
   if [ -z "$runs$seconds" ]; then args+=(-max_total_time=60); fi
   local start=$SECONDS status=0
@@ -90,6 +95,11 @@ run_target() {
   local execs rate
   execs=$(awk '/^stat::number_of_executed_units:/ {print $2; exit}' "$log")
   rate=$(awk '/^stat::average_exec_per_sec:/ {print $2; exit}' "$log")
+  if [ -z "$execs" ]; then
+    # Fork mode prints no final stats: its last status line has the totals.
+    execs=$(awk '/^#[0-9]+: cov:/ {n = substr($1, 2, length($1) - 2)} END {print n}' "$log")
+    [ -n "$execs" ] && [ $took -gt 0 ] && rate=$((execs / took))
+  fi
   printf '%-16s %s  executions %s  exec/s %s  %ss  corpus %s files\n' "$name" \
     "$([ $status -eq 0 ] && echo ok || echo FINDING)" "${execs:-?}" "${rate:-?}" "$took" \
     "$(find "$corpus" -type f | wc -l)"
