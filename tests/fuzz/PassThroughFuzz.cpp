@@ -1,9 +1,10 @@
 // The formatting tool's device functions over a simulated USB disk whose
 // INQUIRY, identify and READ CAPACITY answers come from the input: connect
-// by path, the scan for recorders (beside a node that vanished), and the
-// tool's geometry over what the identify kept; one command may fail as the
-// input says. Layout: [INQUIRY length][INQUIRY answer][identify, 12]
-// [READ CAPACITY, 8][failing command][fault][key][ASC][ASCQ].
+// by path, the scan for recorders (beside a node that vanished), and over
+// what the identify kept the tool's geometry and reads of the first pages
+// and of parts of them; one command may fail as the input says.
+// Layout: [INQUIRY length][INQUIRY answer][identify, 12][READ CAPACITY, 8]
+// [failing command][fault][key][ASC][ASCQ].
 // A request the tool should never build stops the run (the simulated
 // device reports it as a test failure).
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include "core/recorder/ProcessState.h"
 #include "fmttool/FmtGeometry.h"
 #include "fmttool/PassThrough.h"
+#include "fmttool/ScsiCdb.h"
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimScsiDevice.h"
@@ -28,6 +30,8 @@ namespace {
 
 // Longer than the 36 bytes asked for, so a device that offers more is tried.
 constexpr std::size_t kMaxInquiry = 64;
+// The parts read at the end of the first pages, as the scan reads headers.
+constexpr std::uint16_t kPartSize = 16;
 
 template <std::size_t N>
 std::array<std::uint8_t, N> Take(FuzzInput& input)
@@ -87,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto identify = Take<12>(input);
     const auto capacity = Take<8>(input);
 
-    SimScsiDevice device(&Recorder());
+    // Reads go by the block length the device announces.
+    SimScsiDevice device(&Recorder(), passthrough::BlockLengthOf(capacity.data()));
     device.SetInquiryAnswer(std::vector<std::uint8_t>(inquiry.begin(), inquiry.end()));
     device.SetIdentifyAnswer(identify);
     device.SetReadCapacityAnswer(capacity);
@@ -99,8 +104,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         std::optional<std::string> path = "/dev/sg1";
         if (passthrough::Q71_IsConnected(path)) {
+            const FlashParams params = passthrough::Q71_GetFlashParams();
             std::string why;
-            FmtGeometryOf(passthrough::Q71_GetFlashParams(), passthrough::Q71_GetSectorSize(), why);
+            FmtGeometryOf(params, passthrough::Q71_GetSectorSize(), why);
+            std::vector<std::uint8_t> pages(2 * std::size_t{params.pageSize});
+            passthrough::Q71_ReadPages(0, pages.data(), 2);
+            std::array<std::uint8_t, 2 * kPartSize> parts{};
+            passthrough::Q71_ReadPartsOfPages(0, 2, static_cast<std::uint16_t>(params.pageSize - kPartSize), kPartSize, 1,
+                                              parts.data());
         }
         passthrough::LastFailure().Describe();
         passthrough::Q71_GetDevices();
