@@ -1,12 +1,14 @@
 // A wave file from the input: opened, its data read in pieces until it ends
 // (bytes and samples by turns), its private chunk read whatever its version
-// (and the file's first bytes read as a chunk of each version's size),
-// and a file-name mask taken from the input expanded over what the chunk
-// told, as a download names its file. Layout: [mask length][mask, UTF-8]
-// [piece size][the file].
+// (and the file's first bytes read as a chunk of each version's size), and
+// a file-name mask taken from the input expanded over what the chunk told,
+// as a download names its file. A read past the data's end, or a name that
+// leaves the download folder, stops the run. Layout: [mask length]
+// [mask, UTF-8][piece size, 2 bytes][the file].
 #include <QLocale>
 #include <QString>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "audio/FileNameMask.h"
@@ -34,6 +36,18 @@ std::uint64_t ReadToEnd(TWaveFile& wave, std::int32_t piece)
     return total;
 }
 
+// What a downloaded recording's name must be, whatever the mask and the
+// chunk hold: a name in the download folder.
+bool StaysInFolder(const QString& name)
+{
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    for (const QChar c : name)
+        if (c == u'/' || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return false;
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -56,20 +70,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     TWaveFile::IsWaveFile(path);
     TWaveFile wave(path);
-    if (!wave.Open())
-        return 0;
-    wave.SourceFormat();
-    ReadToEnd(wave, piece);
-    // Past the end nothing more comes.
-    std::uint8_t after[4];
-    wave.Read(after, sizeof after);
-
-    const TWaveAddInfo info = ReadWaveAddInfo(wave.PrivateChunk(), wave.PrivateChunkLength());
-    if (info.Version > 0)
-        ReadWaveAddInfo(BuildWaveAddInfo(info).data(), waveaddinfo::kVersion5Size);
+    TWaveAddInfo info;
+    if (wave.Open()) {
+        wave.SourceFormat();
+        // Reads never pass the data's end, and after it nothing more comes.
+        std::uint8_t after[4];
+        if (ReadToEnd(wave, piece) > wave.DataBytes() || wave.Read(after, sizeof after) > 0)
+            std::abort();
+        info = ReadWaveAddInfo(wave.PrivateChunk(), wave.PrivateChunkLength());
+        if (info.Version > 0)
+            ReadWaveAddInfo(BuildWaveAddInfo(info).data(), waveaddinfo::kVersion5Size);
+    }
+    // A file that is no wave file still gets its name from the mask.
     for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::Russian, QLocale::Russia)}) {
         const QString name =
             ExpandFileNameMask(mask, info.Time, info.SerialNumber, info.Codec, info.Version - 1, info.ModelName, locale);
+        if (!StaysInFolder(name))
+            std::abort();
         MakePartFileName(name, info.Version);
     }
     wave.Close();
