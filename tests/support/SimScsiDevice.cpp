@@ -196,6 +196,10 @@ SimScsiDevice::Answer SimScsiDevice::ReadCapacity(sg_io_hdr& header)
     if (!Expect(header, SG_DXFER_FROM_DEV, 8))
         return {kCheckCondition, {kIllegalRequest, kInvalidField, 0}, 0};
     auto* out = static_cast<std::uint8_t*>(header.dxferp);
+    if (m_capacityAnswer) {
+        std::copy(m_capacityAnswer->begin(), m_capacityAnswer->end(), out);
+        return {0, {}, 8};
+    }
     const std::uint64_t blocks = m_sectorSize ? CapacityBytes() / m_sectorSize : 1;
     passthrough::PutBigEndian32(out, static_cast<std::uint32_t>(blocks - 1));
     passthrough::PutBigEndian32(out + 4, m_sectorSize);

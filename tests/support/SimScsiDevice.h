@@ -39,6 +39,9 @@ public:
     void SetInquiryAnswer(const std::vector<std::uint8_t>& answer) { m_inquiry = answer; }
     // Replaces the identify answer (for geometries a recorder cannot have).
     void SetIdentifyAnswer(const std::array<std::uint8_t, 12>& answer) { m_identifyAnswer = answer; }
+    // Replaces the READ CAPACITY(10) answer (last block, block length); reads
+    // still go by the sector size given at construction.
+    void SetReadCapacityAnswer(const std::array<std::uint8_t, 8>& answer) { m_capacityAnswer = answer; }
 
     // Opening fails with this errno (EACCES, EBUSY, ...); 0 opens again.
     void FailOpen(int error) { m_openError = error; }
@@ -95,6 +98,7 @@ private:
     std::uint32_t m_sectorSize;
     std::vector<std::uint8_t> m_inquiry;
     std::optional<std::array<std::uint8_t, 12>> m_identifyAnswer;
+    std::optional<std::array<std::uint8_t, 8>> m_capacityAnswer;
     std::optional<std::vector<std::uint8_t>> m_pendingFrame;
     int m_openError = 0;
     bool m_denyRawIo = false;
