@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -342,6 +344,10 @@ void TConnectionController::EnterNotConnected(bool& done)
 
 TJobOutcome TConnectionController::RefreshRecorderContent()
 {
+    QElapsedTimer clock;
+    clock.start();
+    ++m_refreshStats.Count;
+    const auto timed = qScopeGuard([&] { m_refreshStats.Nanoseconds += clock.nsecsElapsed(); });
     if (m_ui.Views)
         m_ui.Views->ClearContent();
     TCustomRecorder& recorder = *FRecorder;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -78,6 +79,13 @@ public:
     bool SelectConnectType(int connectType);
     // Runs the refresh job and fills the views with what it found.
     TJobOutcome RefreshRecorderContent();
+    // What the content refreshes have cost so far (tests, benchmarks):
+    // how many ran and their wall time, views and status included.
+    struct TRefreshStats {
+        int Count = 0;
+        std::int64_t Nanoseconds = 0;
+    };
+    const TRefreshStats& RefreshStats() const { return m_refreshStats; }
     void actRecRefreshExecute();
     void actConnectExecute();
     void actDisconnectExecute();
@@ -131,4 +139,5 @@ private:
     // connection (the recorder would report the same failure every second);
     // the refresh action, a new connection or a regained one try again.
     bool m_refreshFailed = false;
+    TRefreshStats m_refreshStats;
 };

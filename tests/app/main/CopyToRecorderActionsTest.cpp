@@ -336,3 +336,19 @@ TEST_F(CopyToRecorderTest, NameWithBackslashIsRefusedAndTheRestGoes)
     EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("A recorder name cannot hold \"\\\": a\\b.txt"));
     EXPECT_EQ(DriveNames(), (QStringList{"ok.txt"}));
 }
+
+TEST_F(CopyToRecorderTest, EachUploadLeavesOneRefreshForTheNextFileAndNoMore)
+{
+    Connect({1});
+    ShowDrive(QStringLiteral("\\"));
+    selected = {Text(QStringLiteral("a.txt")), Text(QStringLiteral("b.txt")), Text(QStringLiteral("c.txt"))};
+    const TConnectionController::TRefreshStats before = connection->RefreshStats();
+    Run();
+    const TConnectionController::TRefreshStats after = connection->RefreshStats();
+    EXPECT_EQ(stored, (QStringList{"a.txt", "b.txt", "c.txt"}));
+    // The first file finds the lists fresh; the last upload's change waits
+    // for whoever needs the lists next.
+    EXPECT_EQ(after.Count - before.Count, 2);
+    EXPECT_GT(after.Nanoseconds, before.Nanoseconds);
+    EXPECT_EQ(DriveNames(), (QStringList{"a.txt", "b.txt", "c.txt"}));
+}
