@@ -1,7 +1,7 @@
 // The explorer pane opening a folder of 20,000 files: how long the GUI
 // thread is held by the call, the longest gap in its event loop while the
 // model reads the folder on its own thread, and the time until every row is
-// in and painted.
+// in, sorted and painted.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -19,6 +19,9 @@
 namespace {
 
 constexpr int kFiles = 20000;
+// How long the loop runs on once every row is in, for the work the model
+// leaves to it (the sort).
+constexpr int kSettleMs = 300;
 
 const QString& BigFolder()
 {
@@ -61,12 +64,24 @@ void BM_OpenBigFolder(benchmark::State& state)
         const qint64 call = clock.elapsed();
         sinceTick.start();
         ticker.start();
+        // The model sorts after the last rows are in, from its event loop: the
+        // rows are ready at the last layout change after that.
+        qint64 ready = 0;
+        QObject::connect(pane.Model(), &QAbstractItemModel::layoutChanged, [&] { ready = clock.elapsed(); });
         const QModelIndex root = pane.Model()->index(folder);
         while (pane.Model()->rowCount(root) < kFiles && clock.elapsed() < 60000)
             QApplication::processEvents(QEventLoop::AllEvents, 50);
-        pane.ShownListView()->viewport()->repaint();
+        ready = std::max(ready, clock.elapsed());
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < kSettleMs)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
         longestGap = std::max(longestGap, sinceTick.elapsed());
-        state.SetIterationTime(static_cast<double>(clock.elapsed()) / 1000.0);
+        QElapsedTimer paint;
+        paint.start();
+        pane.ShownListView()->viewport()->repaint();
+        longestGap = std::max(longestGap, paint.elapsed());
+        state.SetIterationTime(static_cast<double>(ready + paint.elapsed()) / 1000.0);
         state.counters["call_ms"] = static_cast<double>(call);
         state.counters["longest_gap_ms"] = static_cast<double>(longestGap);
         state.counters["rows"] = pane.Model()->rowCount(root);

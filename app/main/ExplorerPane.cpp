@@ -24,6 +24,7 @@
 #include <stdexcept>
 
 #include "app/lists/ListViewSetup.h"
+#include "app/main/ExplorerIconProvider.h"
 #include "app/main/ApplicationTitle.h"
 #include "app/services/AppMessageBox.h"
 #include "core/settings/ProgramOptions.h"
@@ -108,7 +109,8 @@ QString FreeNewFolderPath(const QString& folder)
 
 }  // namespace
 
-TExplorerPane::TExplorerPane(QWidget& window, QSplitter& host) : QObject(&window), m_window(window), m_host(host)
+TExplorerPane::TExplorerPane(QWidget& window, QSplitter& host)
+    : QObject(&window), m_window(window), m_host(host), m_iconProvider(std::make_unique<TExplorerIconProvider>())
 {
     BuildActions(window);
     m_panel = new QWidget(&host);
@@ -124,6 +126,11 @@ TExplorerPane::TExplorerPane(QWidget& window, QSplitter& host) : QObject(&window
     layout->addWidget(m_comboBox);
     layout->addWidget(m_splitter, 1);
     SetCurrentFolder(QDir::homePath());
+}
+
+TExplorerPane::~TExplorerPane()
+{
+    delete m_model;  // it asks the icon provider until it goes
 }
 
 void TExplorerPane::BuildActions(QWidget& window)
@@ -216,8 +223,9 @@ void TExplorerPane::BuildToolBar()
 void TExplorerPane::BuildViews()
 {
     m_model = new QFileSystemModel(this);
-    // Large folders: no symlink resolution and no per-folder icon look-ups;
-    // the model reads folders on its own thread.
+    // Large folders: icons and types by suffix, no symlink resolution and no
+    // per-folder icon look-ups; the model reads folders on its own thread.
+    m_model->setIconProvider(m_iconProvider.get());  // first: the options below go to it
     m_model->setOption(QFileSystemModel::DontResolveSymlinks, true);
     m_model->setOption(QFileSystemModel::DontUseCustomDirectoryIcons, true);
     m_model->setReadOnly(false);  // renaming and new folders

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <memory>
 
 class QAbstractItemView;
 class QAction;
@@ -21,6 +22,7 @@ class QToolBar;
 class QToolButton;
 class QTreeView;
 class QWidget;
+class TExplorerIconProvider;
 
 // The explorer pane of the main window: a small file explorer of the PC
 // beside the recorder's lists. One file-system model feeds the folder tree
@@ -38,6 +40,7 @@ public:
 
     // Builds pnlExpWindow into host and the pane's actions, owned by window.
     TExplorerPane(QWidget& window, QSplitter& host);
+    ~TExplorerPane() override;
 
     QWidget* Panel() const { return m_panel; }
     QTreeView* TreeView() const { return m_treeView; }
@@ -148,6 +151,7 @@ private:
     QStackedWidget* m_listStack = nullptr;
     QTreeView* m_listView = nullptr;
     QListView* m_iconView = nullptr;
+    std::unique_ptr<TExplorerIconProvider> m_iconProvider;
     QFileSystemModel* m_model = nullptr;
     QSortFilterProxyModel* m_folders = nullptr;
     QAction* m_actViewExp = nullptr;

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeDatabase>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -15,6 +16,7 @@
 #include <QTreeView>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "app/main/ExplorerPane.h"
 #include "core/recorder/ProcessState.h"
@@ -183,6 +185,19 @@ TEST_F(ExplorerFolderTest, TheTreeShowsFoldersOnly)
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane->TreeView()->model()->rowCount(root) == 1; }));
     EXPECT_EQ(pane->TreeView()->model()->index(0, 0, root).data().toString(), QStringLiteral("folder"));
     EXPECT_EQ(pane->Model()->rowCount(pane->ListView()->rootIndex()), 2);
+}
+
+// The model asks for every file's type on the GUI thread: from the name,
+// never by reading the file (a large folder would stall the window).
+TEST_F(ExplorerFolderTest, TheFolderViewTellsTypesByNameWithoutReadingTheFiles)
+{
+    std::ofstream(dir.File("picture"), std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    MakeFile("call.wav");
+    Open();
+    const QString png = QMimeDatabase().mimeTypeForName(QStringLiteral("image/png")).comment();
+    EXPECT_NE(pane->Model()->type(WaitForRow("picture")), png);
+    EXPECT_EQ(pane->Model()->type(WaitForRow("call.wav")),
+              QMimeDatabase().mimeTypeForFile(PathOf("call.wav")).comment());
 }
 
 TEST_F(ExplorerFolderTest, NewFolderTakesTheFirstFreeNumberAndStartsEditingItsName)
