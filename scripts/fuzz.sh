@@ -99,6 +99,10 @@ run_target() {
     # Fork mode prints no final stats: its last status line has the totals.
     execs=$(awk '/^#[0-9]+: cov:/ {n = substr($1, 2, length($1) - 2)} END {print n}' "$log")
     [ -n "$execs" ] && [ $took -gt 0 ] && rate=$((execs / took))
+    # It goes on past time-outs and running out of memory, but they count.
+    if [ $status -eq 0 ] && grep -qE 'oom/timeout/crash: ([1-9][0-9]*/[0-9]+|[0-9]+/[1-9][0-9]*)/' "$log"; then
+      status=1
+    fi
   fi
   printf '%-16s %s  executions %s  exec/s %s  %ss  corpus %s files\n' "$name" \
     "$([ $status -eq 0 ] && echo ok || echo FINDING)" "${execs:-?}" "${rate:-?}" "$took" \
