@@ -5,19 +5,32 @@
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/ImageBuilder.h"
 
+// The small image the app tests share: 32 blocks, the content using 32
+// pages of 2112 bytes (what the image link reports), data from block 1.
+inline ImageBuilder SmallDemoImage()
+{
+    ImageBuilder image;
+    image.Geometry(2048, 64, 32).Blocks(32).FirstDataBlock(1);
+    return image;
+}
+
+inline ContentGeometry SmallDemoContentGeometry()
+{
+    ContentGeometry geometry;
+    geometry.totalBlocks = 32;
+    geometry.pagesPerBlock = 32;
+    geometry.pageSize = 2112;
+    geometry.firstDataBlock = 1;
+    return geometry;
+}
+
 // A demo image for the list tests: recordings 1 and 3 with two voice parts
 // each (3 is the oldest, 2 the newest), and flash-drive files in the root,
 // in "SUB" and in "SUB\DEEP" (with their folder entries).
 inline void WriteDemoContentImage(const std::string& path)
 {
-    ImageBuilder image;
-    image.Geometry(2048, 64, 32).Blocks(32).FirstDataBlock(1);
-    ContentGeometry geometry;
-    geometry.totalBlocks = 32;
-    geometry.pagesPerBlock = 32;
-    geometry.pageSize = 2112;  // what the image link reports
-    geometry.firstDataBlock = 1;
-    ContentBuilder content(geometry);
+    ImageBuilder image = SmallDemoImage();
+    ContentBuilder content(SmallDemoContentGeometry());
     const auto recording = [&](std::uint16_t number, std::uint32_t start, bool parts) {
         RecordingSpec spec;
         spec.number = number;

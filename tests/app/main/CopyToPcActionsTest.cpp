@@ -46,14 +46,8 @@ struct DownloadCall {
 // target folder, beside one plain file.
 void WriteHostileDriveImage(const std::string& path)
 {
-    ImageBuilder image;
-    image.Geometry(2048, 64, 32).Blocks(32).FirstDataBlock(1);
-    ContentGeometry geometry;
-    geometry.totalBlocks = 32;
-    geometry.pagesPerBlock = 32;
-    geometry.pageSize = 2112;
-    geometry.firstDataBlock = 1;
-    ContentBuilder content(geometry);
+    ImageBuilder image = SmallDemoImage();
+    ContentBuilder content(SmallDemoContentGeometry());
     RecordingSpec recording;
     recording.number = 1;
     recording.start = 1700000000;

@@ -21,6 +21,7 @@
 #include "core/recorder/CustomRecorder.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/ModalDialogRunner.h"
+#include "tests/app/lists/DemoContent.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/ImageBuilder.h"
 
@@ -31,14 +32,8 @@ namespace {
 void WriteImage(const std::string& path, const std::vector<std::uint16_t>& records,
                 const std::vector<std::pair<std::u16string, std::size_t>>& files)
 {
-    ImageBuilder image;
-    image.Geometry(2048, 64, 32).Blocks(32).FirstDataBlock(1);
-    ContentGeometry geometry;
-    geometry.totalBlocks = 32;
-    geometry.pagesPerBlock = 32;
-    geometry.pageSize = 2112;
-    geometry.firstDataBlock = 1;
-    ContentBuilder content(geometry);
+    ImageBuilder image = SmallDemoImage();
+    ContentBuilder content(SmallDemoContentGeometry());
     std::uint32_t start = 1700000000;
     for (std::uint16_t number : records) {
         RecordingSpec spec;
