@@ -1,4 +1,4 @@
-#include "app/main/CopyToPcActions.h"
+#include "app/actions/CopyToPcActions.h"
 
 #include <QAction>
 #include <QDir>
@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <stdexcept>
 
+#include "app/actions/DriveFileTransfers.h"
+#include "app/actions/GuiTransferUi.h"
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/OverwriteDialog.h"
 #include "app/dialogs/PartSelectDialog.h"
@@ -16,12 +18,10 @@
 #include "app/lists/DriveListView.h"
 #include "app/lists/RecordListView.h"
 #include "app/lists/ViewSelection.h"
-#include "app/main/ApplicationTitle.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
 #include "app/services/AppMessageBox.h"
-#include "app/services/DriveFileTransfers.h"
-#include "app/services/GuiTransferUi.h"
+#include "app/services/ApplicationTitle.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "audio/DownloadToFile.h"
 #include "audio/FileNameMask.h"
 #include "core/flash/DriveFileList.h"

@@ -1,20 +1,19 @@
-#include "app/main/CopyToRecorderActions.h"
+#include "app/actions/CopyToRecorderActions.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/actions/DriveFileTransfers.h"
+#include "app/actions/GuiTransferUi.h"
 #include "app/dialogs/ModalResult.h"
 #include "app/lists/ContentListsController.h"
 #include "app/lists/FileList.h"
-#include "app/main/ApplicationTitle.h"
-#include "app/main/ConnectionController.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
 #include "app/services/AppMessageBox.h"
-#include "app/services/DriveFileTransfers.h"
-#include "app/services/GuiTransferUi.h"
+#include "app/services/ApplicationTitle.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "audio/UploadToRecorder.h"
 #include "audio/WaveFile.h"
 #include "core/flash/DriveFileInfo.h"
@@ -69,15 +68,14 @@ TCopyToRecorderActions::TCopyToRecorderActions(const TCopyToRecorderUi& ui, QObj
 
 TCustomRecorder* TCopyToRecorderActions::Recorder() const
 {
-    TConnectionController* connection = m_ui.Connection ? m_ui.Connection() : nullptr;
-    return connection && connection->FConnected ? connection->Recorder() : nullptr;
+    return m_ui.ConnectedRecorder ? m_ui.ConnectedRecorder() : nullptr;
 }
 
 TCustomRecorder& TCopyToRecorderActions::FreshRecorder()
 {
     TCustomRecorder* recorder = Recorder();
     if (recorder && recorder->IsContentChanged()) {
-        m_ui.Connection()->RefreshRecorderContent();
+        m_ui.RefreshContent();
         recorder = Recorder();
     }
     if (!recorder)

@@ -8,7 +8,6 @@
 
 class QAction;
 class QWidget;
-class TConnectionController;
 class TContentListsController;
 class TCustomRecorder;
 class TLongOperation;
@@ -17,8 +16,11 @@ struct TFileListItem;
 struct TCopyToRecorderUi {
     QWidget* MainWindow = nullptr;
     TContentListsController* Lists = nullptr;
-    // Made after the actions.
-    std::function<TConnectionController*()> Connection;
+    // The recorder of the connection while it is connected, else null (the
+    // connection is made after the actions).
+    std::function<TCustomRecorder*()> ConnectedRecorder;
+    // Scans the recorder's content again and refills the lists.
+    std::function<void()> RefreshContent;
     TLongOperation* Operation = nullptr;
     QAction* ActCopyToRec = nullptr;
 };

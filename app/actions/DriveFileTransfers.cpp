@@ -1,4 +1,4 @@
-#include "app/services/DriveFileTransfers.h"
+#include "app/actions/DriveFileTransfers.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "app/lists/FileList.h"
-#include "app/main/ApplicationTitle.h"
-#include "app/main/GuiJobRunner.h"
-#include "app/main/LongOperation.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
+#include "app/services/GuiJobRunner.h"
+#include "app/services/LongOperation.h"
 #include "audio/TransferUi.h"
 #include "core/flash/DriveFileList.h"
 #include "core/flash/DrivePath.h"

@@ -1,16 +1,16 @@
-#include "app/main/EraseActions.h"
+#include "app/actions/EraseActions.h"
 
 #include <QAction>
 
+#include "app/actions/EraseItems.h"
 #include "app/lists/ContentListsController.h"
 #include "app/lists/RecordList.h"
 #include "app/lists/RecordListView.h"
-#include "app/main/ApplicationTitle.h"
-#include "app/main/EraseItems.h"
-#include "app/main/FormatAction.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
+#include "app/services/FormatRecorderMemory.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "core/protocol/RecXchange.h"
 #include "localizer/LangConst.h"
 

@@ -1,13 +1,13 @@
-#include "app/main/EraseItems.h"
+#include "app/actions/EraseItems.h"
 
 #include <functional>
 
 #include "app/lists/FileList.h"
 #include "app/lists/RecordList.h"
-#include "app/main/ApplicationTitle.h"
-#include "app/main/GuiJobRunner.h"
-#include "app/main/LongOperation.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
+#include "app/services/GuiJobRunner.h"
+#include "app/services/LongOperation.h"
 #include "core/flash/DriveFileList.h"
 #include "core/flash/DrivePath.h"
 #include "core/flash/SoundFileList.h"

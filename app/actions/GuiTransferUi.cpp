@@ -1,15 +1,13 @@
-#include "app/services/GuiTransferUi.h"
+#include "app/actions/GuiTransferUi.h"
 
-#include <QLabel>
-
-#include "app/dialogs/StatusWindow.h"
-#include "app/main/GuiJobRunner.h"
-#include "app/main/LongOperation.h"
+#include "app/services/GuiJobRunner.h"
+#include "app/services/LongOperation.h"
+#include "app/services/ProgressWindow.h"
 
 void TGuiTransferUi::SetStatusText(const QString& text)
 {
-    if (TfrmStatus* status = m_operation.StatusWindow())
-        status->lbStatus->setText(text);
+    if (TProgressWindow* status = m_operation.StatusWindow())
+        status->SetStatusText(text);
 }
 
 TJobOutcome TGuiTransferUi::RunJob(TCustomRecorder& recorder, const QString& caption, bool cancellable,

@@ -1,17 +1,18 @@
-#include "app/main/WaveInfoAction.h"
+#include "app/actions/WaveInfoAction.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QWidget>
+#include <utility>
 
-#include "app/main/ApplicationTitle.h"
-#include "app/main/ExplorerPane.h"
-#include "app/main/MainUiLock.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
+#include "app/services/MainUiLock.h"
 #include "audio/AonLibrary.h"
 #include "audio/WaveFileInfo.h"
 
-TWaveInfoAction::TWaveInfoAction(QWidget& window, TExplorerPane& explorer) : QObject(&window), m_explorer(explorer)
+TWaveInfoAction::TWaveInfoAction(QWidget& window, TShownFilePath shownFilePath)
+    : QObject(&window), m_shownFilePath(std::move(shownFilePath))
 {
     m_action = new QAction(QStringLiteral("Show wave-file info"), &window);
     m_action->setObjectName(QStringLiteral("actShowAddInfo"));
@@ -24,14 +25,14 @@ TWaveInfoAction::TWaveInfoAction(QWidget& window, TExplorerPane& explorer) : QOb
 
 void TWaveInfoAction::actShowAddInfoUpdate()
 {
-    const bool enabled = m_explorer.ExplorerShown() && !m_explorer.SelectedFilePath().isEmpty();
+    const bool enabled = !m_shownFilePath().isEmpty();
     if (m_action->isEnabled() != enabled)
         m_action->setEnabled(enabled);
 }
 
 void TWaveInfoAction::actShowAddInfoExecute()
 {
-    const QString path = m_explorer.SelectedFilePath();
+    const QString path = m_shownFilePath();
     if (path.isEmpty())
         return;
     TWaveFileInfoText info;

@@ -1,18 +1,23 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <functional>
 
 class QAction;
 class QWidget;
-class TExplorerPane;
 
 // actShowAddInfo: what a downloaded wave file stored, for the one file
 // selected in the explorer pane, in one message box.
 class TWaveInfoAction : public QObject {
     Q_OBJECT
 public:
+    // The path of the one file selected in the shown explorer pane, or
+    // empty (the pane hidden, no file or several selected).
+    using TShownFilePath = std::function<QString()>;
+
     // Builds the action, owned by window.
-    TWaveInfoAction(QWidget& window, TExplorerPane& explorer);
+    TWaveInfoAction(QWidget& window, TShownFilePath shownFilePath);
 
     QAction* Action() const { return m_action; }
 
@@ -22,6 +27,6 @@ public:
     void actShowAddInfoExecute();
 
 private:
-    TExplorerPane& m_explorer;
+    TShownFilePath m_shownFilePath;
     QAction* m_action = nullptr;
 };

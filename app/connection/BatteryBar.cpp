@@ -1,4 +1,4 @@
-#include "app/main/BatteryBar.h"
+#include "app/connection/BatteryBar.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/main/ConnectionController.h"
+#include "app/connection/ConnectionController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,18 +10,17 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/connection/StatusPanel.h"
 #include "app/dialogs/PasswordDialog.h"
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/StatusWindow.h"
 #include "app/lists/ContentViews.h"
-#include "app/main/ApplicationTitle.h"
-#include "app/main/CommandLine.h"
-#include "app/main/FormatAction.h"
-#include "app/main/GuiJobRunner.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
-#include "app/main/StatusPanel.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
+#include "app/services/FormatRecorderMemory.h"
+#include "app/services/GuiJobRunner.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "core/flash/DriveFileList.h"
 #include "core/flash/SoundFileList.h"
 #include "core/links/ConnectType.h"
@@ -67,8 +66,8 @@ bool ShiftIsDown()
 TConnectionController::TConnectionController(const TConnectionUi& ui, QObject* parent)
     : QObject(parent), m_ui(ui), m_create(CreateRecorder), m_destroy(DestroyRecorder), m_shiftDown(ShiftIsDown)
 {
-    FDiagMode = HasCommandLineWord(QStringLiteral("diag"));
-    FProfMode = HasCommandLineWord(QStringLiteral("prof"));
+    FDiagMode = ui.DiagMode;
+    FProfMode = ui.ProfMode;
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setSingleShot(true);

@@ -41,6 +41,9 @@ struct TConnectionUi {
     TfrmRecSettings* SettingsDlg = nullptr;
     TContentViews* Views = nullptr;
     TLongOperation* Operation = nullptr;
+    // The command line's "diag" and "prof" words.
+    bool DiagMode = false;
+    bool ProfMode = false;
 };
 
 // The connection state machine of the main window: owns the recorder

@@ -1,10 +1,10 @@
-#include "app/main/ConnectionMenu.h"
+#include "app/connection/ConnectionMenu.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
 
-#include "app/main/RecentFiles.h"
+#include "app/connection/RecentFiles.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/FileDialogs.h"
 #include "core/settings/ProgramOptions.h"

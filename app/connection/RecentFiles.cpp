@@ -1,4 +1,4 @@
-#include "app/main/RecentFiles.h"
+#include "app/connection/RecentFiles.h"
 
 bool SwapRecentFileToFront(QStringList& recent, const QString& path)
 {

@@ -1,10 +1,10 @@
-#include "app/main/StatusPanel.h"
+#include "app/connection/StatusPanel.h"
 
 #include <QLabel>
 #include <QProgressBar>
 
-#include "app/main/BatteryBar.h"
-#include "app/main/StatusPanelLayout.h"
+#include "app/connection/BatteryBar.h"
+#include "app/connection/StatusPanelLayout.h"
 #include "app/services/FormatHms.h"
 #include "core/links/ConnectType.h"
 #include "core/recorder/CustomRecorder.h"

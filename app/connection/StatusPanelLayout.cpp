@@ -1,4 +1,4 @@
-#include "app/main/StatusPanelLayout.h"
+#include "app/connection/StatusPanelLayout.h"
 
 #include <algorithm>
 

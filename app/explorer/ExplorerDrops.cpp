@@ -1,4 +1,4 @@
-#include "app/main/ExplorerDrops.h"
+#include "app/explorer/ExplorerDrops.h"
 
 #include <QAbstractItemView>
 #include <QDragMoveEvent>
@@ -7,8 +7,8 @@
 #include <QMimeData>
 #include <QTreeView>
 
+#include "app/explorer/ExplorerPane.h"
 #include "app/lists/OwnerDataModel.h"
-#include "app/main/ExplorerPane.h"
 #include "app/services/AppMessageBox.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/main/ExplorerIconProvider.h"
+#include "app/explorer/ExplorerIconProvider.h"
 
 #include <QFileInfo>
 #include <QMimeType>

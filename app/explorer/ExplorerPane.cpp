@@ -1,4 +1,4 @@
-#include "app/main/ExplorerPane.h"
+#include "app/explorer/ExplorerPane.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -23,10 +23,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/explorer/ExplorerIconProvider.h"
 #include "app/lists/ListViewSetup.h"
-#include "app/main/ExplorerIconProvider.h"
-#include "app/main/ApplicationTitle.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
 #include "core/settings/ProgramOptions.h"
 #include "localizer/LangConst.h"
 

@@ -1,9 +1,9 @@
-#include "app/services/AppRecorderHost.h"
+#include "app/main/AppRecorderHost.h"
 
 #include "app/dialogs/FmtChooseDialog.h"
 #include "app/dialogs/RecSettingsDialog.h"
-#include "app/main/ApplicationTitle.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
 #include "app/services/GuiThreadCall.h"
 
 TAppRecorderHost::TAppRecorderHost(QWidget* mainWindow, TfrmRecSettings* settingsDialog)

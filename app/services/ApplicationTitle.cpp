@@ -1,4 +1,4 @@
-#include "app/main/ApplicationTitle.h"
+#include "app/services/ApplicationTitle.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "app/main/FormatAction.h"
+#include "app/services/FormatRecorderMemory.h"
 
-#include "app/main/ApplicationTitle.h"
-#include "app/main/GuiJobRunner.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
+#include "app/services/GuiJobRunner.h"
 #include "core/recorder/CustomRecorder.h"
 #include "localizer/LangConst.h"
 

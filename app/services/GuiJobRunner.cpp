@@ -1,12 +1,12 @@
-#include "app/main/GuiJobRunner.h"
+#include "app/services/GuiJobRunner.h"
 
 #include <QEventLoop>
 #include <QTimer>
 #include <stdexcept>
 
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "app/services/RecorderErrorText.h"
 #include "core/protocol/DebugLog.h"
 #include "core/recorder/CustomRecorder.h"

@@ -1,12 +1,9 @@
-#include "app/main/LongOperation.h"
+#include "app/services/LongOperation.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QThread>
 
-#include "app/dialogs/StatusWindow.h"
-#include "widgets/MyGauge.h"
+#include "app/services/ProgressWindow.h"
 
 TLongOperation::TLongOperation(TMainUiLock& uiLock) : m_uiLock(uiLock) {}
 
@@ -14,34 +11,28 @@ void TLongOperation::ShowProgressWindow(const QString& caption, bool canCancel)
 {
     if (!m_status)
         return;
-    m_status->lbStatus->setText(caption);
-    m_status->cg1->SetProgress(0);
-    m_status->cg1->setVisible(true);
-    m_status->Button1->setEnabled(canCancel);
-    m_status->show();
-    m_status->repaint();
+    m_status->ShowProgress(caption, canCancel);
 }
 
 void TLongOperation::SetProgress(std::uint8_t percent)
 {
     if (m_status)
-        m_status->cg1->SetProgress(percent);
+        m_status->SetProgress(percent);
 }
 
 void TLongOperation::CloseProgressWindow(int settleMs)
 {
-    if (!m_status || !m_status->isVisible())
+    if (!m_status || !m_status->ProgressShown())
         return;
-    m_status->cg1->SetProgress(100);
+    m_status->SetProgress(100);
     QApplication::processEvents();
     QThread::msleep(static_cast<unsigned long>(settleMs));
-    m_status->hide();
-    m_status->Button1->setVisible(true);
+    m_status->HideProgress();
 }
 
 void TLongOperation::CloseProgressBeforeMessage()
 {
-    if (!m_status || !m_status->isVisible())
+    if (!m_status || !m_status->ProgressShown())
         return;
     CloseProgressWindow(0);
     QApplication::processEvents();

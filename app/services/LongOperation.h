@@ -6,7 +6,7 @@
 #include "app/services/CancelRequestSink.h"
 
 class TMainUiLock;
-class TfrmStatus;
+class TProgressWindow;
 
 // What every long operation of the main window shares: the user-interface
 // lock, the status window, the cancel request and the busy flag.
@@ -14,8 +14,8 @@ class TLongOperation : public TCancelRequestSink {
 public:
     explicit TLongOperation(TMainUiLock& uiLock);
 
-    void SetStatusWindow(TfrmStatus* statusWindow) { m_status = statusWindow; }
-    TfrmStatus* StatusWindow() const { return m_status; }
+    void SetStatusWindow(TProgressWindow* statusWindow) { m_status = statusWindow; }
+    TProgressWindow* StatusWindow() const { return m_status; }
     TMainUiLock& UiLock() const { return m_uiLock; }
 
     // The status window with the caption, its gauge at 0 and Cancel enabled
@@ -49,7 +49,7 @@ public:
 
 private:
     TMainUiLock& m_uiLock;
-    TfrmStatus* m_status = nullptr;
+    TProgressWindow* m_status = nullptr;
     bool m_cancelRequested = false;
     int m_busy = 0;
 };

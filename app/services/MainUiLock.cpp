@@ -1,4 +1,4 @@
-#include "app/main/MainUiLock.h"
+#include "app/services/MainUiLock.h"
 
 #include <QAction>
 #include <QApplication>

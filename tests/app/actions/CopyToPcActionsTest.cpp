@@ -11,13 +11,13 @@
 #include <deque>
 #include <set>
 
+#include "app/actions/CopyToPcActions.h"
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/PartSelectDialog.h"
+#include "app/explorer/ExplorerPane.h"
 #include "app/lists/ContentListsController.h"
 #include "app/lists/DriveListView.h"
 #include "app/lists/ViewSelection.h"
-#include "app/main/CopyToPcActions.h"
-#include "app/main/ExplorerPane.h"
 #include "core/flash/SoundFileInfo.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/ModalDialogRunner.h"

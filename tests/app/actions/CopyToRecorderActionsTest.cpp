@@ -8,11 +8,11 @@
 #include <deque>
 #include <stdexcept>
 
+#include "app/actions/CopyToRecorderActions.h"
 #include "app/dialogs/ModalResult.h"
 #include "app/lists/ContentListsController.h"
-#include "app/main/CopyToRecorderActions.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "audio/WaveFile.h"
 #include "core/flash/DriveFileInfo.h"
 #include "core/flash/DriveFileList.h"

@@ -8,11 +8,11 @@
 #include <QMainWindow>
 #include <optional>
 
+#include "app/actions/DriveFileTransfers.h"
 #include "app/dialogs/StatusWindow.h"
 #include "app/lists/FileList.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
-#include "app/services/DriveFileTransfers.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "core/flash/DriveFileList.h"
 #include "core/links/ConnectType.h"
 #include "core/protocol/RecorderClock.h"

@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <atomic>
 
+#include "app/actions/EraseItems.h"
 #include "app/lists/ContentListsController.h"
 #include "app/lists/DriveListView.h"
 #include "app/lists/FileList.h"
 #include "app/lists/RecordList.h"
 #include "app/lists/RecordListView.h"
-#include "app/main/EraseItems.h"
-#include "app/main/LongOperation.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/LongOperation.h"
 #include "core/flash/DriveFileList.h"
 #include "core/flash/SoundFileList.h"
 #include "core/protocol/RecorderCommands.h"

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/actions/GuiTransferUi.h"
 #include "app/dialogs/StatusWindow.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
-#include "app/services/GuiTransferUi.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "audio/DownloadToFile.h"
 #include "core/flash/SoundFileInfo.h"
 #include "core/recorder/ProcessState.h"

@@ -11,10 +11,10 @@
 #include <QToolButton>
 #include <QTreeView>
 
-#include "app/main/ApplicationTitle.h"
-#include "app/main/ExplorerPane.h"
+#include "app/actions/WaveInfoAction.h"
+#include "app/explorer/ExplorerPane.h"
 #include "app/main/MainWindow.h"
-#include "app/main/WaveInfoAction.h"
+#include "app/services/ApplicationTitle.h"
 #include "audio/WaveAddInfo.h"
 #include "audio/WaveFile.h"
 #include "core/protocol/Crc32.h"
@@ -35,7 +35,7 @@ protected:
     {
         splitter = new QSplitter(&window);
         pane = new TExplorerPane(window, *splitter);
-        action = new TWaveInfoAction(window, *pane);
+        action = new TWaveInfoAction(window, [this] { return pane->ExplorerShown() ? pane->SelectedFilePath() : QString(); });
         for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
             auto* item = new QStandardItem(QLatin1String(name));
             item->setData(Path(name), QFileSystemModel::FilePathRole);

@@ -3,13 +3,13 @@
 #include <QFile>
 #include <QMenu>
 
-#include "app/main/ConnectionMenu.h"
-#include "app/main/MainUiLock.h"
-#include "app/main/RecentFiles.h"
+#include "app/connection/ConnectionMenu.h"
+#include "app/connection/RecentFiles.h"
 #include "app/services/FileDialogs.h"
+#include "app/services/MainUiLock.h"
 #include "core/recorder/CustomRecorder.h"
 #include "tests/app/MainWindowFixture.h"
-#include "tests/app/main/StubRecorder.h"
+#include "tests/app/connection/StubRecorder.h"
 
 namespace {
 

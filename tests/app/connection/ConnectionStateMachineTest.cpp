@@ -12,13 +12,13 @@
 #include <atomic>
 #include <thread>
 
+#include "app/connection/StatusPanel.h"
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/StatusWindow.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
-#include "app/main/StatusPanel.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/FileDialogs.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "core/links/ConnectType.h"
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderCommands.h"
@@ -27,7 +27,7 @@
 #include "core/recorder/RecorderSettingsModel.h"
 #include "tests/app/CancelOnCommand.h"
 #include "tests/app/MainWindowFixture.h"
-#include "tests/app/main/StubRecorder.h"
+#include "tests/app/connection/StubRecorder.h"
 #include "tests/support/RecorderFields.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"

@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "app/main/BatteryBar.h"
-#include "app/main/StatusPanel.h"
-#include "app/main/StatusPanelLayout.h"
+#include "app/connection/BatteryBar.h"
+#include "app/connection/StatusPanel.h"
+#include "app/connection/StatusPanelLayout.h"
 #include "core/recorder/Recorder.h"
 #include "tests/support/RecorderFields.h"
 

@@ -14,10 +14,10 @@
 #include <fstream>
 #include <memory>
 
+#include "app/explorer/ExplorerDrops.h"
+#include "app/explorer/ExplorerPane.h"
 #include "app/lists/ListViewSetup.h"
 #include "app/lists/OwnerDataModel.h"
-#include "app/main/ExplorerDrops.h"
-#include "app/main/ExplorerPane.h"
 #include "tests/support/TempDir.h"
 
 namespace {

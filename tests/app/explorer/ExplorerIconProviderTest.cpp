@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/main/ExplorerIconProvider.h"
+#include "app/explorer/ExplorerIconProvider.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/main/ExplorerPane.h"
+#include "app/explorer/ExplorerPane.h"
 #include "core/recorder/ProcessState.h"
 #include "core/settings/ProgramOptions.h"
 #include "tests/app/ScriptedMessageBoxes.h"
