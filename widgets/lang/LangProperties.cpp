@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QVariant>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -115,6 +116,8 @@ void AddButton(std::vector<TLangProperty>& out, QAbstractButton* button)
 
 void AddAction(std::vector<TLangProperty>& out, QAction* action)
 {
+    const bool linked = action->property(kLinkedActionProperty).value<QObject*>() != nullptr;
+    const std::size_t first = out.size();
     out.push_back(Text(
         QStringLiteral("Caption"), [action] { return action->text(); },
         [action](const QString& text) { action->setText(text); }));
@@ -127,6 +130,9 @@ void AddAction(std::vector<TLangProperty>& out, QAction* action)
             return tip == AutoToolTip(*action) ? QString() : tip;
         },
         [action](const QString& text) { action->setToolTip(text); }));
+    if (linked)
+        for (std::size_t i = first; i < out.size(); ++i)
+            out[i].Stored = false;
 }
 
 void AddStringList(std::vector<TLangProperty>& out, const QString& path, std::function<QStringList()> get,
