@@ -13,6 +13,7 @@
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/PasswordDialog.h"
 #include "app/dialogs/RecSettingsMapping.h"
+#include "app/dialogs/StoredValueMarker.h"
 #include "app/lang/FormLanguage.h"
 #include "app/main/ApplicationTitle.h"
 #include "app/main/MainUiLock.h"
@@ -115,6 +116,10 @@ void TfrmRecSettings::SetupControls()
     ui->layMain->insertWidget(0, toolBar);
 
     SetModalResult(ui->btnClose, mrCancel);
+
+    // The items the form carries for translation; each load refills them.
+    ui->cbCodecGain->addItems(ConstLines("CodecGainsStr"));
+    ui->cbExtDevice->addItems(ConstLines("ExtDevicesStr"));
 
     for (int i = 1; i <= kProfileCount; ++i)
         ui->tcRecSet->addTab(QStringLiteral("Profile %1").arg(i));
@@ -243,6 +248,23 @@ void TfrmRecSettings::ShowSpin(TMySpinEdit* spin, double value, std::int64_t fie
 {
     spin->SetValue(value);
     m_loadedSpins[spin] = {spin->Value(), field};
+    // The spin clamps; what is stored is shown beside it, until edited.
+    TStoredValueMarker*& marker = m_markers[spin];
+    if (!marker) {
+        marker = new TStoredValueMarker(*spin);
+        connect(spin, &QLineEdit::textChanged, marker, [this, spin, marker] {
+            const auto loaded = m_loadedSpins.find(spin);
+            if (loaded != m_loadedSpins.end() && spin->Value() != loaded->second.Shown)
+                marker->Show(std::nullopt);
+        });
+    }
+    marker->Show(spin->Value() != value ? std::optional<std::int64_t>(field) : std::nullopt);
+}
+
+QLabel* TfrmRecSettings::StoredValueMarker(const TMySpinEdit* spin) const
+{
+    const auto marker = m_markers.find(spin);
+    return marker != m_markers.end() ? marker->second->Label() : nullptr;
 }
 
 std::int64_t TfrmRecSettings::SpinField(const TMySpinEdit* spin, std::int64_t edited) const
