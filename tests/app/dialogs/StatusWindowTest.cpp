@@ -11,8 +11,8 @@
 
 #include "app/dialogs/ModalDialog.h"
 #include "app/dialogs/StatusWindow.h"
-#include "app/main/ApplicationTitle.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/ApplicationTitle.h"
 #include "app/services/CancelRequestSink.h"
 #include "app/services/WindowsOnTop.h"
 #include "widgets/MyGauge.h"
