@@ -1,5 +1,6 @@
 #include "app/dialogs/RecSettingsDialog.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QEvent>
 #include <QMenuBar>
@@ -111,6 +112,10 @@ void TfrmRecSettings::SetupControls()
     for (int i = 1; i <= kProfileCount; ++i)
         ui->tcRecSet->addTab(QStringLiteral("Profile %1").arg(i));
     ui->tcRecSet->setExpanding(false);
+    // All eight profile tabs and the longest device name in full.
+    ui->tcRecSet->setUsesScrollButtons(false);
+    ui->cbExtDevice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ui->cbExtDevice->setMinimumWidth(ui->cbExtDevice->sizeHint().width());
     // The layout took the empty strip's size.
     ui->tcRecSet->updateGeometry();
 
