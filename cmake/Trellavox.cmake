@@ -59,3 +59,22 @@ function(trellavox_test name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1"
                TIMEOUT 300)
 endfunction()
+
+# Ships files beside the program, in the build's bin folder and in the
+# install's, each copied only where it is missing: a user's own file of that
+# name beside the program is never overwritten by a build or an install.
+# The target `name` makes the build copy; install component `name` the other.
+function(trellavox_ship_beside_program name)
+  set(copies)
+  foreach(file IN LISTS ARGN)
+    get_filename_component(base ${file} NAME)
+    set(source ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -DSOURCE=${source}
+         -DTARGET=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${base} -P ${PROJECT_SOURCE_DIR}/cmake/CopyIfMissing.cmake)
+    install(CODE "execute_process(COMMAND \"${CMAKE_COMMAND}\" -DSOURCE=${source}
+                  \"-DTARGET=\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${base}\"
+                  -P ${PROJECT_SOURCE_DIR}/cmake/CopyIfMissing.cmake COMMAND_ERROR_IS_FATAL ANY)"
+            COMPONENT ${name})
+  endforeach()
+  add_custom_target(${name} ALL ${copies} VERBATIM)
+endfunction()

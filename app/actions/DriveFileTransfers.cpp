@@ -76,6 +76,10 @@ bool DownloadDriveFile(TCustomRecorder* recorder, const QString& target, int dri
 bool UploadFileToDrive(TCustomRecorder* recorder, const QString& source, const TFileListItem& entry,
                        const QString& storedName, TTransferUi& ui)
 {
+    // Cancel pressed while the caller waited (for the erase of the old file):
+    // nothing more is copied.
+    if (ui.CancelRequested())
+        return false;
     const QString shortName = QFileInfo(source).fileName();
     const QString line = LangConst(QStringLiteral("StatusUploadingFileStr")) + QLatin1Char(' ') + shortName;
     ui.SetStatusText(line);
@@ -105,7 +109,8 @@ void WaitForRecorderJob(TCustomRecorder& recorder, TLongOperation& operation, co
     std::this_thread::yield();
     if (recorder.GetState() != rsIdle) {
         const bool cancelled = operation.CancelRequested();
-        RunRecorderJob(operation, recorder, status, false, [] {});
+        // Cancel is offered but stops nothing: the job ends whole.
+        RunRecorderJob(operation, recorder, status, TJobCancel::FlagOnly, [] {});
         if (cancelled)
             operation.RequestCancel();
     }

@@ -19,12 +19,14 @@ bool DownloadDriveFile(TCustomRecorder* recorder, const QString& target, int dri
 // the flash-drive file storedName ("A\B\c.txt", see StoredDriveName), with
 // the entry's time and "Uploading file <name>" and Cancel. A source that
 // does not open, or one larger than GetFreeDriveMemory, is told and nothing
-// starts. A cancelled upload is undone by the job. True only when the job
-// completed.
+// starts, as with a cancel request made before (while the caller waited for
+// the erase of the old file). A cancelled upload is undone by the job. True
+// only when the job completed.
 bool UploadFileToDrive(TCustomRecorder* recorder, const QString& source, const TFileListItem& entry,
                        const QString& storedName, TTransferUi& ui);
 
-// Waits for a job the caller started, with the status text and the gauge
-// but without Cancel; an idle recorder shows nothing. The gauge ends at 100.
-// A cancel request made before the wait is kept for the caller.
+// Waits for a job the caller started, with the status text, the gauge and
+// Cancel; an idle recorder shows nothing. The gauge ends at 100. Cancel only
+// sets the cancel request, which the caller looks at after the wait: the
+// job (an erase) ends whole. A cancel request made before the wait is kept.
 void WaitForRecorderJob(TCustomRecorder& recorder, TLongOperation& operation, const QString& status);

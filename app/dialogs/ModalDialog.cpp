@@ -3,14 +3,25 @@
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QWindow>
 
 #include "app/dialogs/ModalResult.h"
+#include "app/services/WindowsOnTop.h"
 
 TModalDialog::TModalDialog(QWidget* parent) : QDialog(parent) {}
 
 void TModalDialog::reject()
 {
     done(mrCancel);
+}
+
+void TModalDialog::showEvent(QShowEvent* event)
+{
+    // Asked while the progress window is up, the dialog goes on top of it.
+    QWidget* owner = parentWidget() ? UppermostWindowOver(parentWidget(), this) : nullptr;
+    if (owner && owner != parentWidget()->window() && windowHandle() && owner->windowHandle())
+        windowHandle()->setTransientParent(owner->windowHandle());
+    QDialog::showEvent(event);
 }
 
 void TModalDialog::SetModalResult(QAbstractButton* button, int result)

@@ -7,7 +7,8 @@ class QHBoxLayout;
 class QPushButton;
 
 // A dialog whose results keep the program's numbers: Escape and the close
-// box finish with Cancel (2), never with Qt's 0.
+// box finish with Cancel (2), never with Qt's 0. Shown while a modeless
+// window (the progress window) is over its parent, it goes on top of that.
 class TModalDialog : public QDialog {
     Q_OBJECT
 public:
@@ -16,6 +17,7 @@ public:
     void reject() override;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     // A click on the button finishes the dialog with that result.
     void SetModalResult(QAbstractButton* button, int result);
     // Makes the "OK" (default, result 1) and "Cancel" (result 2) buttons,

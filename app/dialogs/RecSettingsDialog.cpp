@@ -1,5 +1,6 @@
 #include "app/dialogs/RecSettingsDialog.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QEvent>
 #include <QMenuBar>
@@ -13,6 +14,7 @@
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/PasswordDialog.h"
 #include "app/dialogs/RecSettingsMapping.h"
+#include "app/dialogs/StoredValueMarker.h"
 #include "app/lang/FormLanguage.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/ApplicationTitle.h"
@@ -103,9 +105,17 @@ void TfrmRecSettings::SetupControls()
 
     SetModalResult(ui->btnClose, mrCancel);
 
+    // The items the form carries for translation; each load refills them.
+    ui->cbCodecGain->addItems(ConstLines("CodecGainsStr"));
+    ui->cbExtDevice->addItems(ConstLines("ExtDevicesStr"));
+
     for (int i = 1; i <= kProfileCount; ++i)
         ui->tcRecSet->addTab(QStringLiteral("Profile %1").arg(i));
     ui->tcRecSet->setExpanding(false);
+    // All eight profile tabs and the longest device name in full.
+    ui->tcRecSet->setUsesScrollButtons(false);
+    ui->cbExtDevice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ui->cbExtDevice->setMinimumWidth(ui->cbExtDevice->sizeHint().width());
     // The layout took the empty strip's size.
     ui->tcRecSet->updateGeometry();
 
@@ -230,6 +240,23 @@ void TfrmRecSettings::ShowSpin(TMySpinEdit* spin, double value, std::int64_t fie
 {
     spin->SetValue(value);
     m_loadedSpins[spin] = {spin->Value(), field};
+    // The spin clamps; what is stored is shown beside it, until edited.
+    TStoredValueMarker*& marker = m_markers[spin];
+    if (!marker) {
+        marker = new TStoredValueMarker(*spin);
+        connect(spin, &QLineEdit::textChanged, marker, [this, spin, marker] {
+            const auto loaded = m_loadedSpins.find(spin);
+            if (loaded != m_loadedSpins.end() && spin->Value() != loaded->second.Shown)
+                marker->Show(std::nullopt);
+        });
+    }
+    marker->Show(spin->Value() != value ? std::optional<std::int64_t>(field) : std::nullopt);
+}
+
+QLabel* TfrmRecSettings::StoredValueMarker(const TMySpinEdit* spin) const
+{
+    const auto marker = m_markers.find(spin);
+    return marker != m_markers.end() ? marker->second->Label() : nullptr;
 }
 
 std::int64_t TfrmRecSettings::SpinField(const TMySpinEdit* spin, std::int64_t edited) const

@@ -15,7 +15,9 @@
 namespace Ui {
 class frmRecSettings;
 }
+class QLabel;
 class TMySpinEdit;
+class TStoredValueMarker;
 class TPasswordDlg;
 class TRecorderSettingsModel;
 class TSettingsOptionEffects;
@@ -83,6 +85,9 @@ public:
     bool SettingsEdited() const { return m_settingsEdited; }
     // The profile tab shown (-1: none yet).
     int ShownTab() const { return m_shownTab; }
+    // The marker beside a spin whose stored field lies outside its range
+    // (null before the spin was first loaded).
+    QLabel* StoredValueMarker(const TMySpinEdit* spin) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -131,6 +136,7 @@ private:
     void ShowSpin(TMySpinEdit* spin, double value, std::int64_t field);
     std::int64_t SpinField(const TMySpinEdit* spin, std::int64_t edited) const;
     std::map<const TMySpinEdit*, TLoadedSpin> m_loadedSpins;
+    std::map<const TMySpinEdit*, TStoredValueMarker*> m_markers;
     TPasswordDlg* m_passwordDlg = nullptr;
     TSettingsOptionEffects* m_effects = nullptr;
     std::function<SYSTEMTIME()> m_clock;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QTreeView>
 
+#include "app/lists/ColumnFit.h"
 #include "app/lists/DriveListKeys.h"
 #include "app/lists/DriveListModel.h"
 #include "app/lists/DriveListView.h"
@@ -36,6 +37,8 @@ TContentListsController::TContentListsController(const TContentListsUi& ui, QObj
     m_location = new TLocationCombo(*m_ui.CbexRecLocation, this);
     m_recordPopup = new TRowPopupMenu(*m_ui.LvRecContent, m_ui.PopupMenu2, this);
     m_drivePopup = new TRowPopupMenu(*m_ui.LvDrvContent, m_ui.PopupMenu2, this);
+    m_recordColumns = new TColumnFit(*m_ui.LvRecContent, this);
+    m_driveColumns = new TColumnFit(*m_ui.LvDrvContent, this);
 
     m_drive->OnFolderChanged = [this] {
         FillLocationCombo();
@@ -60,6 +63,8 @@ TContentListsController::TContentListsController(const TContentListsUi& ui, QObj
 // The views and their models read the lists: they go before the lists do.
 TContentListsController::~TContentListsController()
 {
+    delete m_recordColumns;
+    delete m_driveColumns;
     delete m_recordPopup;
     delete m_drivePopup;
     delete m_location;
@@ -133,6 +138,12 @@ void TContentListsController::LevelUp()
 {
     if (m_drive->CanLevelUp())
         m_drive->LevelUp();
+}
+
+void TContentListsController::KeepColumnWidths()
+{
+    m_recordColumns->KeepWidths();
+    m_driveColumns->KeepWidths();
 }
 
 void TContentListsController::SetDriveViewOptions(bool disabled, bool hidden)

@@ -8,6 +8,7 @@
 #include "app/lists/RecordList.h"
 
 class QAction;
+class TColumnFit;
 class QComboBox;
 class QMenu;
 class QTreeView;
@@ -85,6 +86,8 @@ public:
     void UpdateActions();
     // The flash-drive options as the settings dialog shows them.
     void SetDriveViewOptions(bool disabled, bool hidden);
+    // Saved column widths were applied: the lists stop fitting theirs.
+    void KeepColumnWidths();
 
 private:
     bool EraseAllowed() const;
@@ -106,4 +109,6 @@ private:
     TLocationCombo* m_location = nullptr;
     TRowPopupMenu* m_recordPopup = nullptr;
     TRowPopupMenu* m_drivePopup = nullptr;
+    TColumnFit* m_recordColumns = nullptr;
+    TColumnFit* m_driveColumns = nullptr;
 };

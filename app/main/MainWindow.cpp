@@ -48,6 +48,7 @@
 #include "core/settings/MainSettingsFile.h"
 #include "core/settings/ProgramOptions.h"
 #include "localizer/LanguageMenu.h"
+#include "widgets/lang/LangProperties.h"
 #include "widgets/lang/LanguageController.h"
 
 namespace {
@@ -71,6 +72,24 @@ QToolButton* MakeToolButton(QToolBar* bar, const char* name, QAction* action)
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     bar->addWidget(button);
     return button;
+}
+
+// A menu item of its own that stands for the action: caption, enabled state
+// and shortcut text follow the action, a click runs it.
+QAction* AddLinkedItem(QMenu* menu, QAction* action, const char* name)
+{
+    auto* item = menu->addAction(action->text());
+    item->setObjectName(QLatin1String(name));
+    item->setProperty(kLinkedActionProperty, QVariant::fromValue<QObject*>(action));
+    const auto follow = [item, action] {
+        item->setText(action->text());
+        item->setEnabled(action->isEnabled());
+        item->setVisible(action->isVisible());
+    };
+    follow();
+    QObject::connect(action, &QAction::changed, item, follow);
+    QObject::connect(item, &QAction::triggered, action, &QAction::trigger);
+    return item;
 }
 
 }  // namespace
@@ -123,6 +142,8 @@ void TfrmTrellavoxMain::BuildActions()
 {
     actConnect = MakeAction(this, "actConnect", QStringLiteral("Connect"));
     actDisconnect = MakeAction(this, "actDisconnect", QStringLiteral("Disconnect"));
+    // The connection state machine enables them.
+    actConnect->setEnabled(false);
     actDisconnect->setEnabled(false);
     actRecRefresh = MakeAction(this, "actRecRefresh", QStringLiteral("Refresh content"));
     actCopyToPC = MakeAction(this, "actCopyToPC", QStringLiteral("Copy to PC"),
@@ -160,8 +181,8 @@ void TfrmTrellavoxMain::BuildMenus()
 {
     Recorder1 = menuBar()->addMenu(QStringLiteral("&Recorder"));
     Recorder1->setObjectName(QStringLiteral("Recorder1"));
-    Recorder1->addAction(actConnect);
-    Recorder1->addAction(actDisconnect);
+    Connect1 = AddLinkedItem(Recorder1, actConnect, "Connect1");
+    Disconnect1 = AddLinkedItem(Recorder1, actDisconnect, "Disconnect1");
     Recorder1->addSeparator();
     Recorder1->addAction(actRecRefresh);
     // A menu item of its own that stands for the action, as the tool button does.
@@ -333,6 +354,7 @@ void TfrmTrellavoxMain::BuildToolBar()
     ToolBar1->setMovable(false);
     addToolBar(ToolBar1);
     tlbtnConnect = MakeToolButton(ToolBar1, "tlbtnConnect", actConnect);
+    tlbtnDisconnect = MakeToolButton(ToolBar1, "tlbtnDisconnect", actDisconnect);
     tlbtnRefresh = MakeToolButton(ToolBar1, "tlbtnRefresh", actRecRefresh);
     ToolBar1->addSeparator();
     tlbtnCopyToPc = MakeToolButton(ToolBar1, "tlbtnCopyToPc", actCopyToPC);

@@ -127,6 +127,8 @@ public:
     QAction* mnSmallIcons = nullptr;
     QAction* mnList = nullptr;
     QAction* mnReport = nullptr;
+    QAction* Connect1 = nullptr;  // Recorder1's items of actConnect and actDisconnect
+    QAction* Disconnect1 = nullptr;
     QAction* Copytorecorder1 = nullptr;  // Recorder1's item of actCopyToRec
     QAction* Showaddinfo1 = nullptr;  // View1's item of actShowAddInfo
     QMenu* PopupMenu2 = nullptr;  // the rows of both recorder views
@@ -139,6 +141,7 @@ public:
     // Tool bar.
     QToolBar* ToolBar1 = nullptr;
     QToolButton* tlbtnConnect = nullptr;
+    QToolButton* tlbtnDisconnect = nullptr;
     QToolButton* tlbtnRefresh = nullptr;
     QToolButton* tlbtnCopyToPc = nullptr;
     QToolButton* tlbtnCopyToRec = nullptr;  // on the explorer pane's tool bar

@@ -18,6 +18,7 @@
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/SplashWindow.h"
 #include "app/explorer/ExplorerPane.h"
+#include "app/lists/ContentListsController.h"
 #include "app/main/IdleScheduler.h"
 #include "app/main/LanguageMenuView.h"
 #include "app/main/MainWindow.h"
@@ -78,7 +79,13 @@ void TfrmTrellavoxMain::StartupWork()
         setGeometry(normal.left, normal.top, normal.right - normal.left, normal.bottom - normal.top);
     m_showCmd = placement.showCmd;
 
-    ApplySettings(LoadSettings(CurrentSettings()));
+    const TMainSettings current = CurrentSettings();
+    const TMainSettings loaded = LoadSettings(current);
+    ApplySettings(loaded);
+    // Widths the settings file holds win over the lists' own fitting.
+    if (loaded.Layout.RecContentColumns != current.Layout.RecContentColumns ||
+        loaded.Layout.DrvContentColumns != current.Layout.DrvContentColumns)
+        Lists().KeepColumnWidths();
     ApplyDefaultFolder();
     if (ProgramOptions.FileNameMask.isEmpty())
         ProgramOptions.FileNameMask = LangConst(QStringLiteral("DefFNMaskStr"));

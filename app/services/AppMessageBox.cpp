@@ -9,6 +9,7 @@
 #include "app/services/ApplicationTitle.h"
 #include "app/services/GuiThreadCall.h"
 #include "app/services/RecorderErrorText.h"
+#include "app/services/WindowsOnTop.h"
 #include "core/protocol/DebugLog.h"
 #include "core/protocol/RecXchange.h"
 
@@ -62,7 +63,7 @@ QMessageBox::Icon IconOf(std::uint32_t flags)
 int ShowBox(const QString& text, std::uint32_t flags, const QString& caption)
 {
     QMessageBox box(IconOf(flags), caption, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                    QMessageBox::NoButton, QApplication::activeWindow());
+                    QMessageBox::NoButton, QuestionOwner());
     box.setObjectName(QStringLiteral("AppMessageBox"));
     const std::vector<TButtonChoice> buttons = ButtonsOf(flags);
     for (const TButtonChoice& choice : buttons)

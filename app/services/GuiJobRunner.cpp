@@ -18,10 +18,10 @@ namespace {
 // once through the host (a recorder that does not tell is seen here too).
 constexpr int kProgressIntervalMs = 40;
 
-void WaitForJobEnd(TLongOperation& operation, TCustomRecorder& recorder, bool cancellable)
+void WaitForJobEnd(TLongOperation& operation, TCustomRecorder& recorder, TJobCancel cancel)
 {
     const auto follow = [&] {
-        if (cancellable && operation.CancelRequested())
+        if (cancel == TJobCancel::Abort && operation.CancelRequested())
             recorder.Abort();
         operation.SetProgress(recorder.GetProgress());
     };
@@ -42,15 +42,21 @@ void WaitForJobEnd(TLongOperation& operation, TCustomRecorder& recorder, bool ca
 TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
                                   bool cancellable, const std::function<void()>& start)
 {
+    return RunRecorderJob(operation, recorder, caption, cancellable ? TJobCancel::Abort : TJobCancel::None, start);
+}
+
+TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
+                                  TJobCancel cancel, const std::function<void()>& start)
+{
     TMainUiLockScope lock(operation.UiLock());
     TLongOperation::TBusyScope busy(operation);
     operation.ResetCancel();
-    operation.ShowProgressWindow(caption, cancellable);
+    operation.ShowProgressWindow(caption, cancel != TJobCancel::None);
 
     TRecorderJobResult result;
     try {
         start();
-        WaitForJobEnd(operation, recorder, cancellable);
+        WaitForJobEnd(operation, recorder, cancel);
         result = {recorder.LastJobOutcome(), recorder.LastJobError()};
     } catch (const std::logic_error& error) {
         DebugLog(QStringLiteral("Recorder job not started: %1").arg(QString::fromUtf8(error.what())));

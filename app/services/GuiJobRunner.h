@@ -24,3 +24,12 @@ struct TRecorderJobResult {
 // to the caller's edge.
 TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
                                   bool cancellable, const std::function<void()>& start);
+
+// What the status window's Cancel does while the job runs.
+enum class TJobCancel {
+    None,      // not offered
+    Abort,     // aborts the job
+    FlagOnly,  // only sets the cancel request: the job ends whole, the caller looks at the request after
+};
+TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
+                                  TJobCancel cancel, const std::function<void()>& start);

@@ -70,6 +70,15 @@ std::optional<double> ParseIniFloat(QStringView text, const QLocale& locale)
     return value;
 }
 
+std::optional<double> ParseIniFloatEitherSeparator(QStringView text)
+{
+    if (const auto value = ParseIniFloat(text))
+        return value;
+    QString dotted = text.toString();
+    dotted.replace(QLatin1Char(','), QLatin1Char('.'));
+    return ParseIniFloat(dotted, QLocale::c());
+}
+
 QString FormatIniBinary(const QByteArray& bytes)
 {
     return QString::fromLatin1(bytes.toHex().toUpper());

@@ -20,6 +20,9 @@ std::optional<std::int32_t> ParseIniInteger(QStringView text);
 // is not a number.
 QString FormatIniFloat(double value, const QLocale& locale = QLocale());
 std::optional<double> ParseIniFloat(QStringView text, const QLocale& locale = QLocale());
+// The same under the user's locale, or else with "." or "," as the decimal
+// separator, so that a file written under another locale still reads.
+std::optional<double> ParseIniFloatEitherSeparator(QStringView text);
 
 // Binary values: two uppercase hexadecimal digits per byte, in memory order.
 QString FormatIniBinary(const QByteArray& bytes);

@@ -1,6 +1,5 @@
 #include "core/settings/ProfileFile.h"
 
-#include <QLocale>
 #include <optional>
 
 #include "core/recorder/MessageBoxCodes.h"
@@ -12,9 +11,6 @@
 #include "localizer/LangConst.h"
 
 namespace {
-
-// Gains in the file are decibels on this reference.
-constexpr int kGainReference = 127;
 
 const QString kModelSection = QStringLiteral("Recorder model");
 const QString kModelKey = QStringLiteral("Model");
@@ -33,21 +29,10 @@ QString AonKey(std::uint8_t code)
     return QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-// Seconds as written under the user's locale, or else under the other
-// decimal separator, so that a file saved under another locale still reads.
-std::optional<double> ParseSeconds(const QString& text)
-{
-    if (const auto seconds = ParseIniFloat(text))
-        return seconds;
-    QString dotted = text;
-    dotted.replace(QLatin1Char(','), QLatin1Char('.'));
-    return ParseIniFloat(dotted, QLocale::c());
-}
-
 std::uint16_t ReadQuarterSeconds(const TIniFile& ini, const QString& key, std::uint16_t current)
 {
     const auto text = ini.Value(kVasSection, key);
-    const auto seconds = text ? ParseSeconds(*text) : std::nullopt;
+    const auto seconds = text ? ParseIniFloatEitherSeparator(*text) : std::nullopt;
     return SecondsToQuarterSeconds(seconds.value_or(current * 0.25));
 }
 
@@ -57,7 +42,7 @@ std::uint8_t ReadGain(const TIniFile& ini, const QString& key, std::uint8_t curr
 {
     const auto text = ini.Value(kVasSection, key);
     const auto decibels = text ? ParseIniInteger(*text) : std::nullopt;
-    return decibels ? DbToGain(kGainReference, *decibels) : current;
+    return decibels ? FileGainFromDb(*decibels) : current;
 }
 
 // Integers keep their low bits; the default is the field's current value.

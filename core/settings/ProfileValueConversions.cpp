@@ -1,5 +1,6 @@
 #include "core/settings/ProfileValueConversions.h"
 
+#include <algorithm>
 #include <cmath>
 
 std::uint8_t DbToGain(int reference, int decibels)
@@ -10,6 +11,11 @@ std::uint8_t DbToGain(int reference, int decibels)
     if (!(gain > 0))
         return 0;
     return gain >= 255 ? std::uint8_t{255} : static_cast<std::uint8_t>(gain);
+}
+
+std::uint8_t FileGainFromDb(int decibels)
+{
+    return std::clamp(DbToGain(kGainReference, decibels), kMinFileGain, kMaxFileGain);
 }
 
 int GainToDb(int reference, int gain)

@@ -15,6 +15,14 @@ std::uint8_t DbToGain(int reference, int decibels);
 inline constexpr int kZeroGainDb = -99999;
 int GainToDb(int reference, int gain);
 
+// A gain read from a file as whole decibels on 127, held to the 1..127 the
+// recorder takes: a file cannot raise a gain above its reference, nor turn
+// it off.
+inline constexpr int kGainReference = 127;
+inline constexpr std::uint8_t kMinFileGain = 1;
+inline constexpr std::uint8_t kMaxFileGain = 127;
+std::uint8_t FileGainFromDb(int decibels);
+
 // Seconds (a file's fraction) to quarter seconds, truncated toward zero,
 // within 0..65535.
 std::uint16_t SecondsToQuarterSeconds(double seconds);

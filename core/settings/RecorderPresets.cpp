@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/settings/IniFile.h"
+#include "core/settings/IniValues.h"
 #include "core/settings/ProfileValueConversions.h"
 #include "core/settings/ProgramFolder.h"
 #include "localizer/LangConst.h"
@@ -35,12 +36,14 @@ std::uint16_t Low16(std::int32_t value)
 
 std::uint16_t QuarterSeconds(const TIniFile& ini, const QString& section, const char* key)
 {
-    return SecondsToQuarterSeconds(ini.ReadFloat(section, QLatin1String(key), 0.0));
+    const auto text = ini.Value(section, QLatin1String(key));
+    const auto seconds = text ? ParseIniFloatEitherSeparator(*text) : std::nullopt;
+    return SecondsToQuarterSeconds(seconds.value_or(0.0));
 }
 
 std::uint8_t Gain(const TIniFile& ini, const QString& section, const char* key)
 {
-    return DbToGain(127, ini.ReadInteger(section, QLatin1String(key), 0));
+    return FileGainFromDb(ini.ReadInteger(section, QLatin1String(key), 0));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QVariant>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -114,6 +116,8 @@ void AddButton(std::vector<TLangProperty>& out, QAbstractButton* button)
 
 void AddAction(std::vector<TLangProperty>& out, QAction* action)
 {
+    const bool linked = action->property(kLinkedActionProperty).value<QObject*>() != nullptr;
+    const std::size_t first = out.size();
     out.push_back(Text(
         QStringLiteral("Caption"), [action] { return action->text(); },
         [action](const QString& text) { action->setText(text); }));
@@ -126,6 +130,9 @@ void AddAction(std::vector<TLangProperty>& out, QAction* action)
             return tip == AutoToolTip(*action) ? QString() : tip;
         },
         [action](const QString& text) { action->setToolTip(text); }));
+    if (linked)
+        for (std::size_t i = first; i < out.size(); ++i)
+            out[i].Stored = false;
 }
 
 void AddStringList(std::vector<TLangProperty>& out, const QString& path, std::function<QStringList()> get,
@@ -166,20 +173,46 @@ void AddComboBox(std::vector<TLangProperty>& out, QComboBox* combo)
             [combo](const QString& text) { combo->setEditText(text); }));
 }
 
-void AddTabs(std::vector<TLangProperty>& out, QTabWidget* tabs)
+// A tab strip of its own: the string list "Tabs".
+void AddTabs(std::vector<TLangProperty>& out, QTabBar* tabs)
 {
+    const QPointer<QTabBar> guard(tabs);
     AddStringList(
         out, QStringLiteral("Tabs"),
-        [tabs] {
+        [guard] {
             QStringList texts;
-            for (int i = 0; i < tabs->count(); ++i)
-                texts << tabs->tabText(i);
+            for (int i = 0; guard && i < guard->count(); ++i)
+                texts << guard->tabText(i);
             return texts;
         },
-        [tabs](const QStringList& texts) {
-            for (int i = 0; i < std::min<int>(tabs->count(), static_cast<int>(texts.size())); ++i)
-                tabs->setTabText(i, texts[i]);
+        [guard](const QStringList& texts) {
+            for (int i = 0; guard && i < std::min<int>(guard->count(), static_cast<int>(texts.size())); ++i)
+                guard->setTabText(i, texts[i]);
         });
+}
+
+// The tab widget that shows the widget as one of its pages, or null.
+QTabWidget* PageOwner(QWidget* widget)
+{
+    QWidget* stack = widget->parentWidget();
+    auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+    return tabs && tabs->indexOf(widget) >= 0 ? tabs : nullptr;
+}
+
+// A page of a tab widget carries its own caption, the text of its tab.
+void AddPageCaption(std::vector<TLangProperty>& out, QWidget* page)
+{
+    const QPointer<QWidget> guard(page);
+    out.push_back(Text(
+        QStringLiteral("Caption"),
+        [guard] {
+            QTabWidget* tabs = guard ? PageOwner(guard) : nullptr;
+            return tabs ? tabs->tabText(tabs->indexOf(guard)) : QString();
+        },
+        [guard](const QString& text) {
+            if (QTabWidget* tabs = guard ? PageOwner(guard) : nullptr)
+                tabs->setTabText(tabs->indexOf(guard), text);
+        }));
 }
 
 // The column titles of a list in report style: the collection "Columns".
@@ -256,8 +289,10 @@ std::vector<TLangProperty> LangProperties(QObject* component, bool isForm)
             [edit](const QString& text) { edit->setText(text); }));
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         AddComboBox(out, combo);
-    } else if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+    } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
         AddTabs(out, tabs);
+    } else if (PageOwner(widget)) {
+        AddPageCaption(out, widget);
     } else if (qobject_cast<QTreeView*>(widget) || qobject_cast<QTableView*>(widget)) {
         AddColumns(out, static_cast<QAbstractItemView*>(widget));
     }

@@ -22,6 +22,9 @@ struct TLangProperty {
 
 // The translatable texts of a component; the form itself when isForm. The
 // component's name is never among them.
+// A menu item that stands for an action (its caption follows the action's)
+// carries the action under this property: its texts are not stored.
+inline constexpr const char* kLinkedActionProperty = "linkedAction";
 std::vector<TLangProperty> LangProperties(QObject* component, bool isForm);
 
 // A string list's whole text: each line followed by CR LF.

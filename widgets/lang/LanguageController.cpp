@@ -190,7 +190,8 @@ void TLanguageController::UpdateEntry(TLangCompEntry& entry, bool modify, qint32
 
     for (const TLangProperty& property : LangProperties(component, &entry == m_root.get())) {
         const QString maskPath = componentPath + QLatin1Char('.') + property.Path;
-        if (ignore.Matches(maskPath) || (!property.Stored && !store.Matches(maskPath)))
+        // The store list takes a property whatever the ignore list says.
+        if (!store.Matches(maskPath) && (ignore.Matches(maskPath) || !property.Stored))
             continue;
         if (property.InFont && (Options & dklcoIgnoreFontProps))
             continue;

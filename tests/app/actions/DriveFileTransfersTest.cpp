@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPushButton>
+#include <QTimer>
+#include <atomic>
 #include <optional>
 
 #include "app/actions/DriveFileTransfers.h"
@@ -27,6 +30,7 @@
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 #include "widgets/MyGauge.h"
 
 namespace {
@@ -207,10 +211,84 @@ TEST_F(DriveFileTransfersTest, WaitOnAnIdleRecorderShowsNothingAndFillsTheGauge)
     EXPECT_EQ(status.cg1->Progress(), 100);
     EXPECT_TRUE(operation.CancelRequested());  // the caller's to look at
 
-    // A running job: its text, no Cancel, the gauge full at the end.
+    // A running job: its text, the gauge full at the end.
     m_recorder->RefreshContent();
     WaitForRecorderJob(*m_recorder, operation, QStringLiteral("Reading"));
     EXPECT_EQ(m_recorder->GetState(), rsIdle);
     EXPECT_EQ(status.cg1->Progress(), 100);
     EXPECT_TRUE(operation.CancelRequested());
+}
+
+// Cancel in the wait for an erase is offered and only asks: the erase ends
+// whole, and the upload that would follow it copies nothing.
+TEST_F(DriveFileTransfersTest, CancelInTheEraseWaitLetsTheEraseEndAndCopiesNothingMore)
+{
+    // Aborts are counted: Cancel must not ask for one.
+    struct TCountingRecorder : TRecorder {
+        using TRecorder::TRecorder;
+        void Abort() override
+        {
+            ++aborts;
+            TRecorder::Abort();
+        }
+        std::atomic<int> aborts{0};
+    };
+    m_recorder.reset();
+    m_link.reset();
+    auto counting = std::make_unique<TCountingRecorder>(ctUsb20Adapter);
+    TCountingRecorder& recorder = *counting;
+    m_recorder = std::move(counting);
+    m_link.emplace(m_sim);
+    Refresh();
+    const QString source = Source(Numbered(3 * 16128 + 5));
+    ASSERT_TRUE(UploadFileToDrive(m_recorder.get(), source, Entry(source), QStringLiteral("old.bin"), m_ui));
+    Refresh();
+    ASSERT_EQ(m_recorder->GetDriveFiles()->Count(), 1);
+
+    QMainWindow window;
+    QWidget panel;
+    TMainUiLock lock(window, panel);
+    TLongOperation operation(lock);
+    TfrmStatus status(&operation, &window);
+    operation.SetStatusWindow(&status);
+    // The erase holds at its first command until Cancel was pressed.
+    std::atomic<bool> armed{false};
+    std::atomic<bool> released{false};
+    m_sim.SetCommandHook([&](std::uint8_t) {
+        if (armed.exchange(false))
+            WaitUntil([&] { return released.load(); }, std::chrono::seconds(20));
+    });
+    bool offered = false;
+    QTimer press;
+    press.setInterval(5);
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (!status.isVisible())
+            return;
+        offered = status.Button1->isEnabled();
+        status.Button1->click();
+        released = true;
+        press.stop();
+    });
+    press.start();
+    armed = true;
+    m_recorder->StartEraseDriveFile(0);
+    WaitForRecorderJob(*m_recorder, operation, QStringLiteral("Erasing old.bin"));
+    released = true;
+    m_sim.SetCommandHook({});
+
+    EXPECT_TRUE(offered) << "Cancel is enabled in the wait";
+    EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
+    EXPECT_EQ(recorder.aborts, 0) << "the erase was not aborted";
+    EXPECT_TRUE(operation.CancelRequested()) << "the caller's to look at";
+    Refresh();
+    EXPECT_EQ(m_recorder->GetDriveFiles()->Count(), 0) << "erased whole";
+
+    // The upload that would replace it starts nothing.
+    m_ui.Cancel = true;
+    m_ui.Captions.clear();
+    EXPECT_FALSE(UploadFileToDrive(m_recorder.get(), source, Entry(source), QStringLiteral("old.bin"), m_ui));
+    EXPECT_TRUE(m_ui.Captions.isEmpty());
+    Refresh();
+    EXPECT_EQ(m_recorder->GetDriveFiles()->Count(), 0);
+    EXPECT_TRUE(m_boxes.Boxes.empty());
 }

@@ -555,9 +555,60 @@ TEST_F(ConnectionTest, TheLockedInterfaceRefusesClosingAndLocksMenusAndToolBar)
     window->UiLock().LockMainUi(true);
     EXPECT_TRUE(window->mainPanel->isEnabled());
     EXPECT_TRUE(window->menuBar()->isEnabled());
-    EXPECT_TRUE(window->actConnect->isEnabled());
-    EXPECT_FALSE(window->actDisconnect->isEnabled());  // it was disabled before
+    // Both were disabled before: no pass has enabled them yet.
+    EXPECT_FALSE(window->actConnect->isEnabled());
+    EXPECT_FALSE(window->actDisconnect->isEnabled());
     EXPECT_TRUE(window->CanClose());
+}
+
+// Connect and Disconnect start disabled; the state machine enables them;
+// the tool bar and the Recorder menu carry them as buttons and items of
+// their own names that follow the actions.
+TEST_F(ConnectionTest, ConnectAndDisconnectStartDisabledAndFollowTheStateMachine)
+{
+    StartWith(3);
+    EXPECT_FALSE(window->actConnect->isEnabled());
+    EXPECT_FALSE(window->actDisconnect->isEnabled());
+    QToolButton* disconnectButton = window->ToolBar1->findChild<QToolButton*>(QStringLiteral("tlbtnDisconnect"));
+    ASSERT_NE(disconnectButton, nullptr);
+    EXPECT_EQ(disconnectButton, window->tlbtnDisconnect);
+    EXPECT_EQ(disconnectButton->defaultAction(), window->actDisconnect);
+    QAction* connect1 = nullptr;
+    QAction* disconnect1 = nullptr;
+    for (QAction* item : window->Recorder1->actions()) {
+        if (item->objectName() == QLatin1String("Connect1"))
+            connect1 = item;
+        if (item->objectName() == QLatin1String("Disconnect1"))
+            disconnect1 = item;
+    }
+    ASSERT_NE(connect1, nullptr);
+    ASSERT_NE(disconnect1, nullptr);
+    EXPECT_EQ(window->Recorder1->actions().indexOf(connect1), 0);
+    EXPECT_EQ(window->Recorder1->actions().indexOf(disconnect1), 1);
+    EXPECT_FALSE(connect1->isEnabled());
+    EXPECT_FALSE(disconnect1->isEnabled());
+
+    Pass();
+    Pass();
+    ASSERT_TRUE(connection->FConnected);
+    EXPECT_TRUE(window->actDisconnect->isEnabled());
+    EXPECT_TRUE(disconnect1->isEnabled());
+    EXPECT_TRUE(disconnectButton->isEnabled());
+    EXPECT_EQ(connect1->isEnabled(), window->actConnect->isEnabled());
+    EXPECT_EQ(connect1->text(), window->actConnect->text());
+
+    // The menu item runs the action: the link goes off, the action with it.
+    disconnect1->trigger();
+    EXPECT_FALSE(window->actDisconnect->isEnabled());
+    EXPECT_FALSE(disconnect1->isEnabled());
+    Pass();
+    EXPECT_TRUE(window->actConnect->isEnabled());
+    EXPECT_TRUE(connect1->isEnabled());
+    connect1->trigger();
+    EXPECT_FALSE(window->actConnect->isEnabled());
+    Pass();
+    Pass();
+    EXPECT_TRUE(window->actDisconnect->isEnabled());
 }
 
 TEST_F(ConnectionTest, ClosingWritesTheSettingsAndDisconnects)

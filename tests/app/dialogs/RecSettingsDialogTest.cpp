@@ -176,6 +176,52 @@ TEST_F(RecSettingsDialogTest, UntouchedControlsKeepValuesTheirUnitsCannotGiveBac
     EXPECT_EQ(model.Record.Vas.X1, 64);
 }
 
+// A stored byte outside a spin's range: the spin clamps, a marker beside it
+// shows what is stored, which stays stored until the spin is changed.
+TEST_F(RecSettingsDialogTest, AStoredValueOutsideASpinsRangeIsShownBesideIt)
+{
+    model.Record = RealisticSettings();
+    model.Record.Profiles[model.Record.CurrentProfile].CycleBufSize = 255;
+    model.Record.SearchStep = 0;
+    model.Record.Vas.T4 = 0;
+    model.Record.Vas.X1 = 0;
+    model.Record.Vas.X2 = 200;  // +3 dB
+    model.Record.Vas.X3 = 64;
+    dialog->SetModel(&model);
+
+    const struct {
+        const char* spin;
+        double shown;
+        const char* marker;  // null: none
+    } cases[] = {{"rxseCycleLen", 100, "(255)"}, {"rxseSearchStep", 1, "(0)"}, {"rxseT4", 1, "(0)"},
+                 {"rxseX1", -45, "(0)"},         {"rxseX2", 0, "(200)"},      {"rxseX3", -6, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.spin);
+        TMySpinEdit* spin = W<TMySpinEdit>(c.spin);
+        EXPECT_EQ(spin->Value(), c.shown);
+        QLabel* marker = dialog->StoredValueMarker(spin);
+        ASSERT_NE(marker, nullptr);
+        EXPECT_EQ(!marker->isHidden(), c.marker != nullptr);
+        if (!c.marker)
+            continue;
+        EXPECT_EQ(marker->text(), QLatin1String(c.marker));
+        EXPECT_EQ(marker->parentWidget(), spin->parentWidget()) << "beside the spin";
+    }
+    const TRecorderSettings before = model.Record;
+    dialog->actStoreExecute();
+    EXPECT_EQ(model.Record, before) << "what is stored stays while untouched";
+
+    TMySpinEdit* cycle = W<TMySpinEdit>("rxseCycleLen");
+    cycle->SetValue(50);
+    EXPECT_TRUE(dialog->StoredValueMarker(cycle)->isHidden()) << "an edit replaces the stored value";
+    dialog->actStoreExecute();
+    EXPECT_EQ(model.Record.Profiles[model.Record.CurrentProfile].CycleBufSize, 50);
+
+    // A record in range shows no markers.
+    dialog->actRestoreExecute();
+    EXPECT_TRUE(dialog->StoredValueMarker(cycle)->isHidden());
+}
+
 TEST_F(RecSettingsDialogTest, TSpinsEndWhereTheFieldDoes)
 {
     Open();

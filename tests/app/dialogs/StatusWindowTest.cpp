@@ -3,12 +3,18 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
+#include "app/dialogs/ModalDialog.h"
 #include "app/dialogs/StatusWindow.h"
+#include "app/services/AppMessageBox.h"
 #include "app/services/ApplicationTitle.h"
 #include "app/services/CancelRequestSink.h"
+#include "app/services/WindowsOnTop.h"
 #include "widgets/MyGauge.h"
 
 namespace {
@@ -93,6 +99,59 @@ TEST_F(StatusWindowTest, TakesTheFocusBackButNotFromAModalWindow)
         QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::activeWindow(), &question);
     question.hide();
+}
+
+// A question asked while the progress window is up goes on top of it: a
+// message box is owned by it, a dialog of the main window is made transient
+// for it; and the progress window leaves the focus with the question.
+TEST_F(StatusWindowTest, AQuestionAskedDuringATransferComesOnTopOfIt)
+{
+    TfrmStatus status(&sink, &mainWindow);
+    status.show();
+    QApplication::setActiveWindow(&status);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &status; }, 2000));
+    EXPECT_EQ(QuestionOwner(), &status);
+    // Also while the focus is (for a moment) elsewhere.
+    QApplication::setActiveWindow(&mainWindow);
+    EXPECT_EQ(QuestionOwner(), &status);
+
+    QWidget* owner = nullptr;
+    bool keptFocus = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        owner = box->parentWidget();
+        QApplication::setActiveWindow(box);
+        for (int round = 0; round < 5; ++round)
+            QCoreApplication::processEvents();
+        keptFocus = QApplication::activeWindow() == box;
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(AppMessageBox(QStringLiteral("Overwrite?"), MB_YESNO, QStringLiteral("Trellavox")), IDNO);
+    EXPECT_EQ(owner, &status);
+    EXPECT_TRUE(keptFocus);
+
+    TModalDialog overwrite(&mainWindow);
+    QWindow* transientParent = nullptr;
+    QTimer::singleShot(0, [&] {
+        transientParent = overwrite.windowHandle()->transientParent();
+        overwrite.reject();
+    });
+    overwrite.exec();
+    EXPECT_EQ(transientParent, status.windowHandle());
+
+    // Without the progress window a question is the main window's.
+    status.hide();
+    QApplication::setActiveWindow(&mainWindow);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &mainWindow; }, 2000));
+    EXPECT_EQ(QuestionOwner(), &mainWindow);
+    TModalDialog later(&mainWindow);
+    QTimer::singleShot(0, [&] {
+        transientParent = later.windowHandle()->transientParent();
+        later.reject();
+    });
+    later.exec();
+    EXPECT_EQ(transientParent, mainWindow.windowHandle());
 }
 
 } // namespace

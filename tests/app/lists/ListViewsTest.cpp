@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTest>
 #include <QTreeView>
+#include <functional>
 
+#include "app/lists/ColumnFit.h"
 #include "app/lists/DriveListKeys.h"
 #include "app/lists/DriveListModel.h"
 #include "app/lists/DriveListView.h"
@@ -258,6 +261,99 @@ TEST_F(RecordViewTest, RightClickOnARowOpensTheMenuAndBelowTheRowsNothing)
     QTest::mouseClick(view.viewport(), Qt::RightButton, {}, row.center());
     EXPECT_TRUE(QTest::qWaitFor([&] { return menu.isVisible(); }, 2000));
     menu.hide();
+}
+
+// Columns fit their headers at once and their rows when rows come; they
+// only grow; a column the user drags, or saved widths, end the fitting.
+TEST_F(RecordViewTest, ColumnsFitHeadersAndRowsUntilWidthsAreChosen)
+{
+    TColumnFit fit(view);
+    recordings.Item(0)->NumberText = QStringLiteral("1 (+7 912 345-67-89, a long caller name)");
+    QCoreApplication::sendPostedEvents();
+    const QFontMetrics metrics(view.font());
+    for (int column = 0; column < records.Model().columnCount(); ++column) {
+        const QString title = records.Model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        EXPECT_GE(view.columnWidth(column), metrics.horizontalAdvance(title)) << title.toStdString();
+    }
+    const int emptyWidth = view.columnWidth(0);
+
+    records.Fill(&recordings, false);
+    QCoreApplication::sendPostedEvents();
+    for (int column = 0; column < records.Model().columnCount(); ++column)
+        for (int row = 0; row < records.Model().rowCount(); ++row) {
+            const QString text = records.Model().index(row, column).data().toString();
+            EXPECT_GE(view.columnWidth(column), metrics.horizontalAdvance(text)) << text.toStdString();
+        }
+    const int filledWidth = view.columnWidth(0);
+    EXPECT_GT(filledWidth, emptyWidth);
+
+    TSoundFileList none;
+    records.Fill(&none, false);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(view.columnWidth(0), filledWidth) << "an emptied list keeps its widths";
+
+    view.header()->resizeSection(2, 40);  // the user's drag
+    records.Fill(&recordings, false);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(view.columnWidth(2), 40);
+    EXPECT_FALSE(fit.Fitting());
+
+    TColumnFit saved(view);
+    saved.KeepWidths();  // saved widths applied
+    view.setColumnWidth(0, 30);
+    saved.Fit();
+    EXPECT_EQ(view.columnWidth(0), 30);
+}
+
+// The Menu key and Shift+F10 reach the menu as Qt's keyboard context-menu
+// event and open it on the current row, also one scrolled out of sight.
+TEST_F(RecordViewTest, TheMenuKeyOpensTheMenuOnTheCurrentRow)
+{
+    QMenu menu;
+    menu.addAction(QStringLiteral("Copy to PC"));
+    TRowPopupMenu popup(view, &menu);
+    records.Fill(&recordings, false);
+    view.resize(300, 60);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.setFocus();
+
+    view.setCurrentIndex(QModelIndex());
+    QTest::keyClick(&view, Qt::Key_Menu);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(menu.isVisible()) << "no current row: nothing";
+
+    const struct {
+        const char* name;
+        std::function<void()> press;
+    } ways[] = {
+        {"Menu key", [&] { QTest::keyClick(&view, Qt::Key_Menu); }},
+        {"Shift+F10", [&] { QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier); }},
+        {"context-menu event", [&] {
+             QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+             QCoreApplication::sendEvent(&view, &event);
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        const QModelIndex last = records.Model().index(records.Model().rowCount() - 1, 2);
+        view.setCurrentIndex(last);
+        view.scrollToTop();
+        way.press();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menu.isVisible(); }, 2000));
+        const QRect row = view.visualRect(last.siblingAtColumn(0));
+        ASSERT_TRUE(view.viewport()->rect().intersects(row)) << "scrolled to the current row";
+        const QPoint at = view.viewport()->mapFromGlobal(menu.pos());
+        EXPECT_GE(at.y(), row.top());
+        EXPECT_LE(at.y(), row.bottom() + 1);
+        menu.hide();
+    }
+
+    // F10 alone or Ctrl+Menu are not the menu's keys.
+    QTest::keyClick(&view, Qt::Key_F10);
+    QTest::keyClick(&view, Qt::Key_Menu, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(menu.isVisible());
 }
 
 namespace {

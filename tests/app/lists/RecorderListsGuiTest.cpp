@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTest>
@@ -208,6 +210,44 @@ TEST_F(RecorderListsGuiTest, CtrlSDoesNothingOnAnImageFileWithoutDiag)
     connection->FDiagMode = true;
     QTest::keyClick(records, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(g_statusCalls, (std::vector<TStatusCall>{{2, 0xFF}}));
+}
+
+// At first start the columns of both lists fit their headers and, once the
+// recorder's content is in, their rows.
+TEST_F(RecorderListsGuiTest, ColumnsFitHeadersAndRowsAtFirstStart)
+{
+    Connect();
+    window->actShowDrv->trigger();
+    QCoreApplication::sendPostedEvents();
+    for (QTreeView* list : {window->lvRecContent, window->lvDrvContent}) {
+        SCOPED_TRACE(list->objectName().toStdString());
+        QAbstractItemModel* model = list->model();
+        ASSERT_GT(model->rowCount(), 0);
+        const QFontMetrics metrics(list->font());
+        for (int column = 0; column < model->columnCount(); ++column) {
+            const QString title = model->headerData(column, Qt::Horizontal).toString();
+            EXPECT_GE(list->columnWidth(column), metrics.horizontalAdvance(title)) << title.toStdString();
+            for (int row = 0; row < model->rowCount(); ++row) {
+                const QString text = model->index(row, column).data().toString();
+                EXPECT_GE(list->columnWidth(column), metrics.horizontalAdvance(text)) << text.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(RecorderListsGuiTest, SavedColumnWidthsWinOverFitting)
+{
+    {
+        QFile file(DocumentsPath() + QStringLiteral("ZEL4.set"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Settings]\r\nConnectType=3\r\n[OtherSettings]\r\nlvRecContentColumn0Width=33\r\n"
+                   "lvRecContentColumn2Width=34\r\nlvDrvContentColumn0Width=35\r\n");
+    }
+    Connect();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(window->lvRecContent->columnWidth(0), 33);
+    EXPECT_EQ(window->lvRecContent->columnWidth(2), 34);
+    EXPECT_EQ(window->lvDrvContent->columnWidth(0), 35);
 }
 
 TEST_F(RecorderListsGuiTest, RightClickOnARowOpensPopupMenu2)

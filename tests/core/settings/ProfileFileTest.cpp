@@ -173,11 +173,12 @@ TEST_P(ProfileGainTest, GainsTravelInWholeDecibels)
     EXPECT_EQ(target.Vas.X3, c.readBack);
 }
 
-// A gain of 0 has no finite decibel value: a value far enough below 0 reads
-// back as 0.
+// A gain of 0 has no finite decibel value; it reads back as the least gain
+// the recorder takes.
 INSTANTIATE_TEST_SUITE_P(Gains, ProfileGainTest,
                          ::testing::Values(GainCase{127, "0", 127}, GainCase{100, "-3", 90}, GainCase{64, "-6", 64},
-                                           GainCase{50, "-9", 46}, GainCase{1, "-43", 1}, GainCase{0, "-99999", 0}),
+                                           GainCase{50, "-9", 46}, GainCase{1, "-43", 1}, GainCase{0, "-99999", 1},
+                                           GainCase{255, "6", 127}),
                          PrintedParamName());
 
 TEST_F(ProfileFileTest, TimesWrittenUnderEitherSeparatorReadUnderBoth)

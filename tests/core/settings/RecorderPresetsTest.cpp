@@ -122,10 +122,11 @@ TEST(VasPresetsTest, ValuesDefaultsAndFirstMatch)
     EXPECT_EQ(defaults.T4, 1);
     EXPECT_EQ(defaults.X2, 127);
 
-    // A gain of 10 dB and a time beyond 16 bits saturate instead of wrapping.
+    // A gain above 0 dB is held to the recorder's 127; a time beyond 16 bits
+    // saturates instead of wrapping.
     const TVasParams& loud = list.Item(3)->Params;
     EXPECT_EQ(loud.T1, 65535);
-    EXPECT_EQ(loud.X1, 255);
+    EXPECT_EQ(loud.X1, 127);
     EXPECT_EQ(loud.T4, 44);  // an integer keeps its low 8 bits
 
     EXPECT_EQ(FindVasPreset(list, office), 0);  // "Same" has equal values: the first wins
@@ -135,19 +136,29 @@ TEST(VasPresetsTest, ValuesDefaultsAndFirstMatch)
     EXPECT_EQ(FindVasPreset(list, other), -1);
 }
 
-// "2.500" under a comma locale is not 2500 s: the time is unreadable and
-// takes its default.
-TEST(VasPresetsTest, GroupSeparatorsAreNotTaken)
+// Times read under either decimal separator, as profile times do; a group
+// separator is never taken: "2.500" is 2.5 s, not 2500.
+TEST(VasPresetsTest, TimesReadUnderEitherSeparatorAndGainsHeldToTheRecordersRange)
 {
-    const LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
     TempDir dir;
-    const QString file = WriteFile(dir, "ZEL4_vas.ini", "[A]\r\nT1=2.500\r\nT2=2,5\r\nT3=1.000,5\r\n");
-    TVasPresetList list;
-    LoadVasPresets(list, file, 1033);
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list.Item(0)->Params.T1, 0);
-    EXPECT_EQ(list.Item(0)->Params.T2, 10);
-    EXPECT_EQ(list.Item(0)->Params.T3, 0);
+    const QString file = WriteFile(dir, "ZEL4_vas.ini",
+                                   "[A]\r\nT1=2.500\r\nT2=2,5\r\nT3=1.000,5\r\nT5=0,25\r\n"
+                                   "X1=-99999\r\nX2=1\r\nX3=-45\r\n");
+    for (const QLocale& locale : {QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::English)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        const LocaleScope scope(locale);
+        TVasPresetList list;
+        LoadVasPresets(list, file, 1033);
+        ASSERT_EQ(list.Count(), 1);
+        const TVasParams& vas = list.Item(0)->Params;
+        EXPECT_EQ(vas.T1, 10);
+        EXPECT_EQ(vas.T2, 10);
+        EXPECT_EQ(vas.T3, 0);
+        EXPECT_EQ(vas.T5, 1);
+        EXPECT_EQ(vas.X1, 1);    // not 0: the recorder's least gain
+        EXPECT_EQ(vas.X2, 127);  // 1 dB would be 143
+        EXPECT_EQ(vas.X3, 1);
+    }
 }
 
 TEST(PresetFilesTest, NamesComeFromThePrefixWithoutItsExtension)

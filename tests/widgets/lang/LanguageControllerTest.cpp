@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QTreeView>
 #include <memory>
@@ -278,10 +280,57 @@ TEST_F(LanguageControllerTest, MasksKeepPropertiesOutAndTheStoreListTakesUnstore
     ASSERT_NE(act, nullptr);
     EXPECT_EQ(act->PropEntries()->Count(), 1);  // no hint of its own
 
-    // The ignore list wins over the store list.
+    // The store list takes what it names even where the ignore list matches:
+    // items filled from constants are still translatable.
     controller.IgnoreList << QStringLiteral("*.Caption");
     controller.UpdateEntries(true);
-    EXPECT_EQ(root.ChildFor(tool), nullptr);
+    ASSERT_NE(root.ChildFor(tool), nullptr);
+    EXPECT_NE(root.ChildFor(tool)->PropEntries()->Find(QStringLiteral("Caption")), nullptr);
+    EXPECT_EQ(root.ChildFor(label)->PropEntries()->Find(QStringLiteral("Caption")), nullptr);
+}
+
+TEST_F(LanguageControllerTest, TabPagesCarryTheirCaptionsAndATabStripItsTabs)
+{
+    auto form = std::make_unique<QWidget>();
+    form->setObjectName(QStringLiteral("frmSmall"));
+    auto* pages = new QTabWidget(form.get());
+    pages->setObjectName(QStringLiteral("pcPages"));
+    auto* general = new QWidget;
+    general->setObjectName(QStringLiteral("tsGeneral"));
+    pages->addTab(general, QStringLiteral("General"));
+    auto* files = new QWidget;
+    files->setObjectName(QStringLiteral("tsFiles"));
+    pages->addTab(files, QStringLiteral("Files"));
+    auto* strip = new QTabBar(general);
+    strip->setObjectName(QStringLiteral("tcProfiles"));
+    strip->addTab(QStringLiteral("Profile 1"));
+    strip->addTab(QStringLiteral("Profile 2"));
+    TLanguageController controller(form.get());
+    controller.UpdateEntries(true);
+
+    const TLangCompEntry& root = controller.Root();
+    EXPECT_EQ(root.ChildFor(pages), nullptr);  // the pages carry the texts
+    ASSERT_NE(root.ChildFor(files), nullptr);
+    const TLangPropEntry* caption = root.ChildFor(files)->PropEntries()->Find(QStringLiteral("Caption"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->DefValue, QStringLiteral("Files"));
+    ASSERT_NE(root.ChildFor(strip), nullptr);
+    const TLangPropEntry* tabs = root.ChildFor(strip)->PropEntries()->Find(QStringLiteral("Tabs"));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->DefValue, QStringLiteral("Profile 1\r\nProfile 2\r\n"));
+
+    const QString path = WriteLangFile(m_dir, "it",
+                                       "LANGID=1040\n[frmSmall]\n" + QByteArray::number(caption->ID) + "=File\n" +
+                                           QByteArray::number(tabs->ID) + "=Profilo 1\n");
+    ASSERT_TRUE(LangManager().AddLangFile(path));
+    LangManager().SetActiveLangID(1040);
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("File"));
+    EXPECT_EQ(pages->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(strip->tabText(0), QStringLiteral("Profilo 1"));
+    EXPECT_EQ(strip->tabText(1), QStringLiteral("Profile 2"));  // a shorter list leaves the rest
+    LangManager().SetActiveLangID(TLanguageManager::kEnglishLangID);
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Files"));
+    EXPECT_EQ(strip->tabText(0), QStringLiteral("Profile 1"));
 }
 
 TEST_F(LanguageControllerTest, TheWalkStopsAtOtherFormsInternalsAndCompositeParts)
