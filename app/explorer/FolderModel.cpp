@@ -69,7 +69,8 @@ void TFolderModel::SetFolder(const QString& folder)
         return;
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
-    m_watcher.addPath(clean);
+    if (m_watching)
+        m_watcher.addPath(clean);
     beginResetModel();
     m_rows.clear();
     m_folder = clean;
@@ -85,13 +86,35 @@ void TFolderModel::Refresh()
     if (m_folder.isEmpty())
         return;
     // A folder made again after it went needs its watch again.
-    if (m_watcher.directories().isEmpty())
+    if (m_watching && m_watcher.directories().isEmpty())
         m_watcher.addPath(m_folder);
     m_readTimer.stop();
     StartRead();
 }
 
+void TFolderModel::SetWatching(bool watching)
+{
+    if (watching == m_watching)
+        return;
+    m_watching = watching;
+    if (watching) {
+        Refresh();
+        return;
+    }
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    m_readTimer.stop();
+    m_settleTimer.stop();
+    m_readAgain = false;
+}
+
 void TFolderModel::Changed()
+{
+    if (m_watching)
+        ReadSoon();
+}
+
+void TFolderModel::ReadSoon()
 {
     if (m_reading)
         m_readAgain = true;  // after the read in progress
@@ -155,7 +178,7 @@ void TFolderModel::KeepSettling(const std::vector<TFolderEntry>& entries)
     const bool recent = std::any_of(entries.begin(), entries.end(), [now](const TFolderEntry& entry) {
         return !entry.IsFolder && entry.Modified > now - 2 * kSettleMs && entry.Modified < now + kSettleMs;
     });
-    if (recent && !m_settleTimer.isActive())
+    if (recent && m_watching && !m_settleTimer.isActive())
         m_settleTimer.start();
 }
 
@@ -428,7 +451,7 @@ bool TFolderModel::setData(const QModelIndex& index, const QVariant& value, int 
         return false;
     entry.Name = name;
     emit dataChanged(index, index);
-    Changed();  // its place in the order comes with the read
+    ReadSoon();  // its place in the order comes with the read
     return true;
 }
 

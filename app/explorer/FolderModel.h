@@ -40,6 +40,9 @@ public:
     QString Folder() const { return m_folder; }
     // Reads the shown folder again now.
     void Refresh();
+    // Off: no watch and no reads but those asked for; on again: a read.
+    void SetWatching(bool watching);
+    bool Watching() const { return m_watching; }
     // A read was asked for and its listing is not in yet.
     bool Reading() const { return m_reading; }
     TFolderSort Sort() const { return m_sort; }
@@ -74,6 +77,7 @@ signals:
 
 private:
     void Changed();
+    void ReadSoon();
     void ScheduleRead();
     void StartRead();
     void Apply(const std::shared_ptr<TFolderListing>& listing);
@@ -96,6 +100,7 @@ private:
     bool m_reading = false;
     bool m_readAgain = false;
     bool m_filled = false;  // the folder's first listing is in
+    bool m_watching = true;
     QElapsedTimer m_sinceRead;
     qint64 m_lastReadMs = 0;
     std::unique_ptr<TFolderReader> m_reader;  // last: stopped first
