@@ -87,9 +87,9 @@ public:
     void SetAddInfoAction(QAction* action);
 
     // The layout values as the settings file keeps them: the pane's width
-    // (0: wide enough for the tool bar),
-    // the tree's width, shown or not, the folder view's style (0 large
-    // icons, 1 small icons, 2 list, 3 details).
+    // (0, none saved: wide enough for its tool bar), the tree's width, shown
+    // or not, the folder view's style (0 large icons, 1 small icons, 2 list,
+    // 3 details).
     // A width from the settings file is kept within what stays usable: at
     // least the pane's (the tree's) minimum, and leaving the recorder's
     // lists (the folder view) their minimum in the window (the pane).
