@@ -230,9 +230,7 @@ void TExplorerPane::BuildToolBar()
         m_viewStyleMenu->addAction(item);
     m_viewStyleButton = MakeToolButton(m_toolBar, "tlbtnViewStyle", nullptr);
     m_viewStyleButton->setText(QStringLiteral("View style"));
-    m_viewStyleButton->setToolTip(QStringLiteral("View style"));
     m_viewStyleButton->setIcon(m_toolBar->style()->standardIcon(ViewStyleImage(m_viewStyle)));
-    m_viewStyleButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_viewStyleButton->setMenu(m_viewStyleMenu);
     m_viewStyleButton->setPopupMode(QToolButton::InstantPopup);
 }
