@@ -7,15 +7,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QSortFilterProxyModel>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -24,6 +27,7 @@
 #include <stdexcept>
 
 #include "app/explorer/ExplorerIconProvider.h"
+#include "app/explorer/FolderModel.h"
 #include "app/lists/ListViewSetup.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/ApplicationTitle.h"
@@ -55,16 +59,36 @@ QAction* MakeToggle(QWidget& window, const char* name, const QString& caption, c
     return action;
 }
 
-QToolButton* MakeToolButton(QToolBar* bar, const char* name, QAction* action)
+// A button of an action of another's shows its caption; the pane's own
+// show their images, so the pane's width holds them all.
+QToolButton* MakeToolButton(QToolBar* bar, const char* name, QAction* action,
+                            QStyle::StandardPixmap image = QStyle::SP_CustomBase)
 {
     auto* button = new QToolButton(bar);
     button->setObjectName(QLatin1String(name));
-    if (action)
+    if (action) {
+        if (image != QStyle::SP_CustomBase)
+            action->setIcon(bar->style()->standardIcon(image));
         button->setDefaultAction(action);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    }
+    button->setToolButtonStyle(image == QStyle::SP_CustomBase ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
     button->setAutoRaise(true);
     bar->addWidget(button);
     return button;
+}
+
+// The image of the view-style button for each style, as the menu's tags.
+QStyle::StandardPixmap ViewStyleImage(int style)
+{
+    switch (style) {
+    case 0:
+        return QStyle::SP_FileDialogContentsView;
+    case 1:
+    case 2:
+        return QStyle::SP_FileDialogListView;
+    default:
+        return QStyle::SP_FileDialogDetailedView;
+    }
 }
 
 // A widget on a tool bar shows and hides through the bar's action for it.
@@ -74,19 +98,6 @@ void ShowToolButton(QToolBar& bar, QToolButton& button, bool shown)
         if (bar.widgetForAction(action) == &button)
             action->setVisible(shown);
 }
-
-// The tree shows folders only.
-class TFolderProxy : public QSortFilterProxyModel {
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
-    {
-        const auto* model = static_cast<const QFileSystemModel*>(sourceModel());
-        return model->isDir(model->index(row, 0, parent));
-    }
-};
 
 // A folder that may have gone since: it, or its nearest parent that exists.
 QString ExistingFolder(QString path)
@@ -125,12 +136,15 @@ TExplorerPane::TExplorerPane(QWidget& window, QSplitter& host)
     BuildViews();
     layout->addWidget(m_comboBox);
     layout->addWidget(m_splitter, 1);
+    SetExplorerWidth(0);
     SetCurrentFolder(QDir::homePath());
 }
 
 TExplorerPane::~TExplorerPane()
 {
-    delete m_model;  // it asks the icon provider until it goes
+    // Both ask the icon provider until they go.
+    delete m_model;
+    delete m_treeModel;
 }
 
 void TExplorerPane::BuildActions(QWidget& window)
@@ -204,34 +218,47 @@ void TExplorerPane::BuildToolBar()
     m_addInfoButton = MakeToolButton(m_toolBar, "tlbtnAddInfo", nullptr);
     for (QToolButton* button : {m_copyToRecButton, m_addInfoButton})
         ShowToolButton(*m_toolBar, *button, false);
-    MakeToolButton(m_toolBar, "tlbtnGoToDefFolder", actGoToDefFolder);
-    MakeToolButton(m_toolBar, "tlbtnNew", actNewFolder);
-    MakeToolButton(m_toolBar, "tlbtnDelete", actExpDelete);
-    MakeToolButton(m_toolBar, "tlbtnFolders", m_actFolderTree);
-    MakeToolButton(m_toolBar, "tlbtnUpOneLevel", actLevelUp);
-    MakeToolButton(m_toolBar, "tlbtnExplorerRefresh", actExpRefresh);
+    MakeToolButton(m_toolBar, "tlbtnGoToDefFolder", actGoToDefFolder, QStyle::SP_DirHomeIcon);
+    MakeToolButton(m_toolBar, "tlbtnNew", actNewFolder, QStyle::SP_FileDialogNewFolder);
+    MakeToolButton(m_toolBar, "tlbtnDelete", actExpDelete, QStyle::SP_TrashIcon);
+    MakeToolButton(m_toolBar, "tlbtnFolders", m_actFolderTree, QStyle::SP_DirOpenIcon);
+    MakeToolButton(m_toolBar, "tlbtnUpOneLevel", actLevelUp, QStyle::SP_FileDialogToParent);
+    MakeToolButton(m_toolBar, "tlbtnExplorerRefresh", actExpRefresh, QStyle::SP_BrowserReload);
     m_viewStyleMenu = new QMenu(m_panel);
     m_viewStyleMenu->setObjectName(QStringLiteral("pmViewStyle"));
     for (QAction* item : m_styleItems)
         m_viewStyleMenu->addAction(item);
     m_viewStyleButton = MakeToolButton(m_toolBar, "tlbtnViewStyle", nullptr);
     m_viewStyleButton->setText(QStringLiteral("View style"));
+    m_viewStyleButton->setIcon(m_toolBar->style()->standardIcon(ViewStyleImage(m_viewStyle)));
     m_viewStyleButton->setMenu(m_viewStyleMenu);
     m_viewStyleButton->setPopupMode(QToolButton::InstantPopup);
 }
 
 void TExplorerPane::BuildViews()
 {
-    m_model = new QFileSystemModel(this);
-    // Large folders: icons and types by suffix, no symlink resolution and no
-    // per-folder icon look-ups; the model reads folders on its own thread.
-    m_model->setIconProvider(m_iconProvider.get());  // first: the options below go to it
-    m_model->setOption(QFileSystemModel::DontResolveSymlinks, true);
-    m_model->setOption(QFileSystemModel::DontUseCustomDirectoryIcons, true);
-    m_model->setReadOnly(false);  // renaming and new folders
-    m_model->setRootPath(kDesktop);
-    m_folders = new TFolderProxy(this);
-    m_folders->setSourceModel(m_model);
+    m_model = new TFolderModel(*m_iconProvider, this);
+    connect(m_model, &TFolderModel::FolderRead, this, [this] { RunGuarded([&] { FolderRead(); }); });
+    connect(m_model, &TFolderModel::FolderGone, this,
+            [this](const QString& folder) { RunGuarded([&] { FolderGone(folder); }); });
+    // The tree: folders only, icons by the same provider, no watcher of
+    // Qt's (it would follow every folder it ever listed); ours follows the
+    // folders expanded.
+    m_treeModel = new QFileSystemModel(this);
+    m_treeModel->setIconProvider(m_iconProvider.get());  // first: the options below go to it
+    m_treeModel->setOption(QFileSystemModel::DontWatchForChanges, true);
+    m_treeModel->setOption(QFileSystemModel::DontResolveSymlinks, true);
+    m_treeModel->setOption(QFileSystemModel::DontUseCustomDirectoryIcons, true);
+    m_treeModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_treeModel->setReadOnly(true);
+    m_treeModel->setRootPath(kDesktop);
+    m_treeWatcher = new QFileSystemWatcher(this);
+    connect(m_treeWatcher, &QFileSystemWatcher::directoryChanged, this,
+            [this](const QString& path) { TreeFolderChanged(path); });
+    m_treeTimer = new QTimer(this);
+    m_treeTimer->setSingleShot(true);
+    m_treeTimer->setInterval(kTreeReadGapMs);
+    connect(m_treeTimer, &QTimer::timeout, this, [this] { RunGuarded([&] { ReadTreeFolders(); }); });
 
     m_comboBox = new QComboBox(m_panel);
     m_comboBox->setObjectName(QStringLiteral("ShellComboBox1"));
@@ -242,15 +269,17 @@ void TExplorerPane::BuildViews()
     m_splitter->setChildrenCollapsible(false);
     m_treeView = new QTreeView(m_splitter);
     m_treeView->setObjectName(QStringLiteral("ShellTreeView1"));
-    m_treeView->setModel(m_folders);
+    m_treeView->setModel(m_treeModel);
     m_treeView->setHeaderHidden(true);
-    for (int column = 1; column < m_model->columnCount(); ++column)
+    for (int column = 1; column < m_treeModel->columnCount(); ++column)
         m_treeView->hideColumn(column);
     m_treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_treeView->setUniformRowHeights(true);
     m_treeView->setDragDropMode(QAbstractItemView::NoDragDrop);
     connect(m_treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { RunGuarded([&] { TreeCurrentChanged(current); }); });
+    connect(m_treeView, &QTreeView::expanded, this, [this](const QModelIndex& index) { TreeExpanded(index); });
+    connect(m_treeView, &QTreeView::collapsed, this, [this](const QModelIndex& index) { TreeCollapsed(index); });
 
     m_listStack = new QStackedWidget(m_splitter);
     m_listView = MakeReportView(m_listStack, "ShellListView1");
@@ -259,6 +288,7 @@ void TExplorerPane::BuildViews()
     m_listView->setItemsExpandable(false);
     m_listView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listView->sortByColumn(0, Qt::AscendingOrder);
+    m_listView->header()->setResizeContentsPrecision(200);  // the fit reads the first rows only
     m_iconView = new QListView(m_listStack);
     m_iconView->setObjectName(QStringLiteral("ShellIconView1"));
     m_iconView->setModel(m_model);
@@ -313,8 +343,16 @@ int Usable(int width, int minimum, int room)
 
 }  // namespace
 
+int TExplorerPane::DefaultExplorerWidth() const
+{
+    const QMargins margins = m_panel->contentsMargins();
+    return m_toolBar->sizeHint().width() + margins.left() + margins.right() + 2;
+}
+
 void TExplorerPane::SetExplorerWidth(int width)
 {
+    if (width == 0)  // none saved
+        width = DefaultExplorerWidth();
     m_explorerWidth = Usable(width, kMinExplorerWidth, m_host.window()->width() - kMinContentWidth);
     m_foldersWidth = Usable(m_foldersWidth, kMinFoldersWidth, m_explorerWidth - kMinListWidth);
 }
@@ -356,14 +394,17 @@ bool TExplorerPane::SetCurrentFolder(const QString& path)
         return false;
     const QString folder = QDir::cleanPath(info.absoluteFilePath());
     m_currentFolder = folder;
-    m_model->setRootPath(folder);  // the watcher follows the folder shown
-    const QModelIndex index = m_model->index(folder);
-    m_listView->selectionModel()->clear();
-    m_listView->setRootIndex(index);
-    m_iconView->setRootIndex(index);
+    if (m_model->Folder() != folder) {
+        m_listView->selectionModel()->clear();
+        m_listFolders.clear();
+        m_model->SetFolder(folder);
+    }
 
-    const QModelIndex treeIndex = m_folders->mapFromSource(index);
+    const QModelIndex treeIndex = m_treeModel->index(folder);
     if (treeIndex.isValid() && m_treeView->currentIndex() != treeIndex) {
+        // The parents the tree opens to show the folder are not watched:
+        // only what the user opens is.
+        const QScopedValueRollback placing(m_placingTree, true);
         m_treeView->setCurrentIndex(treeIndex);
         m_treeView->scrollTo(treeIndex);
     }
@@ -377,7 +418,7 @@ bool TExplorerPane::SetCurrentFolder(const QString& path)
     m_comboBox->clear();
     for (int depth = 0; depth < chain.size(); ++depth) {
         const QString name = depth == 0 ? kDesktop : QFileInfo(chain[depth]).fileName();
-        m_comboBox->addItem(m_model->fileIcon(m_model->index(chain[depth])), name, chain[depth]);
+        m_comboBox->addItem(m_treeModel->fileIcon(m_treeModel->index(chain[depth])), name, chain[depth]);
         m_comboBox->setItemData(depth, depth * 8, Qt::UserRole + 1);  // the indent of the level
     }
     m_comboBox->setCurrentIndex(static_cast<int>(chain.size()) - 1);
@@ -386,17 +427,139 @@ bool TExplorerPane::SetCurrentFolder(const QString& path)
 
 QString TExplorerPane::ListRoot() const
 {
-    const QModelIndex root = m_listView->rootIndex();
-    return root.isValid() ? m_model->filePath(root) : kDesktop;
+    return m_model->Folder().isEmpty() ? kDesktop : m_model->Folder();
 }
 
 void TExplorerPane::TreeCurrentChanged(const QModelIndex& current)
 {
     if (!current.isValid())
         return;
-    const QString path = m_model->filePath(m_folders->mapToSource(current));
+    // The tree moves its current row off a folder that went: the nearest
+    // folder left is where the pane goes, not the row the tree took.
+    if (!QFileInfo(m_currentFolder).isDir()) {
+        SetCurrentFolder(ExistingFolder(m_currentFolder));
+        return;
+    }
+    const QString path = m_treeModel->filePath(current);
     if (path != m_currentFolder)
         SetCurrentFolder(path);
+}
+
+void TExplorerPane::FolderRead()
+{
+    FitColumnsOnce();
+    // The tree learns of folders made or gone in the folder shown when it
+    // has listed that folder already.
+    QStringList folders;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        if (m_model->IsFolder(m_model->index(row, 0)))
+            folders << m_model->index(row, 0).data().toString();
+    folders.sort();
+    const bool changed = !m_listFolders.isEmpty() && folders != m_listFolders;
+    m_listFolders = folders;
+    if (changed && !m_treeModel->canFetchMore(m_treeModel->index(m_model->Folder())))
+        TreeFolderChanged(m_model->Folder());
+}
+
+void TExplorerPane::FolderGone(const QString& folder)
+{
+    if (folder == m_currentFolder)
+        SetCurrentFolder(ExistingFolder(folder));
+}
+
+void TExplorerPane::FitColumnsOnce()
+{
+    // The first rows the user sees in the report view.
+    if (!m_fitColumns || !m_listView->isVisible() || m_model->rowCount() == 0)
+        return;
+    m_fitColumns = false;
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        m_listView->resizeColumnToContents(column);
+    if (m_listView->columnWidth(kNameColumn) > kMaxFittedNameWidth)
+        m_listView->setColumnWidth(kNameColumn, kMaxFittedNameWidth);
+}
+
+QStringList TExplorerPane::WatchedTreeFolders() const
+{
+    QStringList folders = m_treeWatcher->directories();
+    folders.sort();
+    return folders;
+}
+
+void TExplorerPane::TreeExpanded(const QModelIndex& index)
+{
+    if (m_placingTree)
+        return;
+    const QString path = m_treeModel->filePath(index);
+    m_expanded.insert(path);
+    if (m_watching)
+        m_treeWatcher->addPath(path);
+}
+
+void TExplorerPane::TreeCollapsed(const QModelIndex& index)
+{
+    // The folders below close with it, as far as the user sees.
+    const QString path = m_treeModel->filePath(index);
+    const QString below = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    for (auto it = m_expanded.begin(); it != m_expanded.end();) {
+        if (*it == path || it->startsWith(below)) {
+            m_treeWatcher->removePath(*it);
+            it = m_expanded.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void TExplorerPane::TreeFolderChanged(const QString& path)
+{
+    m_treeDirty.insert(path);
+    if (!m_treeTimer->isActive())
+        m_treeTimer->start();
+}
+
+void TExplorerPane::ReadTreeFolders()
+{
+    const QSet<QString> dirty = std::exchange(m_treeDirty, {});
+    for (const QString& path : dirty) {
+        // A folder that went is read through its parent.
+        const QString folder = ExistingFolder(path);
+        if (folder != path) {
+            m_expanded.remove(path);
+            m_treeWatcher->removePath(path);
+        }
+        ReadTreeFolder(folder);
+    }
+}
+
+void TExplorerPane::ReadTreeFolder(const QString& path)
+{
+    // Qt's model lists a folder again when its fetch comes after the folder
+    // was its root path: the root goes there and back.
+    const QString root = m_treeModel->rootPath();
+    m_treeModel->setRootPath(path != root ? path : QDir::homePath());
+    m_treeModel->setRootPath(root);
+    m_treeModel->fetchMore(m_treeModel->index(path));
+}
+
+void TExplorerPane::SetWatching(bool watching)
+{
+    if (watching == m_watching)
+        return;
+    m_watching = watching;
+    m_model->SetWatching(watching);
+    if (!watching) {
+        if (!m_treeWatcher->directories().isEmpty())
+            m_treeWatcher->removePaths(m_treeWatcher->directories());
+        m_treeTimer->stop();
+        m_treeDirty.clear();
+        return;
+    }
+    // What changed while nobody watched.
+    for (const QString& path : std::as_const(m_expanded)) {
+        m_treeWatcher->addPath(path);
+        TreeFolderChanged(path);
+    }
 }
 
 void TExplorerPane::ComboActivated(int item)
@@ -406,8 +569,8 @@ void TExplorerPane::ComboActivated(int item)
 
 void TExplorerPane::OpenListItem(const QModelIndex& index)
 {
-    if (m_model->isDir(index))
-        SetCurrentFolder(m_model->filePath(index));
+    if (m_model->IsFolder(index))
+        SetCurrentFolder(m_model->FilePath(index));
 }
 
 QStringList TExplorerPane::SelectedPaths() const
@@ -418,12 +581,12 @@ QStringList TExplorerPane::SelectedPaths() const
     // The model keeps the rows in the order both views show them.
     QList<int> rows;
     for (const QModelIndex& index : selection->selectedIndexes())
-        if (index.parent() == m_listView->rootIndex() && !rows.contains(index.row()))
-            rows << index.row();
+        rows << index.row();
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     QStringList paths;
     for (int row : rows)
-        paths << m_model->filePath(m_model->index(row, 0, m_listView->rootIndex()));
+        paths << m_model->FilePath(m_model->index(row, 0));
     return paths;
 }
 
@@ -440,7 +603,7 @@ QString TExplorerPane::SelectedFilePath() const
             return {};
         only = row;
     }
-    return only.isValid() ? only.data(QFileSystemModel::FilePathRole).toString() : QString();
+    return only.isValid() ? only.data(TFolderModel::FilePathRole).toString() : QString();
 }
 
 void TExplorerPane::ApplyViewStyle(int style)
@@ -448,6 +611,7 @@ void TExplorerPane::ApplyViewStyle(int style)
     style = std::clamp(style, 0, 3);
     m_viewStyle = style;
     m_styleItems[static_cast<std::size_t>(style)]->setChecked(true);
+    m_viewStyleButton->setIcon(m_toolBar->style()->standardIcon(ViewStyleImage(style)));
     m_listView->header()->setVisible(style == 3);
     if (style < 3) {
         m_iconView->setViewMode(style == 0 ? QListView::IconMode : QListView::ListMode);
@@ -461,15 +625,18 @@ void TExplorerPane::ApplyViewStyle(int style)
     m_listStack->setCurrentWidget(ShownListView());
     if (hadFocus)
         ShownListView()->setFocus();
+    FitColumnsOnce();
 }
 
 void TExplorerPane::ShowExecute()
 {
     m_panel->setVisible(m_actViewExp->isChecked());
+    SetWatching(m_actViewExp->isChecked());
     if (m_actViewExp->isChecked())
         m_host.setSizes({std::max(kMinContentWidth, m_host.window()->width() - m_explorerWidth), m_explorerWidth});
     else if (m_recorderPanel)
         m_recorderPanel->setFocus();
+    FitColumnsOnce();
     UpdateActions();
 }
 
@@ -513,13 +680,16 @@ void TExplorerPane::actSetDefFolderExecute()
 void TExplorerPane::actNewFolderExecute()
 {
     const QString path = FreeNewFolderPath(m_currentFolder);
-    // The model adds the folder's row at once; a search of the list after a
-    // refresh would miss it while the model still reads the folder.
-    const QModelIndex index = m_model->mkdir(m_model->index(m_currentFolder), QFileInfo(path).fileName());
-    if (!index.isValid())
+    const QString name = QFileInfo(path).fileName();
+    if (!QDir(m_currentFolder).mkdir(name))
         throw std::runtime_error((LangConst(QStringLiteral("CantCreateStr")) + QLatin1Char(' ') + path).toStdString());
     QAbstractItemView* view = ShownListView();
     view->selectionModel()->clear();
+    actExpRefreshExecute();
+    // The folder's row comes at once; the read brings the same row.
+    const QModelIndex index = m_model->AddFolderRow(name);
+    if (!index.isValid())
+        return;
     view->setFocus();
     view->setCurrentIndex(index);
     view->scrollTo(index);
@@ -535,9 +705,12 @@ void TExplorerPane::actLevelUpExecute()
 
 void TExplorerPane::actExpRefreshExecute()
 {
-    // The model's watcher keeps the rows current; a refresh brings the
-    // three controls back together, on the nearest folder that still exists.
-    SetCurrentFolder(ExistingFolder(m_currentFolder));
+    // The tree's folder, or the nearest that still exists, read again now,
+    // in the folder view and in the tree.
+    const QString folder = ExistingFolder(m_currentFolder);
+    SetCurrentFolder(folder);
+    m_model->Refresh();
+    ReadTreeFolder(folder);
 }
 
 bool TExplorerPane::ListEditing() const

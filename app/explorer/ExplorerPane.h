@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -11,24 +12,29 @@ class QAbstractItemView;
 class QAction;
 class QComboBox;
 class QFileSystemModel;
+class QFileSystemWatcher;
 class QLabel;
 class QListView;
 class QMenu;
 class QModelIndex;
-class QSortFilterProxyModel;
 class QSplitter;
 class QStackedWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
 class QWidget;
 class TExplorerIconProvider;
+class TFolderModel;
 
 // The explorer pane of the main window: a small file explorer of the PC
-// beside the recorder's lists. One file-system model feeds the folder tree
-// (folders only, through a proxy), the path combo box and the folder view;
-// the folder view is a report view, or a list view beside it for the icon
-// and list styles, both on the one model and the one selection.
+// beside the recorder's lists. A folders-only file-system model feeds the
+// folder tree and the path combo box; the folder model of our own feeds the
+// folder view, a report view or a list view beside it for the icon and list
+// styles, both on the one model and the one selection. The folder view
+// follows its folder by the folder model's watcher; the tree watches the
+// folders the user has expanded, and nothing watches while the pane is
+// hidden.
 class TExplorerPane : public QObject {
     Q_OBJECT
 public:
@@ -37,6 +43,8 @@ public:
     static constexpr int kMinContentWidth = 200;  // the recorder's lists beside the pane
     static constexpr int kMinListWidth = 100;     // the folder view beside the tree
     static constexpr int kTreeSplitterGap = 10;   // Splitter2 right of the tree
+    static constexpr int kTreeReadGapMs = 500;    // changes of the tree's folders gathered this long
+    static constexpr int kMaxFittedNameWidth = 320;
 
     // Builds pnlExpWindow into host and the pane's actions, owned by window.
     TExplorerPane(QWidget& window, QSplitter& host);
@@ -51,7 +59,10 @@ public:
     // Whichever of the two the style shows.
     QAbstractItemView* ShownListView() const;
     QComboBox* PathComboBox() const { return m_comboBox; }
-    QFileSystemModel* Model() const { return m_model; }
+    TFolderModel* Model() const { return m_model; }
+    QFileSystemModel* TreeModel() const { return m_treeModel; }
+    // The folders the tree's watcher follows now: those the user expanded.
+    QStringList WatchedTreeFolders() const;
     QToolBar* ToolBar() const { return m_toolBar; }
     QToolButton* AddInfoButton() const { return m_addInfoButton; }
     QToolButton* CopyToRecorderButton() const { return m_copyToRecButton; }
@@ -75,9 +86,10 @@ public:
     void SetCopyToRecorderAction(QAction* action);
     void SetAddInfoAction(QAction* action);
 
-    // The layout values as the settings file keeps them: the pane's width,
-    // the tree's width, shown or not, the folder view's style (0 large
-    // icons, 1 small icons, 2 list, 3 details).
+    // The layout values as the settings file keeps them: the pane's width
+    // (0, none saved: wide enough for its tool bar), the tree's width, shown
+    // or not, the folder view's style (0 large icons, 1 small icons, 2 list,
+    // 3 details).
     // A width from the settings file is kept within what stays usable: at
     // least the pane's (the tree's) minimum, and leaving the recorder's
     // lists (the folder view) their minimum in the window (the pane).
@@ -91,6 +103,9 @@ public:
     void SetFolderTreeShown(bool shown);
     int ViewStyle() const { return m_viewStyle; }
     void SetViewStyle(int style) { m_viewStyle = style; }
+    // Saved column widths: the report view's columns are not fitted to
+    // the first folder's content.
+    void KeepColumnWidths() { m_fitColumns = false; }
 
     // The tree's current folder: where copy to PC puts its files.
     QString CurrentFolder() const { return m_currentFolder; }
@@ -120,9 +135,12 @@ public:
     void actExpRefreshExecute();
     // The pane's Update handlers, run by the idle pass.
     void UpdateActions();
-    // Run by the idle pass: the model's own watcher keeps the folders
-    // current, so nothing waits here.
+    // Run by the idle pass: the watchers keep the folders current, so
+    // nothing waits here.
     void RefreshPending();
+    // Off: neither the folder view nor the tree follows changes (the pane
+    // hidden); on again: both read what they show.
+    void SetWatching(bool watching);
 
 private:
     void BuildActions(QWidget& window);
@@ -133,6 +151,15 @@ private:
     void ComboActivated(int item);
     void OpenListItem(const QModelIndex& index);
     bool ListEditing() const;
+    void FolderRead();
+    void FolderGone(const QString& folder);
+    void FitColumnsOnce();
+    int DefaultExplorerWidth() const;
+    void TreeExpanded(const QModelIndex& index);
+    void TreeCollapsed(const QModelIndex& index);
+    void TreeFolderChanged(const QString& path);
+    void ReadTreeFolders();
+    void ReadTreeFolder(const QString& path);
 
     QWidget& m_window;
     QSplitter& m_host;
@@ -152,14 +179,22 @@ private:
     QTreeView* m_listView = nullptr;
     QListView* m_iconView = nullptr;
     std::unique_ptr<TExplorerIconProvider> m_iconProvider;
-    QFileSystemModel* m_model = nullptr;
-    QSortFilterProxyModel* m_folders = nullptr;
+    TFolderModel* m_model = nullptr;
+    QFileSystemModel* m_treeModel = nullptr;
+    QFileSystemWatcher* m_treeWatcher = nullptr;
+    QTimer* m_treeTimer = nullptr;
+    QSet<QString> m_expanded;   // the tree's expanded folders
+    QSet<QString> m_treeDirty;  // changed, not read again yet
+    QStringList m_listFolders;  // the folder view's folders at its last read
     QAction* m_actViewExp = nullptr;
     QAction* m_actFolderTree = nullptr;
     std::array<QAction*, 4> m_styleItems{};
     QPointer<QWidget> m_recorderPanel;
     QString m_currentFolder;
     int m_viewStyle = 3;
-    int m_explorerWidth = 300;
+    int m_explorerWidth = 0;
     int m_foldersWidth = 150;
+    bool m_fitColumns = true;
+    bool m_watching = true;
+    bool m_placingTree = false;  // the tree opens the current folder's parents
 };

@@ -237,6 +237,8 @@ void TfrmTrellavoxMain::ApplySettings(const TMainSettings& settings)
     SetColumnWidths(*lvRecContent, layout.RecContentColumns);
     SetColumnWidths(*lvDrvContent, layout.DrvContentColumns);
     SetColumnWidths(*m_explorer->ListView(), layout.ShellContentColumns);
+    if (!layout.ShellContentColumns.empty())
+        m_explorer->KeepColumnWidths();
     CheckConnectMenuItem(ConnectMenuItemFor(ProgramOptions.ConnectType));
     m_connectionMenu->RebuildRecentFilesMenu();
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
@@ -12,6 +13,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <filesystem>
@@ -19,6 +21,7 @@
 #include <string>
 
 #include "app/explorer/ExplorerPane.h"
+#include "app/explorer/FolderModel.h"
 #include "core/recorder/ProcessState.h"
 #include "core/settings/ProgramOptions.h"
 #include "tests/app/ScriptedMessageBoxes.h"
@@ -60,7 +63,7 @@ class ExplorerFolderTest : public ExplorerPaneTest {
 protected:
     void Open(const QString& folder)
     {
-        QSignalSpy loaded(pane->Model(), &QFileSystemModel::directoryLoaded);
+        QSignalSpy loaded(pane->Model(), &TFolderModel::FolderRead);
         ASSERT_TRUE(pane->SetCurrentFolder(folder));
         ASSERT_TRUE(QTest::qWaitFor([&] {
             for (const QList<QVariant>& signal : loaded)
@@ -80,8 +83,8 @@ protected:
     {
         QModelIndex index;
         EXPECT_TRUE(QTest::qWaitFor([&] {
-            index = pane->Model()->index(PathOf(name));
-            return index.isValid() && index.parent() == pane->ListView()->rootIndex();
+            index = pane->Model()->IndexOf(PathOf(name));
+            return index.isValid();
         }));
         return index;
     }
@@ -182,9 +185,10 @@ TEST_F(ExplorerFolderTest, TheTreeShowsFoldersOnly)
     WaitForRow("file.wav");
     WaitForRow("folder");
     const QModelIndex root = pane->TreeView()->currentIndex();
+    pane->TreeView()->expand(root);
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane->TreeView()->model()->rowCount(root) == 1; }));
     EXPECT_EQ(pane->TreeView()->model()->index(0, 0, root).data().toString(), QStringLiteral("folder"));
-    EXPECT_EQ(pane->Model()->rowCount(pane->ListView()->rootIndex()), 2);
+    EXPECT_EQ(pane->Model()->rowCount(), 2);
 }
 
 // The model asks for every file's type on the GUI thread: from the name,
@@ -195,8 +199,8 @@ TEST_F(ExplorerFolderTest, TheFolderViewTellsTypesByNameWithoutReadingTheFiles)
     MakeFile("call.wav");
     Open();
     const QString png = QMimeDatabase().mimeTypeForName(QStringLiteral("image/png")).comment();
-    EXPECT_NE(pane->Model()->type(WaitForRow("picture")), png);
-    EXPECT_EQ(pane->Model()->type(WaitForRow("call.wav")),
+    EXPECT_NE(pane->Model()->Type(WaitForRow("picture")), png);
+    EXPECT_EQ(pane->Model()->Type(WaitForRow("call.wav")),
               QMimeDatabase().mimeTypeForFile(PathOf("call.wav")).comment());
 }
 
@@ -330,7 +334,7 @@ TEST_F(ExplorerFolderTest, TheStylesShareOneSelectionAndThePathsComeInTheOrderSh
         pane->ApplyViewStyle(style);
         EXPECT_EQ(pane->ShownListView(), pane->IconView());
         EXPECT_TRUE(pane->StyleItem(style)->isChecked());
-        EXPECT_TRUE(pane->IconView()->selectionModel()->isSelected(pane->Model()->index(PathOf("c.wav"))));
+        EXPECT_TRUE(pane->IconView()->selectionModel()->isSelected(pane->Model()->IndexOf(PathOf("c.wav"))));
         EXPECT_EQ(pane->SelectedPaths(), inOrder);
     }
     pane->ApplyViewStyle(3);
@@ -395,4 +399,128 @@ TEST_F(ExplorerDeleteTest, AFileThatCannotGoToTheTrashIsNamedInAnError)
     EXPECT_TRUE(boxes.Texts()[1].startsWith(QStringLiteral("Can't move to the trash: ")))
         << boxes.Texts()[1].toStdString();
     EXPECT_TRUE(boxes.Texts()[1].contains(PathOf("a.wav")));
+}
+
+// The shown folder removed by another program: the pane goes to its parent
+// by itself, the tree and the combo box with it.
+TEST_F(ExplorerFolderTest, TheShownFolderRemovedFromOutsideLeadsToItsParent)
+{
+    MakeFolder("a");
+    std::filesystem::create_directory(dir.File("a/b"));
+    MakeFile("a/b/x.wav");
+    Open(PathOf("a/b"));
+    std::filesystem::remove_all(dir.File("a/b"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane->CurrentFolder() == PathOf("a"); }, 5000))
+        << pane->CurrentFolder().toStdString();
+    EXPECT_EQ(pane->ListRoot(), PathOf("a"));
+    EXPECT_EQ(pane->PathComboBox()->currentData().toString(), PathOf("a"));
+    EXPECT_EQ(pane->TreeView()->currentIndex().data(QFileSystemModel::FilePathRole).toString(), PathOf("a"));
+    QTest::qWait(2 * TExplorerPane::kTreeReadGapMs);
+    EXPECT_EQ(pane->CurrentFolder(), PathOf("a"));
+}
+
+// The folder view follows its own folder only; the tree follows the folders
+// the user expanded; a hidden pane follows none, and reads what it shows
+// once shown.
+TEST_F(ExplorerFolderTest, OnlyTheShownFolderAndTheExpandedOnesAreWatched)
+{
+    MakeFolder("a");
+    MakeFolder("b");
+    Open();
+    // Not the parents the tree opened to show the folder: what the user opens.
+    EXPECT_TRUE(pane->WatchedTreeFolders().isEmpty());
+    pane->TreeView()->expand(pane->TreeModel()->index(Folder()));
+    const QStringList watched{Folder()};
+    EXPECT_EQ(pane->WatchedTreeFolders(), watched);
+    EXPECT_TRUE(pane->Model()->Watching());
+
+    // A folder made in an expanded folder shows in the tree; one removed goes.
+    // (Other programs' folders in the parent move the row: no index is kept.)
+    const auto treeFolders = [&] {
+        const QModelIndex folder = pane->TreeModel()->index(Folder());
+        QStringList names;
+        for (int row = 0; row < pane->TreeModel()->rowCount(folder); ++row)
+            names << pane->TreeModel()->index(row, 0, folder).data().toString();
+        names.sort();
+        return names.join(QLatin1Char(' '));
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return treeFolders() == QLatin1String("a b"); }));
+    MakeFolder("c");
+    std::filesystem::remove(dir.File("a"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return treeFolders() == QLatin1String("b c"); }, 5000))
+        << treeFolders().toStdString();
+
+    pane->ShowAction()->trigger();
+    EXPECT_TRUE(pane->WatchedTreeFolders().isEmpty());
+    EXPECT_FALSE(pane->Model()->Watching());
+    MakeFile("new.wav");
+    QTest::qWait(2 * TFolderModel::kMinReadGapMs);
+    EXPECT_FALSE(pane->Model()->IndexOf(PathOf("new.wav")).isValid());
+    pane->ShowAction()->trigger();
+    EXPECT_EQ(pane->WatchedTreeFolders(), watched);
+    WaitForRow("new.wav");
+}
+
+// Refresh reads the folder at once, whatever the watcher saw.
+TEST_F(ExplorerFolderTest, RefreshReadsTheFolderAtOnce)
+{
+    Open();
+    pane->Model()->SetWatching(false);
+    MakeFile("new.wav");
+    QSignalSpy read(pane->Model(), &TFolderModel::FolderRead);
+    pane->actExpRefresh->trigger();
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_TRUE(pane->Model()->IndexOf(PathOf("new.wav")).isValid());
+}
+
+// At its default width the pane shows every tool button; none waits behind
+// the tool bar's extension.
+TEST_F(ExplorerPaneTest, TheDefaultWidthShowsEveryToolButton)
+{
+    QAction copy(QStringLiteral("Copy to recorder"));
+    QAction info(QStringLiteral("Wave info"));
+    pane->SetCopyToRecorderAction(&copy);
+    pane->SetAddInfoAction(&info);
+    pane->SetExplorerWidth(0);
+    pane->ShowExecute();
+    QApplication::processEvents();
+    const QToolBar* bar = pane->ToolBar();
+    for (const QToolButton* button : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+        if (button->objectName() == QLatin1String("qt_toolbar_ext_button"))
+            EXPECT_FALSE(button->isVisible());
+        else
+            EXPECT_TRUE(button->isVisible() && bar->rect().contains(button->geometry()))
+                << button->objectName().toStdString();
+    }
+}
+
+// The report view's columns fit what the first folder shows, unless the
+// settings kept widths of their own.
+TEST_F(ExplorerFolderTest, TheColumnsFitTheFirstFolderShown)
+{
+    MakeFile("a call recorded on a long afternoon.wav");
+    // A pane of its own: the fixture's has shown a folder already.
+    QWidget other;
+    other.resize(900, 600);
+    auto* host = new QSplitter(&other);
+    new QWidget(host);
+    TExplorerPane fresh(other, *host);
+    QSignalSpy read(fresh.Model(), &TFolderModel::FolderRead);
+    ASSERT_TRUE(fresh.SetCurrentFolder(Folder()));
+    other.show();
+    ASSERT_TRUE(read.wait(5000));
+    QTreeView* view = fresh.ListView();
+    const QString name = QStringLiteral("a call recorded on a long afternoon.wav");
+    EXPECT_GE(view->columnWidth(kNameColumn), view->fontMetrics().horizontalAdvance(name));
+    const QString date = fresh.Model()->index(0, kModifiedColumn).data().toString();
+    EXPECT_GE(view->columnWidth(kModifiedColumn), view->fontMetrics().horizontalAdvance(date));
+}
+
+TEST_F(ExplorerFolderTest, SavedColumnWidthsWin)
+{
+    MakeFile("a call recorded on a long afternoon.wav");
+    pane->KeepColumnWidths();
+    pane->ListView()->setColumnWidth(kNameColumn, 40);
+    Open();
+    EXPECT_EQ(pane->ListView()->columnWidth(kNameColumn), 40);
 }

@@ -4,7 +4,6 @@
 
 #include <QEventLoop>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QSplitter>
 #include <QTest>
@@ -83,12 +82,12 @@ protected:
         Restart();
         // No back-off second ends while the loop is watched.
         connection->SetBackOffMs(60000);
-        // The explorer's file watcher reports what other programs do in the
-        // folders it shows (the shared /tmp): passes no start-up leaves behind.
-        window->Explorer().Model()->setOption(QFileSystemModel::DontWatchForChanges, true);
         WriteFile(SettingsPath(), settings);
         window->StartupWork();
         window->ShowPlaced();
+        // The explorer's watchers report what other programs do in the
+        // folders it shows (the shared /tmp): passes no start-up leaves behind.
+        window->Explorer().SetWatching(false);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
         window->EnableIdlePasses();
         EXPECT_TRUE(LoopUntil([this] { return connection->FConnected && !connection->IsBusy(); }, 10000));

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <QTimeZone>
+#include <QtGlobal>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+class QAbstractFileIconProvider;
+
+// One file or folder of a folder listing, as the explorer's list shows it.
+struct TFolderEntry {
+    QString Name;
+    qint64 Size = 0;      // bytes; 0 for a folder
+    qint64 Modified = 0;  // ms since the epoch, UTC
+    QString Type;
+    QIcon Icon;
+    bool IsFolder = false;
+};
+
+// The columns of the list, and the sort by one of them.
+enum TFolderColumn { kNameColumn, kSizeColumn, kTypeColumn, kModifiedColumn, kFolderColumns };
+
+struct TFolderSort {
+    int Column = kNameColumn;
+    Qt::SortOrder Order = Qt::AscendingOrder;
+    bool operator==(const TFolderSort&) const = default;
+};
+
+// A folder as one read found it, sorted.
+struct TFolderListing {
+    QString Folder;
+    bool Exists = false;  // false: the folder is gone or cannot be listed
+    std::vector<TFolderEntry> Entries;
+    TFolderSort Sort;
+    QTimeZone Zone;  // the system's zone at the read: the times' texts use it
+    quint64 Request = 0;
+    qint64 ReadMs = 0;
+};
+
+// Lists a folder (no hidden entries), typed and iconed by icons, sorted.
+TFolderListing ReadFolder(const QString& folder, const TFolderSort& sort, const QAbstractFileIconProvider& icons);
+// The order of the list: by name, folders first and numbers by their value;
+// by size (folders first), type or time, ties by name; descending reverses.
+void SortEntries(std::vector<TFolderEntry>& entries, const TFolderSort& sort);
+
+// Reads folders on a thread of its own, one at a time; a request made while
+// another waits replaces it. Each listing goes to done, on that thread.
+class TFolderReader {
+public:
+    using TDone = std::function<void(std::shared_ptr<TFolderListing>)>;
+    TFolderReader(const QAbstractFileIconProvider& icons, TDone done);
+    // Waits for the read in progress.
+    ~TFolderReader();
+    TFolderReader(const TFolderReader&) = delete;
+    TFolderReader& operator=(const TFolderReader&) = delete;
+
+    void Request(const QString& folder, const TFolderSort& sort, quint64 id);
+
+private:
+    struct TRequest {
+        QString Folder;
+        TFolderSort Sort;
+        quint64 Id = 0;
+    };
+    void Run();
+
+    const QAbstractFileIconProvider& m_icons;
+    TDone m_done;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::optional<TRequest> m_pending;
+    bool m_stop = false;
+    std::thread m_thread;
+};

@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractFileIconProvider>
+#include <QItemSelectionModel>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "app/explorer/FolderModel.h"
+#include "app/explorer/FolderReader.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+class FolderTest : public ::testing::Test {
+protected:
+    QString Folder() const { return QString::fromStdString(dir.Path().string()); }
+    QString PathOf(const std::string& name) const { return QString::fromStdString(dir.File(name)); }
+    void MakeFile(const std::string& name, std::size_t size = 1)
+    {
+        std::ofstream(dir.File(name)) << std::string(size, 'x');
+    }
+    void MakeFolder(const std::string& name) { std::filesystem::create_directory(dir.File(name)); }
+    void SetTime(const std::string& name, int secondsAgo)
+    {
+        std::filesystem::last_write_time(dir.File(name), std::filesystem::file_time_type::clock::now() -
+                                                             std::chrono::seconds(secondsAgo));
+    }
+
+    TempDir dir;
+    QAbstractFileIconProvider icons;
+};
+
+QStringList Names(const std::vector<TFolderEntry>& entries)
+{
+    QStringList names;
+    for (const TFolderEntry& entry : entries)
+        names << entry.Name;
+    return names;
+}
+
+}  // namespace
+
+// The listing: no hidden entries, sizes and types; the order by each column.
+TEST_F(FolderTest, AListingIsSortedByTheColumnAskedForWithFoldersFirst)
+{
+    MakeFolder("sub");
+    MakeFile("b10.wav", 300);
+    MakeFile("b9.wav", 100);
+    MakeFile("A.txt", 200);
+    MakeFile(".hidden");
+    SetTime("b10.wav", 300);
+    SetTime("b9.wav", 100);
+    SetTime("A.txt", 200);
+    SetTime("sub", 400);
+
+    const TFolderListing plain = ReadFolder(Folder(), {}, icons);
+    ASSERT_TRUE(plain.Exists);
+    EXPECT_EQ(Names(plain.Entries), (QStringList{"sub", "A.txt", "b9.wav", "b10.wav"}));
+    EXPECT_TRUE(plain.Entries[0].IsFolder);
+    EXPECT_EQ(plain.Entries[3].Size, 300);
+    EXPECT_EQ(plain.Entries[1].Type, icons.type(QFileInfo(PathOf("A.txt"))));
+
+    struct Row {
+        TFolderSort sort;
+        QStringList names;
+    };
+    const Row rows[] = {
+        {{kNameColumn, Qt::DescendingOrder}, {"b10.wav", "b9.wav", "A.txt", "sub"}},
+        {{kSizeColumn, Qt::AscendingOrder}, {"sub", "b9.wav", "A.txt", "b10.wav"}},
+        {{kModifiedColumn, Qt::AscendingOrder}, {"sub", "b10.wav", "A.txt", "b9.wav"}},
+        {{kModifiedColumn, Qt::DescendingOrder}, {"b9.wav", "A.txt", "b10.wav", "sub"}},
+    };
+    for (const Row& row : rows) {
+        std::vector<TFolderEntry> entries = plain.Entries;
+        SortEntries(entries, row.sort);
+        EXPECT_EQ(Names(entries), row.names) << row.sort.Column << " " << row.sort.Order;
+        EXPECT_EQ(Names(ReadFolder(Folder(), row.sort, icons).Entries), row.names);
+    }
+
+    EXPECT_FALSE(ReadFolder(PathOf("missing"), {}, icons).Exists);
+}
+
+namespace {
+
+class FolderModelTest : public FolderTest {
+protected:
+    // Shows the folder and waits for its listing.
+    void Open(const QString& folder)
+    {
+        QSignalSpy read(&model, &TFolderModel::FolderRead);
+        model.SetFolder(folder);
+        ASSERT_TRUE(read.wait(5000));
+    }
+    void Open() { Open(Folder()); }
+    // A read of the folder, and its listing in.
+    void Reread()
+    {
+        QSignalSpy read(&model, &TFolderModel::FolderRead);
+        model.Refresh();
+        ASSERT_TRUE(read.wait(5000));
+    }
+    QStringList Names() const
+    {
+        QStringList names;
+        for (int row = 0; row < model.rowCount(); ++row)
+            names << model.index(row, 0).data().toString();
+        return names;
+    }
+    QStringList Selected() const
+    {
+        QStringList names;
+        for (const QModelIndex& index : selection.selectedRows())
+            names << index.data().toString();
+        names.sort();
+        return names;
+    }
+    void Select(const QStringList& paths)
+    {
+        for (const QString& path : paths)
+            selection.select(model.IndexOf(path), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    TFolderModel model{icons};
+    QItemSelectionModel selection{&model};
+};
+
+}  // namespace
+
+TEST_F(FolderModelTest, TheRowsShowTheFolderAndItsFilesValues)
+{
+    MakeFolder("sub");
+    MakeFile("call.wav", 2048);
+    Open();
+    EXPECT_EQ(Names(), (QStringList{"sub", "call.wav"}));
+    EXPECT_EQ(model.columnCount(), 4);
+    const QModelIndex file = model.IndexOf(PathOf("call.wav"));
+    ASSERT_TRUE(file.isValid());
+    EXPECT_EQ(model.FilePath(file), PathOf("call.wav"));
+    EXPECT_EQ(file.data(TFolderModel::FilePathRole).toString(), PathOf("call.wav"));
+    EXPECT_FALSE(model.IsFolder(file));
+    EXPECT_TRUE(model.IsFolder(model.IndexOf(PathOf("sub"))));
+    EXPECT_EQ(file.siblingAtColumn(kSizeColumn).data().toString(), QLocale::system().formattedDataSize(2048));
+    EXPECT_EQ(model.IndexOf(PathOf("sub")).siblingAtColumn(kSizeColumn).data().toString(), QString());
+    const QDateTime modified = QFileInfo(PathOf("call.wav")).lastModified();
+    EXPECT_EQ(file.siblingAtColumn(kModifiedColumn).data().toString(),
+              QLocale::system().toString(modified, QLocale::ShortFormat));
+    EXPECT_FALSE(model.IndexOf(PathOf("missing")).isValid());
+    EXPECT_FALSE(model.IndexOf(QStringLiteral("/call.wav")).isValid());
+}
+
+// A read of the same folder goes in as its changes: the rows come in the
+// listing's order, the selection and the current row stay on their names,
+// whether the changes are a few runs of rows or scattered all over.
+TEST_F(FolderModelTest, AReadKeepsTheSelectionAndTheCurrentRowOnTheirNames)
+{
+    struct Row {
+        const char* what;
+        int gone;   // every gone-th file is removed
+        int added;  // files added between the others
+    };
+    const Row rows[] = {{"a few runs", 0, 1}, {"one gone", 25, 0}, {"scattered", 2, 40}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string sub = std::string(row.what) + "/";
+        MakeFolder(sub);
+        const auto name = [&](int n) { return sub + "f" + std::to_string(n) + ".wav"; };
+        for (int n = 0; n < 50; ++n)
+            MakeFile(name(n * 10));
+        Open(PathOf(sub));
+        Select({PathOf(name(100)), PathOf(name(200)), PathOf(name(490))});
+        selection.setCurrentIndex(model.IndexOf(PathOf(name(200))), QItemSelectionModel::NoUpdate);
+        const QPersistentModelIndex held = model.IndexOf(PathOf(name(490)));
+
+        for (int n = 0; row.gone && n < 50; n += row.gone)
+            if (n != 10 && n != 20)
+                std::filesystem::remove(dir.File(name(n * 10)));
+        for (int n = 0; n < row.added; ++n)
+            MakeFile(name(n * 10 + 5));
+        Reread();
+
+        EXPECT_EQ(Names(), ::Names(ReadFolder(PathOf(sub), {}, icons).Entries));
+        EXPECT_EQ(Selected(), (QStringList{"f100.wav", "f200.wav", "f490.wav"}));
+        EXPECT_EQ(selection.currentIndex().data().toString(), QStringLiteral("f200.wav"));
+        EXPECT_EQ(held.data().toString(), QStringLiteral("f490.wav"));
+        selection.clear();
+    }
+}
+
+TEST_F(FolderModelTest, ANewSortIsReadAndKeepsTheSelection)
+{
+    MakeFile("a.wav", 300);
+    MakeFile("b.wav", 100);
+    MakeFile("c.wav", 200);
+    Open();
+    Select({PathOf("c.wav")});
+    QSignalSpy read(&model, &TFolderModel::FolderRead);
+    model.sort(kSizeColumn, Qt::DescendingOrder);
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_EQ(Names(), (QStringList{"a.wav", "c.wav", "b.wav"}));
+    EXPECT_EQ(Selected(), QStringList{"c.wav"});
+}
+
+// Another program writes a file in two steps: the watcher tells of the new
+// file only, and the folder is read again while it was written recently.
+TEST_F(FolderModelTest, AFileWrittenByAnotherProcessShowsItsFinalSizeWithoutARefresh)
+{
+    MakeFile("old.wav");
+    Open();
+    QProcess writer;
+    writer.setWorkingDirectory(Folder());
+    writer.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("head -c 600000 /dev/zero > new.wav; sleep 0.6; "
+                                                       "head -c 600000 /dev/zero >> new.wav")});
+    ASSERT_TRUE(writer.waitForStarted());
+    const QString finalSize = QLocale::system().formattedDataSize(1200000);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return model.IndexOf(PathOf("new.wav")).siblingAtColumn(kSizeColumn).data().toString() == finalSize; },
+        5000))
+        << model.IndexOf(PathOf("new.wav")).siblingAtColumn(kSizeColumn).data().toString().toStdString();
+    writer.waitForFinished();
+    EXPECT_EQ(writer.exitCode(), 0);
+}
+
+// A folder that changes all the time is read a few times a second, not once
+// a change.
+TEST_F(FolderModelTest, ChangesAreReadAFewTimesASecondAtMost)
+{
+    Open();
+    QSignalSpy read(&model, &TFolderModel::FolderRead);
+    std::atomic<bool> stop = false;
+    std::thread writer([&] {
+        for (int n = 0; !stop; ++n) {
+            MakeFile("f" + std::to_string(n % 50) + ".wav");
+            if (n % 50 == 49)
+                for (int m = 0; m < 50; ++m)
+                    std::filesystem::remove(dir.File("f" + std::to_string(m) + ".wav"));
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    QTest::qWait(2000);
+    stop = true;
+    writer.join();
+    EXPECT_GE(read.size(), 2);
+    EXPECT_LE(read.size(), 2000 / TFolderModel::kMinReadGapMs + 2);
+}
+
+TEST_F(FolderModelTest, AFolderGoneFromOutsideIsReported)
+{
+    MakeFolder("sub");
+    MakeFile("sub/a.wav");
+    Open(PathOf("sub"));
+    QSignalSpy gone(&model, &TFolderModel::FolderGone);
+    std::filesystem::remove_all(dir.File("sub"));
+    ASSERT_TRUE(gone.wait(5000));
+    EXPECT_EQ(gone.at(0).at(0).toString(), PathOf("sub"));
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST_F(FolderModelTest, RenamingNeverReplacesAnotherFile)
+{
+    MakeFile("a.wav", 10);
+    MakeFile("b.wav", 20);
+    Open();
+    const QModelIndex a = model.IndexOf(PathOf("a.wav"));
+    EXPECT_FALSE(model.setData(a, QStringLiteral("b.wav"), Qt::EditRole));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("b.wav")), 20u);
+    EXPECT_FALSE(model.setData(a, QStringLiteral("x/y.wav"), Qt::EditRole));
+    EXPECT_TRUE(model.setData(a, QStringLiteral("c.wav"), Qt::EditRole));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("c.wav")), 10u);
+    EXPECT_EQ(a.data().toString(), QStringLiteral("c.wav"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Names() == QStringList{"b.wav", "c.wav"}; }, 5000));
+}
+
+// A folder just made has its row at once, in its place.
+TEST_F(FolderModelTest, ANewFolderHasItsRowBeforeTheRead)
+{
+    MakeFolder("b");
+    MakeFile("a.wav");
+    Open();
+    MakeFolder("c");
+    const QModelIndex row = model.AddFolderRow(QStringLiteral("c"));
+    EXPECT_EQ(row.row(), 1);
+    EXPECT_EQ(Names(), (QStringList{"b", "c", "a.wav"}));
+    Reread();
+    EXPECT_EQ(Names(), (QStringList{"b", "c", "a.wav"}));
+    EXPECT_FALSE(model.AddFolderRow(QStringLiteral("missing")).isValid());
+}
