@@ -34,10 +34,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/actions/CopyToPcActions.h"
+#include "app/connection/ConnectionController.h"
 #include "app/lists/ContentListsController.h"
 #include "app/main/AppForms.h"
-#include "app/main/ConnectionController.h"
-#include "app/main/CopyToPcActions.h"
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
 #include "audio/MarkExports.h"

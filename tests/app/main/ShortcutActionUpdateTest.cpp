@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "app/actions/CopyToPcActions.h"
 #include "app/lists/ContentListsController.h"
-#include "app/main/CopyToPcActions.h"
 #include "core/flash/SoundFileInfo.h"
 #include "core/settings/ProgramOptions.h"
 #include "tests/app/MainWindowFixture.h"
