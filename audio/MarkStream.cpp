@@ -22,10 +22,62 @@ void StoreSample(std::uint8_t* at, int value)
     std::memcpy(at, &sample, sizeof sample);
 }
 
+// Every byte's bits, most significant first, one a sample.
+constexpr std::array<std::array<std::int16_t, 8>, 256> ByteBits()
+{
+    std::array<std::array<std::int16_t, 8>, 256> table{};
+    for (std::size_t b = 0; b < 256; ++b)
+        for (std::size_t k = 0; k < 8; ++k)
+            table[b][k] = static_cast<std::int16_t>(b >> (7 - k) & 1);
+    return table;
+}
+
+// Sample i plus tone[i], truncated toward zero and limited, with bit[i] in
+// its LSB.
+std::int16_t MarkedSample(std::int16_t sample, float tone, std::int16_t bit)
+{
+    const int v = std::clamp(static_cast<int>(static_cast<float>(sample) + tone), -32768, 32767);
+    return static_cast<std::int16_t>((v & ~1) | bit);
+}
+
+// A fixed count of samples, distinct arrays: the compiler marks them four
+// or eight at a time.
+constexpr std::size_t kChunk = 16;
+
+void MarkChunk(std::int16_t* __restrict samples, const float* __restrict tone, const std::int16_t* __restrict bits)
+{
+    for (std::size_t i = 0; i < kChunk; ++i)
+        samples[i] = MarkedSample(samples[i], tone[i], bits[i]);
+}
+
+void MarkRun(std::uint8_t* bytes, const float* tone, const std::int16_t* bits, std::size_t count)
+{
+    std::int16_t chunk[kChunk];
+    std::size_t i = 0;
+    for (; i + kChunk <= count; i += kChunk) {
+        std::memcpy(chunk, bytes + 2 * i, sizeof chunk);
+        MarkChunk(chunk, tone + i, bits + i);
+        std::memcpy(bytes + 2 * i, chunk, sizeof chunk);
+    }
+    for (; i < count; ++i)
+        StoreSample(bytes + 2 * i, MarkedSample(LoadSample(bytes + 2 * i), tone[i], bits[i]));
+}
+
 void ClearLsbs(std::uint8_t* bytes, std::size_t length)
 {
     for (std::size_t i = 0; i + 1 < length; i += 2)
         bytes[i] &= 0xFE;  // little-endian: the low byte first
+}
+
+// run[k] = sum over the tones of s[t] x oc[t][k] + c[t] x os[t][k]. The
+// arrays are distinct (restrict): the compiler sums four values at a time.
+void SumTones(float* __restrict run, const float* __restrict oc, const float* __restrict os, const float* c,
+              const float* s)
+{
+    constexpr std::uint32_t n = MarkStream::kToneRun;
+    for (std::uint32_t k = 0; k < n; ++k)
+        run[k] = s[0] * oc[k] + c[0] * os[k] + s[1] * oc[n + k] + c[1] * os[n + k] + s[2] * oc[2 * n + k] +
+                 c[2] * os[2 * n + k];
 }
 
 // Reads exactly length bytes unless the source runs dry.
@@ -65,11 +117,20 @@ void MarkStream::Init(const TMarkParams& params)
 
     const float frequency[3] = {params.Tone1Frequency, params.Tone2Frequency, params.Tone3Frequency};
     const std::uint16_t amplitude[3] = {params.Tone1Amplitude, params.Tone2Amplitude, params.Tone3Amplitude};
+    m_offsetCos.assign(3 * kToneRun, 0);
+    m_offsetSin.assign(3 * kToneRun, 0);
     for (std::size_t t = 0; t < 3; ++t) {
-        m_phase[t] = 0;
-        m_step[t] = params.SamplesPerSec ? kTwoPi * frequency[t] / static_cast<float>(params.SamplesPerSec) : 0;
-        m_amplitude[t] = amplitude[t];
+        const double step = params.SamplesPerSec ? kTwoPi * frequency[t] / static_cast<float>(params.SamplesPerSec) : 0;
+        for (std::uint32_t k = 0; k < kToneRun; ++k) {
+            m_offsetCos[t * kToneRun + k] = static_cast<float>(amplitude[t] * std::cos(k * step));
+            m_offsetSin[t * kToneRun + k] = static_cast<float>(amplitude[t] * std::sin(k * step));
+        }
+        m_phaseCos[t] = 1;
+        m_phaseSin[t] = 0;
+        m_runCos[t] = std::cos(kToneRun * step);
+        m_runSin[t] = std::sin(kToneRun * step);
     }
+    m_toneAt = kToneRun;
     m_tone = 0;
     m_stereo = params.Channels == 2;
     m_computeTone = true;
@@ -78,27 +139,63 @@ void MarkStream::Init(const TMarkParams& params)
 
 void MarkStream::SealGroup()
 {
-    m_groupBits = mark_seal::Seal(m_live);
+    static constexpr auto kByteBits = ByteBits();
+    const mark_seal::TSealed bits = mark_seal::Seal(m_live);
+    for (std::size_t j = 0; j < bits.size(); ++j)
+        std::memcpy(m_groupMask.data() + 8 * j, kByteBits[bits[j]].data(), sizeof kByteBits[0]);
+}
+
+void MarkStream::NextToneRun()
+{
+    float c[3], s[3];
+    for (std::size_t t = 0; t < 3; ++t) {
+        c[t] = static_cast<float>(m_phaseCos[t]);
+        s[t] = static_cast<float>(m_phaseSin[t]);
+    }
+    SumTones(m_toneRun.data(), m_offsetCos.data(), m_offsetSin.data(), c, s);
+    for (std::size_t t = 0; t < 3; ++t) {
+        const double cosine = m_phaseCos[t] * m_runCos[t] - m_phaseSin[t] * m_runSin[t];
+        const double sine = m_phaseSin[t] * m_runCos[t] + m_phaseCos[t] * m_runSin[t];
+        // One Newton step back to length 1; a run's rounding is far below it.
+        const double scale = 1.5 - 0.5 * (cosine * cosine + sine * sine);
+        m_phaseCos[t] = cosine * scale;
+        m_phaseSin[t] = sine * scale;
+    }
+    m_toneAt = 0;
 }
 
 void MarkStream::Mark(std::uint8_t* bytes, std::size_t length)
 {
-    for (std::size_t at = 0; at + 1 < length; at += 2) {
-        if (m_computeTone) {
-            m_tone = std::sin(m_phase[0]) * m_amplitude[0] + std::sin(m_phase[1]) * m_amplitude[1] +
-                     std::sin(m_phase[2]) * m_amplitude[2];
-            for (std::size_t t = 0; t < 3; ++t) {
-                m_phase[t] += m_step[t];
-                if (m_phase[t] > kTwoPi)
-                    m_phase[t] -= kTwoPi;
-            }
+    const std::size_t samples = length / 2;
+    std::size_t done = 0;
+    while (done < samples) {
+        // A stretch within one group and, in mono, within one run of tones.
+        std::size_t count = std::min<std::size_t>(samples - done, kGroupSamples - m_index);
+        if (!m_stereo) {
+            if (m_toneAt == kToneRun)
+                NextToneRun();
+            count = std::min<std::size_t>(count, kToneRun - m_toneAt);
         }
-        const int v = std::clamp(static_cast<int>(static_cast<float>(LoadSample(bytes + at)) + m_tone), -32768, 32767);
-        const int bit = (m_groupBits[m_index >> 3] >> (7 - (m_index & 7))) & 1;
-        StoreSample(bytes + at, (v & ~1) | bit);
-        if (m_stereo)
-            m_computeTone = !m_computeTone;
-        if (++m_index == kGroupSamples) {
+        const float* tone = m_toneRun.data() + m_toneAt;
+        if (!m_stereo) {
+            m_toneAt += static_cast<std::uint32_t>(count);
+        } else {
+            // Both samples of a pair take one tone value.
+            for (std::size_t i = 0; i < count; ++i) {
+                if (m_computeTone) {
+                    if (m_toneAt == kToneRun)
+                        NextToneRun();
+                    m_tone = m_toneRun[m_toneAt++];
+                }
+                m_computeTone = !m_computeTone;
+                m_pairTones[i] = m_tone;
+            }
+            tone = m_pairTones.data();
+        }
+        MarkRun(bytes + 2 * done, tone, m_groupMask.data() + m_index, count);
+        done += count;
+        m_index += static_cast<std::uint32_t>(count);
+        if (m_index == kGroupSamples) {
             ++m_live.BlockCounter;
             m_index = 0;
             SealGroup();

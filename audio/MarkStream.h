@@ -22,6 +22,7 @@ public:
     static constexpr std::uint32_t kGroupSamples = 512;
     static constexpr std::uint32_t kGroupBytes = 2 * kGroupSamples;
     static constexpr std::uint32_t kFinalFlushMax = 1024;
+    static constexpr std::uint32_t kToneRun = 512;  // tone values made at a time
 
     void Init(const TMarkParams& params);
     // The marked piece out (null and 0 when there is none).
@@ -41,15 +42,27 @@ private:
     bool Framed() const { return (m_params.Flags & 1) != 0; }
     void SealGroup();
     void Mark(std::uint8_t* bytes, std::size_t length);
+    void NextToneRun();
 
     TMarkParams m_params{};
     TMarkBlock m_live{};
-    mark_seal::TSealed m_groupBits{};  // the sealed block whose bits the group carries
-    std::uint32_t m_index = 0;         // next sample within the group
-    std::array<float, 3> m_phase{};
-    std::array<float, 3> m_step{};
-    std::array<float, 3> m_amplitude{};
-    float m_tone = 0;
+    // The bits of the sealed block the group carries, one per sample.
+    std::array<std::int16_t, kGroupSamples> m_groupMask{};
+    std::uint32_t m_index = 0;  // next sample within the group
+    // The tones come in runs of kToneRun values: sin(phase + k step) is
+    // sin(phase) cos(k step) + cos(phase) sin(k step), with the per-offset
+    // factors in a table; each tone's phase turns by the run's angle as a
+    // unit vector, renormalised every run. No libm call per sample.
+    std::array<double, 3> m_phaseCos{};
+    std::array<double, 3> m_phaseSin{};
+    std::array<double, 3> m_runCos{};
+    std::array<double, 3> m_runSin{};
+    std::vector<float> m_offsetCos;  // [tone][k] amplitude x cos(k step)
+    std::vector<float> m_offsetSin;  // [tone][k] amplitude x sin(k step)
+    std::array<float, kToneRun> m_toneRun{};
+    std::uint32_t m_toneAt = kToneRun;  // next value of the run
+    float m_tone = 0;                   // stereo: the current pair's
+    std::array<float, kGroupSamples> m_pairTones{};
     bool m_stereo = false;
     bool m_computeTone = true;
     bool m_first = true;

@@ -1,13 +1,16 @@
-// Copy to recorder of 50 small PC files into the flash drive of the demo
-// image, through the main window's action: the time of the one run, the
-// content refreshes it made and their share of that time.
+// Copy to recorder through the main window's action: 50 small PC files into
+// the flash drive of the demo image, and 50 small wave files as recordings
+// onto a demo image of 8192 blocks. The time of the one run, the content
+// refreshes it made and their share of that time.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,13 +22,18 @@
 #include "app/main/AppForms.h"
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
+#include "audio/WaveFile.h"
 #include "core/flash/DriveFileList.h"
+#include "core/flash/SoundFileList.h"
 #include "core/links/Link.h"
 #include "core/recorder/CustomRecorder.h"
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
 #include "localizer/LanguageManager.h"
+#include "tests/app/ModalDialogRunner.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/ImageBuilder.h"
 
 namespace {
 
@@ -58,7 +66,8 @@ public:
 // drive's root in view.
 class DemoSession {
 public:
-    DemoSession()
+    // With a writer, the demo image is the one it writes (at the path given).
+    explicit DemoSession(const std::function<void(const std::string&)>& writeImage = {})
     {
         ResetProgramOptions();
         ResetLangManager();
@@ -67,6 +76,8 @@ public:
         QDir(m_home.path()).mkpath(QStringLiteral("Pc"));
         SetDocumentsFolderOverride(m_home.filePath(QStringLiteral("Documents")));
         SetProgramFolderOverride(m_home.filePath(QStringLiteral("Program")));
+        if (writeImage)
+            writeImage(m_home.filePath(QStringLiteral("Documents/ZEL4_DEMO.QDM")).toStdString());
         m_forms = std::make_unique<TAppForms>();
         Window = m_forms->frmTrellavoxMain;
         Connection = &Window->Connection();
@@ -83,6 +94,10 @@ public:
         if (!Connection->FConnected)
             return;
         Window->actRecRefresh->trigger();
+    }
+
+    void ShowDriveRoot() const
+    {
         Window->actShowDrv->trigger();
         Window->Lists().DriveFolderView().SetFolder(QStringLiteral("\\"));
     }
@@ -110,6 +125,30 @@ public:
             paths << path;
         }
         return paths;
+    }
+
+    QStringList WriteSmallWaves(int count) const
+    {
+        QStringList paths;
+        const std::vector<std::int16_t> samples(800, 100);
+        for (int n = 0; n < count; ++n) {
+            const QString path = m_home.filePath(QStringLiteral("Pc/wave%1.wav").arg(n, 2, 10, QLatin1Char('0')));
+            TWaveFile wave(path);
+            TWaveFile::SetPcmFormat(&wave.FormatBlock(), 1, 8000, 16);
+            if (wave.Create())
+                wave.Write(samples.data(), static_cast<std::int32_t>(samples.size() * 2));
+            wave.Close();
+            paths << path;
+        }
+        return paths;
+    }
+
+    int RecordingCount() const
+    {
+        if (Connection->Recorder()->IsContentChanged())
+            Connection->RefreshRecorderContent();
+        const TSoundFileList* files = Connection->Recorder()->GetSoundFiles();
+        return files ? files->Count() : 0;
     }
 
     // The files on the flash drive, read by a refresh of their own.
@@ -142,6 +181,7 @@ void BM_CopySmallFilesToDrive(benchmark::State& state)
             state.SkipWithError("the demo connection did not come up");
             break;
         }
+        session.ShowDriveRoot();
         TCopyToRecorderActions& actions = session.Window->CopyToRecorder();
         const QStringList paths = session.WriteSmallFiles(count, kFileBytes);
         actions.SelectedPaths = [paths] { return paths; };
@@ -182,10 +222,73 @@ void BM_CopySmallFilesToDrive(benchmark::State& state)
     state.counters["refresh_share_pct"] = totalMs > 0 ? 100.0 * refreshMs / totalMs : 0.0;
 }
 // A fresh demo image for every run; the run's own clock.
-BENCHMARK(BM_CopySmallFilesToDrive)
-    ->Arg(kFiles)
-    ->UseManualTime()
-    ->Iterations(3)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopySmallFilesToDrive)->Arg(kFiles)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// An empty demo image of 8192 blocks, written sparsely.
+void WriteLargeImage(const std::string& path)
+{
+    constexpr std::uint32_t kBlocks = 8192;
+    constexpr std::uint16_t kPages = 16;
+    ImageBuilder image;
+    image.Geometry(2048, 64, kPages).Blocks(kBlocks).FirstDataBlock(1);
+    ContentGeometry geometry;
+    geometry.totalBlocks = kBlocks;
+    geometry.pagesPerBlock = kPages;
+    geometry.pageSize = 2048 + 64;
+    geometry.firstDataBlock = 1;
+    ContentBuilder(geometry).WriteSparseImage(image, path);
+}
+
+void BM_UploadSmallWavesAsRecordings(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    double totalMs = 0;
+    double refreshes = 0;
+    double refreshMs = 0;
+    for (auto _ : state) {
+        CountedBoxes boxes;
+        DemoSession session(WriteLargeImage);
+        if (!session.Connection->FConnected) {
+            state.SkipWithError("the demo connection did not come up");
+            break;
+        }
+        TCopyToRecorderActions& actions = session.Window->CopyToRecorder();
+        const QStringList paths = session.WriteSmallWaves(count);
+        actions.SelectedPaths = [paths] { return paths; };
+        actions.actCopyToRecUpdate();
+        if (!session.Window->actCopyToRec->isEnabled()) {
+            state.SkipWithError("copy to recorder is disabled");
+            break;
+        }
+        WhenModalShown(QStringLiteral("frmFmtChoose"),
+                       [](QWidget* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click(); });
+        const TConnectionController::TRefreshStats before = session.Connection->RefreshStats();
+
+        QElapsedTimer clock;
+        clock.start();
+        session.Window->actCopyToRec->trigger();
+        const qint64 elapsed = clock.nsecsElapsed();
+
+        const TConnectionController::TRefreshStats after = session.Connection->RefreshStats();
+        state.SetIterationTime(static_cast<double>(elapsed) / 1e9);
+        totalMs += static_cast<double>(elapsed) / 1e6;
+        refreshes += after.Count - before.Count;
+        refreshMs += static_cast<double>(after.Nanoseconds - before.Nanoseconds) / 1e6;
+        const int recordings = session.RecordingCount();
+        if (boxes.Count > 0 || recordings != count) {
+            const std::string why =
+                ("the upload did not go through: " + QString::number(recordings) + " " + boxes.First).toStdString();
+            state.SkipWithError(why.c_str());
+            break;
+        }
+    }
+    const auto perRun = benchmark::Counter::kAvgIterations;
+    state.counters["files"] = count;
+    state.counters["total_ms"] = benchmark::Counter(totalMs, perRun);
+    state.counters["refreshes"] = benchmark::Counter(refreshes, perRun);
+    state.counters["refresh_ms"] = benchmark::Counter(refreshMs, perRun);
+    state.counters["refresh_share_pct"] = totalMs > 0 ? 100.0 * refreshMs / totalMs : 0.0;
+}
+BENCHMARK(BM_UploadSmallWavesAsRecordings)->Arg(kFiles)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

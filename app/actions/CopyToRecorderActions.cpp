@@ -50,8 +50,7 @@ bool AskSpace(const QString& what)
 
 }  // namespace
 
-TCopyToRecorderActions::TCopyToRecorderActions(const TCopyToRecorderUi& ui, QObject* parent)
-    : QObject(parent), m_ui(ui)
+TCopyToRecorderActions::TCopyToRecorderActions(const TCopyToRecorderUi& ui, QObject* parent) : QObject(parent), m_ui(ui)
 {
     UploadWave = [this](TCustomRecorder* recorder, const QString& path, std::uint16_t record) {
         TGuiTransferUi transferUi(*m_ui.Operation);
@@ -100,10 +99,15 @@ void TCopyToRecorderActions::actCopyToRecExecute()
         TMainUiLockScope lock(m_ui.Operation->UiLock());
         if (!Recorder() || paths.isEmpty())
             return;
+        m_uploaded = false;
         if (m_ui.Lists->DriveView())
             CopyToDrive(paths);
         else
             UploadRecords(paths);
+        // Each upload filed what it wrote into the recorder's lists; one
+        // scan at the end makes sure and shows the new content.
+        if (m_uploaded && Recorder())
+            m_ui.RefreshContent();
     });
 }
 
@@ -142,6 +146,7 @@ void TCopyToRecorderActions::UploadRecords(const QStringList& paths)
                 Tell(Const("NoRecordNumberStr") + QLatin1Char(' ') + path);
                 return;
             }
+            m_uploaded = true;
             UploadWave(&recorder, path, static_cast<std::uint16_t>(highest + 1));
         } catch (const TERecXchange& error) {
             ShowRecorderError(error);
@@ -234,7 +239,7 @@ void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem&
             WaitForRecorderJob(*recorder, *m_ui.Operation, Const("StatusErasingStr") + QLatin1Char(' ') + drivePath);
         }
     }
-    // Also for a skipped entry: the next upload needs current lists.
+    // Also for a skipped entry: an overwrite's erase changed the content.
     recorder = &FreshRecorder();
     if (skip)
         return;
@@ -245,5 +250,6 @@ void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem&
     }
     QString source = base + rel;
     source.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    m_uploaded = true;
     UploadFile(recorder, source, entry, storedName);
 }

@@ -60,4 +60,5 @@ private:
     TCopyToRecorderUi m_ui;
     bool m_overwriteAll = false;
     bool m_skipAll = false;
+    bool m_uploaded = false;  // this run started an upload
 };

@@ -41,6 +41,7 @@
 #include "app/main/IdleScheduler.h"
 #include "app/main/LanguageMenuView.h"
 #include "app/main/MainWindowCommands.h"
+#include "app/main/ShortcutActionUpdate.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/LongOperation.h"
 #include "app/services/MainUiLock.h"
@@ -131,6 +132,7 @@ void TfrmTrellavoxMain::AttachForms(TfrmRecSettings* recSettings, TfrmStatus* st
     m_operation->SetStatusWindow(status);
     WireConnection(recSettings, password);
     WireCommands(recSettings);
+    new TShortcutActionUpdate([this] { UpdateActions(); }, [this] { return IdleBlocked(); }, this);
 }
 
 void TfrmTrellavoxMain::AttachAboutBox(TAboutBox* aboutBox)
@@ -482,8 +484,8 @@ void TfrmTrellavoxMain::WireConnection(TfrmRecSettings* recSettings, TPasswordDl
     connect(actDisconnect, &QAction::triggered, m_connection, guarded(&TConnectionController::actDisconnectExecute));
     connect(actRecRefresh, &QAction::triggered, m_connection, guarded(&TConnectionController::actRecRefreshExecute));
     connect(actSyncClock, &QAction::triggered, m_connection, guarded(&TConnectionController::actSyncClockExecute));
-    auto* erase = new TEraseActions(*actRecErase, *actFormat, *m_lists, *m_operation,
-                                    [connection] { return connection->Recorder(); }, this);
+    auto* erase = new TEraseActions(
+        *actRecErase, *actFormat, *m_lists, *m_operation, [connection] { return connection->Recorder(); }, this);
     erase->CollectDriveSelection = [this] { m_copyToPc->CollectSelectedDrvFiles(); };
 }
 
@@ -527,12 +529,7 @@ void TfrmTrellavoxMain::EnableIdlePasses()
     m_scheduler = new TIdleScheduler(
         [this](bool& done) {
             m_connection->IdlePass(done);
-            m_lists->UpdateActions();
-            m_copyToPc->UpdateActions();
-            m_copyToRec->actCopyToRecUpdate();
-            m_commands->UpdateActions();
-            m_waveInfo->actShowAddInfoUpdate();
-            m_explorer->UpdateActions();
+            UpdateActions();
         },
         [this] { return IdleBlocked(); }, this);
     if (m_recSettings)
@@ -540,6 +537,16 @@ void TfrmTrellavoxMain::EnableIdlePasses()
     m_connection->SetSchedulePass([this] { m_scheduler->SchedulePass(); });
     m_uiLock->SetOnUnlocked([this] { m_scheduler->SchedulePass(); });
     m_scheduler->SchedulePass();
+}
+
+void TfrmTrellavoxMain::UpdateActions()
+{
+    m_lists->UpdateActions();
+    m_copyToPc->UpdateActions();
+    m_copyToRec->actCopyToRecUpdate();
+    m_commands->UpdateActions();
+    m_waveInfo->actShowAddInfoUpdate();
+    m_explorer->UpdateActions();
 }
 
 bool TfrmTrellavoxMain::IdleBlocked() const

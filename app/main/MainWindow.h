@@ -66,6 +66,9 @@ public:
     // No idle pass runs: the interface is locked or the settings dialog is
     // up (a pass's refresh would restore its edits away).
     bool IdleBlocked() const;
+    // The enabled states of every action group's actions, as the idle pass
+    // and a shortcut key bring them up to date.
+    void UpdateActions();
 
     // What the settings dialog's options change here.
     void SetCopySelPartHidden(bool hidden) override;
@@ -130,8 +133,8 @@ public:
     QAction* Connect1 = nullptr;  // Recorder1's items of actConnect and actDisconnect
     QAction* Disconnect1 = nullptr;
     QAction* Copytorecorder1 = nullptr;  // Recorder1's item of actCopyToRec
-    QAction* Showaddinfo1 = nullptr;  // View1's item of actShowAddInfo
-    QMenu* PopupMenu2 = nullptr;  // the rows of both recorder views
+    QAction* Showaddinfo1 = nullptr;     // View1's item of actShowAddInfo
+    QMenu* PopupMenu2 = nullptr;         // the rows of both recorder views
     QAction* Exit1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* About1 = nullptr;

@@ -32,12 +32,22 @@ public:
     // was not fully assembled, so no list holds a half-built entry.
     void Run(const TContentLists& lists, const Progress& progress);
 
+    // After this program wrote the first count blocks of the free list
+    // (one upload): reads their headers back and files them as Run would,
+    // assembling the new item and placing it where Run would list it. So
+    // the lists equal a full scan's as long as nothing else changed the
+    // flash. False, with the lists untouched, when the blocks belong to an
+    // item already listed. A link failure raises TERecXchange; the lists
+    // must then be scanned anew.
+    bool AddWritten(const TContentLists& lists, std::size_t count);
+
     std::uint64_t TotalBytes() const { return m_context.Geometry.TotalBytes(); }
     std::uint64_t FreeBytes() const { return m_freeBytes; }
 
 private:
     void ReadHeaders(std::vector<TBlockHeader>& headers, const Progress& progress) const;
     void SortBlocks(const std::vector<TBlockHeader>& headers, const TContentLists& lists) const;
+    void SortBlock(std::uint32_t block, const TBlockHeader& header, const TContentLists& lists) const;
     void Assemble(const TContentLists& lists, const Progress& progress) const;
 
     TScanContext m_context;

@@ -9,8 +9,7 @@
 
 // A list of items it owns, in insertion order. An index outside the list
 // raises the class library's list-index error.
-template <class T>
-class TOwnedList {
+template <class T> class TOwnedList {
 public:
     TOwnedList() = default;
     TOwnedList(const TOwnedList&) = delete;
@@ -33,6 +32,23 @@ public:
         return m_items.back().get();
     }
 
+    // Puts the item before index (Count() appends).
+    T* Insert(int index, std::unique_ptr<T> item)
+    {
+        if (index < 0 || index > Count())
+            throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+        return m_items.insert(m_items.begin() + index, std::move(item))->get();
+    }
+
+    // Takes the item out of the list, to the caller.
+    std::unique_ptr<T> Take(int index)
+    {
+        Item(index);
+        std::unique_ptr<T> item = std::move(m_items[static_cast<std::size_t>(index)]);
+        m_items.erase(m_items.begin() + index);
+        return item;
+    }
+
     // Frees every item, then empties the list.
     void Clear() { m_items.clear(); }
 
@@ -44,16 +60,14 @@ public:
     }
 
     // Sorts by less, keeping the order of equal items.
-    template <class Less>
-    void StableSort(Less less)
+    template <class Less> void StableSort(Less less)
     {
         std::stable_sort(m_items.begin(), m_items.end(),
                          [&less](const std::unique_ptr<T>& a, const std::unique_ptr<T>& b) { return less(*a, *b); });
     }
 
 protected:
-    template <class Predicate>
-    int IndexWhere(Predicate predicate) const
+    template <class Predicate> int IndexWhere(Predicate predicate) const
     {
         for (std::size_t i = 0; i < m_items.size(); ++i)
             if (predicate(*m_items[i]))

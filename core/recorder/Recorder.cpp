@@ -242,7 +242,8 @@ void TRecorder::StartUpload(std::uint16_t record, TWaveSource* source, const SYS
     // blocks that are in use now.
     if (IsContentChanged())
         throw std::logic_error("The recorder content changed: it must be read again before an upload.");
-    LaunchJob(TRecorderJob::Upload, TUploadJobParams{record, source, time, FUploadCompress, FUploadParam});
+    LaunchJob(TRecorderJob::Upload,
+              TUploadJobParams{record, source, time, FUploadCompress, FUploadParam, TScanTexts::Take(RecorderHost())});
 }
 
 void TRecorder::StartDriveFileUpload(const QString& name, HANDLE source, const SYSTEMTIME& time)
@@ -250,7 +251,8 @@ void TRecorder::StartDriveFileUpload(const QString& name, HANDLE source, const S
     // The free blocks and file numbers are the last scan's.
     if (IsContentChanged())
         throw std::logic_error("The recorder content changed: it must be read again before an upload.");
-    LaunchJob(TRecorderJob::DriveFileUpload, TDriveFileUploadJobParams{name, source, time});
+    LaunchJob(TRecorderJob::DriveFileUpload,
+              TDriveFileUploadJobParams{name, source, time, TScanTexts::Take(RecorderHost())});
 }
 
 void TRecorder::SetSoundFileStatus(std::uint16_t record, std::uint8_t status)
@@ -334,9 +336,14 @@ void TRecorder::LaunchJob(TRecorderJob job, TRecorderJobParams params, TCustomFi
     FAbort = 0;
     FJobOutcome = TJobOutcome::None;
     FJobError = {};
-    auto context = std::make_shared<TRecorderJobContext>(TRecorderJobContext{
-        std::move(params), Snapshot(), TContentLists{*FFreeBlocks, *FSoundFiles, *FDriveFiles}, FProgress, FAbort,
-        sink, {}});
+    auto context = std::make_shared<TRecorderJobContext>(
+        TRecorderJobContext{std::move(params),
+                            Snapshot(),
+                            TContentLists{*FFreeBlocks, *FSoundFiles, *FDriveFiles},
+                            FProgress,
+                            FAbort,
+                            sink,
+                            {}});
     context->State = &FState;
     if (info.SetsContentChanged)
         FContentChanged.store(1, std::memory_order_release);
@@ -397,8 +404,7 @@ void TRecorder::TakeResults(const TRecorderJobResults& results)
 
 std::int64_t TRecorder::GetFreeDriveMemory()
 {
-    return static_cast<std::int64_t>(
-        FreeDriveFileBytes(Geometry(), static_cast<std::uint64_t>(FFreeBlocks->Count())));
+    return static_cast<std::int64_t>(FreeDriveFileBytes(Geometry(), static_cast<std::uint64_t>(FFreeBlocks->Count())));
 }
 
 TJobError TRecorder::LastJobError()

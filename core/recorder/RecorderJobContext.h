@@ -36,11 +36,13 @@ struct TUploadJobParams {
     SYSTEMTIME Time{};
     std::uint8_t Compress = 0;  // the upload format chosen when the job started
     std::uint8_t Param = 0;
+    TScanTexts Texts;  // for the new recording's entry, taken on the GUI thread
 };
 struct TDriveFileUploadJobParams {
     QString Name;
     HANDLE Source = INVALID_HANDLE_VALUE;
     SYSTEMTIME Time{};
+    TScanTexts Texts;  // for the new file's entry, taken on the GUI thread
 };
 struct TEraseSoundFileJobParams {
     std::uint16_t Record = 0;

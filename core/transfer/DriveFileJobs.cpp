@@ -21,6 +21,7 @@
 #include "core/recorder/RecorderHost.h"
 #include "core/recorder/RecorderJobContext.h"
 #include "core/recorder/RecorderJobs.h"
+#include "core/transfer/UploadedContent.h"
 #include "localizer/LangConst.h"
 
 namespace dl = drive_layout;
@@ -154,7 +155,7 @@ EDriveNameTooLong::EDriveNameTooLong(const QString& name)
 }
 
 TJobOutcome WriteDriveFile(const TDriveUploadRequest& request, std::atomic<std::uint8_t>& progress,
-                           const std::atomic<std::uint8_t>& abortFlag)
+                           const std::atomic<std::uint8_t>& abortFlag, std::size_t* written)
 {
     const TFlashGeometry& g = request.Geometry;
     if (g.PageSize < dl::kChunkBytes || g.PagesPerBlock == 0)
@@ -226,6 +227,8 @@ TJobOutcome WriteDriveFile(const TDriveUploadRequest& request, std::atomic<std::
         EraseWritten(request.FreeBlocks, std::min<std::size_t>(i + 1, needed));
         throw;
     }
+    if (written)
+        *written = static_cast<std::size_t>(needed);
     return TJobOutcome::Completed;
 }
 
@@ -297,7 +300,11 @@ TJobOutcome DriveFileUploadJob(TRecorderJobContext& context)
     for (int i = 0; i < free.Count(); ++i)
         request.FreeBlocks.push_back(free.Item(i)->Block);
     context.SetState(rsWriting);
-    return WriteDriveFile(request, context.Progress, context.AbortFlag);
+    std::size_t written = 0;
+    const TJobOutcome outcome = WriteDriveFile(request, context.Progress, context.AbortFlag, &written);
+    if (outcome == TJobOutcome::Completed)
+        TakeUploadedBlocks(context, written, params.Texts);
+    return outcome;
 }
 
 TJobOutcome DriveFileDownloadJob(TRecorderJobContext& context)

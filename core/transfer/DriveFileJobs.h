@@ -54,9 +54,10 @@ struct TDriveUploadRequest {
 // the header's 32-bit size, or a source that is not a regular file, raises
 // std::runtime_error before anything is written; a failed source read
 // (std::runtime_error) or link fault (TERecXchange) midway erases what was
-// written, as far as the link lets it, and is raised again.
+// written, as far as the link lets it, and is raised again. Once Completed,
+// written (when given) holds the number of blocks, the first of FreeBlocks.
 TJobOutcome WriteDriveFile(const TDriveUploadRequest& request, std::atomic<std::uint8_t>& progress,
-                           const std::atomic<std::uint8_t>& abortFlag);
+                           const std::atomic<std::uint8_t>& abortFlag, std::size_t* written = nullptr);
 
 // A flash-drive file's data into a PC file opened for writing.
 struct TDriveDownloadRequest {

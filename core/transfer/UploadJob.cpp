@@ -16,6 +16,7 @@
 #include "core/recorder/RecorderJobs.h"
 #include "core/recorder/WaveSource.h"
 #include "core/transfer/UploadLayout.h"
+#include "core/transfer/UploadedContent.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ std::uint8_t UploadRateCode(std::uint32_t sampleRate)
     }
 }
 
-void UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& progress)
+std::uint64_t UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& progress)
 {
     const TCodecInfo* codec = FindCodec(request.Compress, request.Param);
     if (!codec)
@@ -178,6 +179,7 @@ void UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& p
         runningTime += secondsPerBlock;
         header.SetTime(static_cast<std::uint32_t>(std::min(std::floor(runningTime), 4294967295.0)));
     }
+    return blocks;
 }
 
 TJobOutcome UploadJob(TRecorderJobContext& context)
@@ -199,6 +201,7 @@ TJobOutcome UploadJob(TRecorderJobContext& context)
     for (int i = 0; i < free.Count(); ++i)
         request.FreeBlocks.push_back(free.Item(i)->Block);
     context.SetState(rsWriting);
-    UploadRecording(request, context.Progress);
+    const std::uint64_t written = UploadRecording(request, context.Progress);
+    TakeUploadedBlocks(context, static_cast<std::size_t>(written), params.Texts);
     return TJobOutcome::Completed;
 }

@@ -36,7 +36,8 @@ std::uint8_t UploadRateCode(std::uint32_t sampleRate);
 // std::runtime_error after the pages before it were written; an unknown
 // codec, a missing source or no geometry raise std::invalid_argument before
 // anything is written; link failures raise TERecXchange.
-void UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& progress);
+// Returns the number of blocks written (the first ones of the free list).
+std::uint64_t UploadRecording(const TUploadRequest& request, std::atomic<std::uint8_t>& progress);
 
 // The body of the job table's Upload entry: the request from the context's
 // parameters, snapshot and free-block list; state 5 while it writes.

@@ -4,11 +4,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <random>
 #include <vector>
 
 #include "audio/MarkBlocks.h"
 #include "audio/MarkExports.h"
+#include "core/protocol/Crc32.h"
 
 namespace {
 
@@ -287,6 +289,68 @@ TEST_F(MarkStreamTest, StereoPairsShareOneToneValue)
         ASSERT_NEAR(SampleAt(two.bytes, kBlock + 4 * i), m, 1) << i;
         ASSERT_NEAR(SampleAt(two.bytes, kBlock + 4 * i + 2), m, 1) << i;
     }
+}
+
+// The tones as the download sets them: a slow one and two near the top of
+// the band.
+TMarkParams ProgramTones()
+{
+    TMarkParams params = Params();
+    params.Tone1Frequency = 9.37f;
+    params.Tone1Amplitude = 80;
+    params.Tone2Frequency = 3551.21f;
+    params.Tone2Amplitude = 6;
+    params.Tone3Frequency = 3755.73f;
+    params.Tone3Amplitude = 6;
+    return params;
+}
+
+// Over many runs of tone values the tone stays the sum of the three sines:
+// a silent stream's samples are the sum truncated, up to their LSB, except
+// where the sum is within a hair of an integer.
+TEST_F(MarkStreamTest, TheToneIsTheSumOfTheThreeSines)
+{
+    const std::vector<std::int16_t> silence(400000, 0);
+    const TMarkParams params = ProgramTones();
+    const Marked marked = Mark(silence, Even(silence.size() * 2, 6000), params);
+    const float frequency[3] = {params.Tone1Frequency, params.Tone2Frequency, params.Tone3Frequency};
+    const int amplitude[3] = {params.Tone1Amplitude, params.Tone2Amplitude, params.Tone3Amplitude};
+    double step[3];
+    for (int t = 0; t < 3; ++t)
+        step[t] = 2 * std::numbers::pi_v<float> * frequency[t] / static_cast<float>(params.SamplesPerSec);
+    const std::size_t markedSamples = silence.size() * 2 / 1024 * 512;
+    int nearInteger = 0;
+    for (std::size_t n = 0; n < markedSamples; ++n) {
+        double sum = 0;
+        for (int t = 0; t < 3; ++t)
+            sum += amplitude[t] * std::sin(static_cast<double>(n) * step[t]);
+        const int got = SampleAt(marked.bytes, kBlock + 2 * n);
+        ASSERT_LE(std::abs(got), 80 + 6 + 6) << n;
+        if (std::abs(sum - std::round(sum)) < 1e-3) {
+            ++nearInteger;
+            continue;
+        }
+        ASSERT_EQ(got & ~1, static_cast<int>(sum) & ~1) << "sample " << n << ", tone " << sum;
+    }
+    EXPECT_LT(nearInteger, 2000);
+    EXPECT_EQ(Check(marked.bytes, marked.stored.data()), 0);
+}
+
+// The marked bytes of a fixed stream, so that a change of them is seen.
+TEST_F(MarkStreamTest, TheMarkedBytesArePinned)
+{
+    const auto audio = Speech(100000);
+    const Marked mono = Mark(audio, Even(audio.size() * 2), ProgramTones());
+    TMarkParams stereoParams = ProgramTones();
+    stereoParams.Channels = 2;
+    const Marked stereo = Mark(audio, Even(audio.size() * 2, 3000), stereoParams);
+    auto crc = [](const Marked& marked) {
+        TCrc32 crc;
+        crc.Update(marked.bytes.data(), static_cast<std::uint32_t>(marked.bytes.size()));
+        return ~crc.Register();
+    };
+    EXPECT_EQ(crc(mono), 1405981459u);
+    EXPECT_EQ(crc(stereo), 3895637765u);
 }
 
 // The byte permutation of the seal is part of every marked file.

@@ -332,7 +332,7 @@ TEST_F(CopyToRecorderTest, NameWithBackslashIsRefusedAndTheRestGoes)
     EXPECT_EQ(DriveNames(), (QStringList{"ok.txt"}));
 }
 
-TEST_F(CopyToRecorderTest, EachUploadLeavesOneRefreshForTheNextFileAndNoMore)
+TEST_F(CopyToRecorderTest, ABatchScansOnceAtItsEnd)
 {
     Connect({1});
     ShowDrive(QStringLiteral("\\"));
@@ -341,9 +341,10 @@ TEST_F(CopyToRecorderTest, EachUploadLeavesOneRefreshForTheNextFileAndNoMore)
     Run();
     const TConnectionController::TRefreshStats after = connection->RefreshStats();
     EXPECT_EQ(stored, (QStringList{"a.txt", "b.txt", "c.txt"}));
-    // The first file finds the lists fresh; the last upload's change waits
-    // for whoever needs the lists next.
-    EXPECT_EQ(after.Count - before.Count, 2);
+    // Each upload filed its file into the lists; one scan ends the batch
+    // and leaves them current.
+    EXPECT_EQ(after.Count - before.Count, 1);
     EXPECT_GT(after.Nanoseconds, before.Nanoseconds);
+    EXPECT_FALSE(connection->Recorder()->IsContentChanged());
     EXPECT_EQ(DriveNames(), (QStringList{"a.txt", "b.txt", "c.txt"}));
 }

@@ -504,7 +504,7 @@ TEST(DriveFileNumberTest, SmallestFreeNumberUpTo7FFE)
     free.Add(std::make_unique<TBlockRecord>());
     TSoundFileList sounds;
     std::atomic<std::uint8_t> progress{0}, abort{0};
-    TRecorderJobContext context{TDriveFileUploadJobParams{QStringLiteral("x"), INVALID_HANDLE_VALUE, {}},
+    TRecorderJobContext context{TDriveFileUploadJobParams{QStringLiteral("x"), INVALID_HANDLE_VALUE, {}, {}},
                                 {},
                                 TContentLists{free, sounds, files},
                                 progress,
