@@ -1,18 +1,14 @@
 #include "audio/DialectWaveFile.h"
 
-#include <QFile>
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "audio/SoxResampler.h"
 #include "audio/TransferMessages.h"
 #include "audio/TransferUi.h"
 #include "core/flash/SoundFileInfo.h"
 #include "core/protocol/DebugLog.h"
-#include "core/settings/FileUtils.h"
 
-TDialectWaveFile::TDialectWaveFile(HANDLE file) : FFile(file) {}
+TDialectWaveFile::TDialectWaveFile(TStagedFile& file) : FFile(file) {}
 
 std::int32_t TDialectWaveFile::Read(void*, std::int32_t)
 {
@@ -54,21 +50,15 @@ bool TDialectWaveFile::WriteSamples(const std::int16_t* samples, std::size_t cou
 
 bool TDialectWaveFile::WriteAll(const void* data, std::size_t bytes)
 {
-    const auto* at = static_cast<const std::uint8_t*>(data);
-    while (bytes > 0) {
-        const ssize_t done = ::write(FFile, at, bytes);
-        if (done <= 0) {
-            if (done < 0 && errno == EINTR)
-                continue;
-            // The system's text at once, on the thread that failed.
-            m_error = GetSystemErrorText(done < 0 ? errno : ENOSPC);
-            m_failed.store(true, std::memory_order_release);
-            return false;
-        }
-        at += done;
-        bytes -= static_cast<std::size_t>(done);
-        FTotal += static_cast<std::uint32_t>(done);
+    try {
+        FFile.Write(data, bytes);
+    } catch (const EFileWriteError& error) {
+        // The text at once, on the thread that failed.
+        m_error = error.Text();
+        m_failed.store(true, std::memory_order_release);
+        return false;
     }
+    FTotal += static_cast<std::uint32_t>(bytes);
     return true;
 }
 
@@ -84,56 +74,67 @@ bool TDialectWaveFile::PatchHeader()
     std::uint8_t size[4];
     for (int i = 0; i < 4; ++i)
         size[i] = static_cast<std::uint8_t>(FTotal >> (8 * i));
-    return ::pwrite(FFile, size, sizeof(size), 0) == static_cast<ssize_t>(sizeof(size));
+    try {
+        FFile.Seek(0);
+        FFile.Write(size, sizeof(size));
+        FFile.Seek(FFile.Size());
+    } catch (const EFileWriteError& error) {
+        m_error = error.Text();
+        m_failed.store(true, std::memory_order_release);
+        ReportWriteError();
+        return false;
+    }
+    return true;
 }
 
 void TDialectWaveFile::ReportWriteError()
 {
     if (!WriteFailed() || m_reported.exchange(true))
         return;
-    ShowWritingError(m_error);
+    ShowFileError(m_error);
 }
 
 bool DownloadDialect(const QString& fileName, const TCustomSoundFileInfo& item,
-                     const std::function<TJobOutcome(TCustomFile&)>& runJob, TTransferUi& ui)
+                     const std::function<TJobOutcome(TCustomFile&)>& runJob, TTransferUi& ui, TWrittenFile* written)
 {
-    const QByteArray path = QFile::encodeName(fileName);
-    const HANDLE file = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (file < 0) {
-        ShowCantCreate(fileName, errno);
+    TStagedFile file(fileName);
+    try {
+        file.Create();
+    } catch (const EFileWriteError& error) {
+        ShowCantCreate(fileName, error.Error());
         return false;
     }
 
-    // Closed on every way out, an exception from the job's start included.
-    struct TCloser {
-        HANDLE Handle;
-        ~TCloser() { ::close(Handle); }
-    } closer{file};
     bool ok = true;
     TJobOutcome outcome = TJobOutcome::None;
-    {
-        TDialectWaveFile sink(file);
-        ok = sink.WriteHeader();
-        if (ok) {
-            // Declared after the sink: the resampler's thread ends before the sink goes.
-            TSoxResampler resampler(
-                item.Format.SamplesPerSec, item.Format.Channels, dialect::kRate,
-                [&](const std::int16_t* samples, std::size_t count) { return sink.WriteSamples(samples, count); });
-            sink.SetResampler(&resampler);
-            outcome = runJob(sink);
-            // Cancelled or failed, SoX still gets the end of its input and ends.
-            ok = resampler.Finish();
-            sink.SetResampler(nullptr);
-        }
-        if (sink.WriteFailed()) {
-            sink.ReportWriteError();
-            ok = false;
-        }
-        ok = ok && sink.PatchHeader();
+    TDialectWaveFile sink(file);
+    ok = sink.WriteHeader();
+    if (ok) {
+        // Declared after the sink: the resampler's thread ends before the sink goes.
+        TSoxResampler resampler(
+            item.Format.SamplesPerSec, item.Format.Channels, dialect::kRate,
+            [&](const std::int16_t* samples, std::size_t count) { return sink.WriteSamples(samples, count); });
+        sink.SetResampler(&resampler);
+        outcome = runJob(sink);
+        // Cancelled or failed, SoX still gets the end of its input and ends.
+        ok = resampler.Finish();
+        sink.SetResampler(nullptr);
     }
-    if (ui.CancelRequested() || outcome == TJobOutcome::Aborted) {
-        QFile::remove(fileName);
+    if (ui.CancelRequested() || outcome == TJobOutcome::Aborted)
+        return false;  // the file goes with its staging
+    if (sink.WriteFailed()) {
+        sink.ReportWriteError();
         return false;
     }
-    return ok && outcome == TJobOutcome::Completed;
+    if (!ok || outcome != TJobOutcome::Completed || !sink.PatchHeader())
+        return false;
+    try {
+        const TWrittenFile done = file.Publish();
+        if (written)
+            *written = done;
+    } catch (const EFileWriteError& error) {
+        ShowFileError(error.Text());
+        return false;
+    }
+    return true;
 }

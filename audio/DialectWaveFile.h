@@ -6,9 +6,9 @@
 #include <functional>
 #include <vector>
 
-#include "core/links/FileHandle.h"
 #include "core/recorder/CustomFile.h"
 #include "core/recorder/JobOutcome.h"
+#include "core/settings/StagedFile.h"
 
 class TCustomSoundFileInfo;
 class TSoxResampler;
@@ -30,7 +30,7 @@ constexpr std::uint16_t Word(std::int16_t sample)
 // output comes back on the SoX thread and is written here.
 class TDialectWaveFile : public TCustomFile {
 public:
-    explicit TDialectWaveFile(HANDLE file);
+    explicit TDialectWaveFile(TStagedFile& file);
 
     void SetResampler(TSoxResampler* resampler) { m_resampler = resampler; }
 
@@ -54,11 +54,11 @@ public:
 private:
     bool WriteAll(const void* data, std::size_t bytes);
 
-    HANDLE FFile;
+    TStagedFile& FFile;
     std::uint32_t FTotal = 0;
     TSoxResampler* m_resampler = nullptr;
     std::vector<std::uint8_t> m_words;  // the SoX thread's
-    QString m_error;                    // the system's text of the failed write, set before m_failed
+    QString m_error;                    // "Writing error", file and reason, set before m_failed
     std::atomic<bool> m_failed{false};
     std::atomic<bool> m_reported{false};
 };
@@ -66,6 +66,9 @@ private:
 // The Dialect path of DownloadRecordToFile: creates the file, runs the
 // download through the resampler (runJob starts the job on the sink and
 // waits for it) and finishes the file. True only for a completed job and a
-// finished file; the recording's status is never changed here.
+// finished file, which gets its name only then (written, when given, then
+// holds its path, size and CRC-32); the recording's status is never changed
+// here.
 bool DownloadDialect(const QString& fileName, const TCustomSoundFileInfo& item,
-                     const std::function<TJobOutcome(TCustomFile&)>& runJob, TTransferUi& ui);
+                     const std::function<TJobOutcome(TCustomFile&)>& runJob, TTransferUi& ui,
+                     TWrittenFile* written = nullptr);

@@ -1,12 +1,16 @@
 #include "audio/DownloadToFile.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <optional>
+#include <stdexcept>
 
 #include "audio/CrcWaveFile.h"
 #include "audio/DialectWaveFile.h"
 #include "audio/RecorderWaveFile.h"
+#include "audio/TransferMessages.h"
 #include "audio/TransferUi.h"
 #include "audio/WaveAddInfo.h"
 #include "core/flash/SoundFileInfo.h"
@@ -14,6 +18,8 @@
 #include "core/recorder/CustomRecorder.h"
 #include "core/recorder/RecorderJobs.h"
 #include "core/settings/ProgramOptions.h"
+#include "core/transfer/BlockOwner.h"
+#include "core/transfer/DownloadJob.h"
 #include "localizer/LangConst.h"
 
 namespace {
@@ -45,14 +51,56 @@ TJobOutcome RunDownload(TCustomRecorder& recorder, const TCustomSoundFileInfo& i
     });
 }
 
-void RemoveFiles(const QStringList& names)
+// What the download will write, audio and inserted silence, when the lists
+// tell it (a row of a scan); none for rows without pages.
+std::optional<std::uint64_t> PlannedPcmBytes(const TCustomSoundFileInfo& item, std::uint32_t length,
+                                             std::uint32_t start)
 {
-    for (const QString& name : names)
-        QFile::remove(name);
+    const auto* row = dynamic_cast<const TSoundFileInfo*>(&item);
+    const TSoundFileInfo* recording = item.Parent ? item.Parent : row;
+    if (!row || !recording || !row->Pages || row->SecondsPerPage <= 0 || item.SecondsPerBlock <= 0)
+        return std::nullopt;
+    TDownloadRequest request;
+    request.Recording = recording;
+    request.RecordNumber = recording->Number;
+    request.Start = start;
+    request.Length = length;
+    if (item.Parent)
+        request.PartIndex = item.Number;
+    request.Geometry.PagesPerBlock =
+        static_cast<std::uint32_t>(std::lround(item.SecondsPerBlock / row->SecondsPerPage));
+    try {
+        return DownloadOutputBytes(request);
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;
+    }
+}
+
+// The whole output against the target's free space: headers and marks of
+// each wave part on top, or the Dialect file's words at its own rate.
+bool EnoughSpace(const QString& fileName, const TCustomSoundFileInfo& item, std::uint32_t length, std::uint32_t start)
+{
+    const std::optional<std::uint64_t> pcm = PlannedPcmBytes(item, length, start);
+    if (!pcm)
+        return true;
+    constexpr std::uint64_t kPerFile = 4096;
+    std::uint64_t bytes = 0;
+    if (ProgramOptions.DialectFormat) {
+        const std::uint32_t rate = std::max<std::uint32_t>(item.Format.SamplesPerSec, 1);
+        bytes = dialect::kHeaderSize + *pcm * dialect::kRate / rate + kPerFile;
+    } else {
+        const std::uint64_t limit = PartLimitFromOptions(ProgramOptions.Split, ProgramOptions.MaxOutputSize);
+        bytes = *pcm + (*pcm / limit + 1) * kPerFile;
+    }
+    if (const std::optional<QString> text = CheckDiskSpace(QFileInfo(fileName).absolutePath(), bytes)) {
+        ShowFileError(*text);
+        return false;
+    }
+    return true;
 }
 
 bool DownloadWave(TCustomRecorder& recorder, const QString& fileName, TCustomSoundFileInfo& item, std::uint32_t length,
-                  std::uint32_t start, TTransferUi& ui)
+                  std::uint32_t start, TTransferUi& ui, std::vector<TWrittenFile>* written)
 {
     TCrcWaveFile wave(fileName);
     wave.FormatBlock() = FormatBlockOf(item);
@@ -74,13 +122,21 @@ bool DownloadWave(TCustomRecorder& recorder, const QString& fileName, TCustomSou
     sink.SetCodec(item.CodecId);
 
     const TJobOutcome outcome = RunDownload(recorder, item, length, start, sink, ui);
-    const bool finished = sink.Finish();
+    // Nothing gets its name unless the job completed and every part was
+    // written whole; a failure is told once, naming the file.
     if (ui.CancelRequested() || outcome == TJobOutcome::Aborted) {
-        RemoveFiles(sink.PartFiles());
+        sink.Discard();
         return false;
     }
-    if (outcome != TJobOutcome::Completed || !finished)
+    const bool finished = outcome == TJobOutcome::Completed && sink.Finish() && sink.Publish();
+    if (!finished) {
+        sink.Discard();
+        if (sink.Failed() && !sink.ErrorShown())
+            ShowFileError(sink.ErrorText());
         return false;
+    }
+    if (written)
+        *written = sink.Written();
 
     // Only a whole recording counts as downloaded; a voice part or a span
     // of it leaves the status as it was.
@@ -92,6 +148,11 @@ bool DownloadWave(TCustomRecorder& recorder, const QString& fileName, TCustomSou
         } catch (const ERecorderJobUnavailable& e) {
             // This build cannot change the status yet: the file is good.
             DebugLog(QString::fromUtf8(e.what()));
+        } catch (const EFileWriteError& e) {
+            // No recovery file, no rewrite: the file is good, the mark waits.
+            DebugLog(QString::fromUtf8(e.what()));
+        } catch (const EContentChanged& e) {
+            ShowFileError(QString::fromUtf8(e.what()));
         }
     }
     return true;
@@ -100,13 +161,23 @@ bool DownloadWave(TCustomRecorder& recorder, const QString& fileName, TCustomSou
 }  // namespace
 
 bool DownloadRecordToFile(TCustomRecorder* recorder, const QString& fileName, TCustomSoundFileInfo* item,
-                          std::uint32_t length, std::uint32_t start, TTransferUi& ui)
+                          std::uint32_t length, std::uint32_t start, TTransferUi& ui,
+                          std::vector<TWrittenFile>* written)
 {
+    if (written)
+        written->clear();
     if (recorder == nullptr || item == nullptr)
         return false;
-    if (ProgramOptions.DialectFormat)
-        return DownloadDialect(
+    if (!EnoughSpace(fileName, *item, length, start))
+        return false;
+    if (ProgramOptions.DialectFormat) {
+        TWrittenFile file;
+        const bool ok = DownloadDialect(
             fileName, *item, [&](TCustomFile& sink) { return RunDownload(*recorder, *item, length, start, sink, ui); },
-            ui);
-    return DownloadWave(*recorder, fileName, *item, length, start, ui);
+            ui, &file);
+        if (ok && written)
+            written->push_back(file);
+        return ok;
+    }
+    return DownloadWave(*recorder, fileName, *item, length, start, ui, written);
 }

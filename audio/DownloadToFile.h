@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <vector>
+
+#include "core/settings/StagedFile.h"
 
 class TCustomRecorder;
 class TCustomSoundFileInfo;
@@ -13,8 +16,14 @@ class TTransferUi;
 // pick the span in seconds (the reverse order of StartDownload's). Runs on
 // the GUI thread and waits for the job through ui.
 //
-// True only when the job completed and the file was finished. A completed
-// download of a whole recording marks it downloaded (0x55) on the recorder
-// and in item; cancelled downloads delete every file they wrote.
+// True only when the job completed and the file was finished. Every file
+// is written under a temporary name and gets its name only once all of the
+// download is whole, flushed and checked for size; any failure or Cancel
+// leaves no file of this download and an existing file of the name as it
+// was, and a failure to write is told in one message (file and reason).
+// written, when given, gets each file's path, size and CRC-32 (the parts in
+// order) for VerifyWrittenFile. A completed download of a whole recording
+// marks it downloaded (0x55) on the recorder and in item.
 bool DownloadRecordToFile(TCustomRecorder* recorder, const QString& fileName, TCustomSoundFileInfo* item,
-                          std::uint32_t length, std::uint32_t start, TTransferUi& ui);
+                          std::uint32_t length, std::uint32_t start, TTransferUi& ui,
+                          std::vector<TWrittenFile>* written = nullptr);

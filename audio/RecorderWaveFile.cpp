@@ -34,6 +34,12 @@ TRecorderWaveFile::TRecorderWaveFile(TCrcWaveFile& waveFile, const QString& seri
     : FWaveFile(waveFile), FBaseName(waveFile.FileName()), m_serial(serialNumber)
 {
     FWaveFile.SetPrivateChunk(nullptr, -1);
+    FWaveFile.SetHoldPublish(true);
+}
+
+TRecorderWaveFile::~TRecorderWaveFile()
+{
+    Discard();
 }
 
 std::int32_t TRecorderWaveFile::Read(void* buffer, std::int32_t length)
@@ -59,6 +65,8 @@ std::int32_t TRecorderWaveFile::Write(const void* buffer, std::int32_t length)
     }
     if (!Hand(piece)) {
         m_failed = true;
+        if (m_error.isEmpty())
+            m_error = FWaveFile.LastError();
         return 0;
     }
     return length;
@@ -130,9 +138,38 @@ bool TRecorderWaveFile::Finish()
         if (!ok || !HandFinal(piece))
             m_failed = true;
     }
-    if (FWaveFile.IsOpen())
-        FWaveFile.Close();
+    if (FWaveFile.IsOpen() && !m_failed)
+        ClosePart();
+    if (m_failed) {
+        if (m_error.isEmpty())
+            m_error = FWaveFile.LastError();
+        Discard();
+    }
     return !m_failed;
+}
+
+bool TRecorderWaveFile::Publish()
+{
+    if (m_failed)
+        return false;
+    try {
+        for (std::unique_ptr<TStagedFile>& part : m_sealed)
+            m_written.push_back(part->Publish());
+    } catch (const EFileWriteError& error) {
+        m_error = error.Text();
+        m_failed = true;
+        Discard();
+        return false;
+    }
+    m_sealed.clear();
+    return true;
+}
+
+void TRecorderWaveFile::Discard()
+{
+    if (FWaveFile.IsOpen())
+        FWaveFile.Abort();
+    m_sealed.clear();
 }
 
 bool TRecorderWaveFile::OpenPart()
@@ -143,7 +180,10 @@ bool TRecorderWaveFile::OpenPart()
     FWaveFile.SetFileName(name);
     errno = 0;
     if (!FWaveFile.Create()) {
-        ShowCantCreate(name, errno);
+        const int error = errno;
+        ShowCantCreate(name, error);
+        m_error = FWaveFile.LastError();
+        m_errorShown = true;
         return false;
     }
     m_partFiles.append(name);
@@ -174,5 +214,11 @@ bool TRecorderWaveFile::ClosePart()
             std::copy(block->begin(), block->end(), chunk + waveaddinfo::kMarkAt);
     }
     ++FPartNumber;
-    return FWaveFile.Close();
+    if (!FWaveFile.Close()) {
+        m_error = FWaveFile.LastError();
+        return false;
+    }
+    if (std::unique_ptr<TStagedFile> sealed = FWaveFile.TakeSealed())
+        m_sealed.push_back(std::move(sealed));
+    return true;
 }

@@ -3,11 +3,13 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "audio/MarkStream.h"
 #include "core/recorder/CustomFile.h"
+#include "core/settings/StagedFile.h"
 
 class TCrcWaveFile;
 
@@ -16,13 +18,18 @@ class TCrcWaveFile;
 // bytes each (the whole file: headers, data, the mark's blocks and the
 // private chunk). Each part gets its own CRC, marks and private chunk.
 // Write runs on the job thread; Finish and the rest on the caller's once
-// the job has ended.
+// the job has ended. No part gets its name before Publish: each part is
+// written under a temporary name and sealed when full; Publish renames them
+// all, Discard (and the destructor, unless published) removes them.
 class TRecorderWaveFile : public TCustomFile {
 public:
     static constexpr std::uint32_t kDefaultLimit = 0xFFFFFC00u;
 
     // serialNumber is taken here, on the caller's thread, for the marks.
     TRecorderWaveFile(TCrcWaveFile& waveFile, const QString& serialNumber);
+    ~TRecorderWaveFile() override;
+    TRecorderWaveFile(const TRecorderWaveFile&) = delete;
+    TRecorderWaveFile& operator=(const TRecorderWaveFile&) = delete;
 
     std::int32_t Read(void* buffer, std::int32_t length) override;
     // Answers 0 once a part could not be created or written; a piece of no
@@ -32,6 +39,17 @@ public:
     // Writes what is still held and finishes the open part. False when that,
     // or any write before it, failed.
     bool Finish();
+    // Gives every sealed part its name, in order. False (and the parts not
+    // yet renamed removed) when a rename fails.
+    bool Publish();
+    // Drops the open part and every part not yet published.
+    void Discard();
+    // The published parts: final path, size and CRC-32 of each.
+    const std::vector<TWrittenFile>& Written() const { return m_written; }
+    // Why the sink failed ("Writing error", file, reason), and whether the
+    // user was told already (a part that could not be created is told at once).
+    const QString& ErrorText() const { return m_error; }
+    bool ErrorShown() const { return m_errorShown; }
 
     void SetLimit(std::uint32_t limit) { FLimit = limit; }
     std::uint32_t Limit() const { return FLimit; }
@@ -63,6 +81,10 @@ private:
     std::vector<std::uint8_t> m_held;  // a tail too short to hand on its own
     std::vector<std::uint8_t> m_join;
     QStringList m_partFiles;
+    std::vector<std::unique_ptr<TStagedFile>> m_sealed;
+    std::vector<TWrittenFile> m_written;
+    QString m_error;
+    bool m_errorShown = false;
     bool m_failed = false;
 };
 

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <cerrno>
+
 #include <limits>
 
 namespace {
@@ -31,40 +33,111 @@ bool TRiffFile::Create(const QString& name)
 {
     if (IsOpen())
         return false;
-    m_file.setFileName(name);
+    m_error.clear();
+    m_failed = false;
+    m_sealed.reset();
+    auto staged = std::make_unique<TStagedFile>(name);
+    try {
+        staged->Create();
+    } catch (const EFileWriteError& error) {
+        m_error = error.Text();
+        errno = error.Error();
+        return false;
+    }
+    m_staged = std::move(staged);
     m_writing = true;
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    return true;
+}
+
+void TRiffFile::Failed(const EFileWriteError& error)
+{
+    if (!m_failed)
+        m_error = error.Text();
+    m_failed = true;
 }
 
 bool TRiffFile::Close()
 {
     if (!IsOpen())
         return false;
-    const bool flushed = !m_writing || m_file.flush();
-    m_file.close();
-    const bool ok = flushed && m_file.error() == QFileDevice::NoError;
-    m_file.unsetError();
+    if (!m_writing) {
+        m_file.close();
+        m_file.unsetError();
+        return true;
+    }
     m_writing = false;
-    return ok;
+    std::unique_ptr<TStagedFile> staged = std::move(m_staged);
+    if (m_failed)
+        return false;
+    try {
+        if (m_holdPublish) {
+            staged->Seal();
+            m_sealed = std::move(staged);
+        } else {
+            m_written = staged->Publish();
+        }
+    } catch (const EFileWriteError& error) {
+        Failed(error);
+        return false;
+    }
+    return true;
+}
+
+void TRiffFile::Abort()
+{
+    if (m_writing) {
+        m_staged.reset();
+        m_writing = false;
+    } else if (m_file.isOpen()) {
+        m_file.close();
+    }
 }
 
 std::int32_t TRiffFile::Read(void* buffer, std::int32_t length)
 {
-    if (!IsOpen() || length < 0)
+    if (!m_file.isOpen() || length < 0)
         return -1;
     return static_cast<std::int32_t>(m_file.read(static_cast<char*>(buffer), length));
 }
 
 std::int32_t TRiffFile::Write(const void* buffer, std::int32_t length)
 {
-    if (!IsOpen() || !m_writing || length < 0)
+    if (!m_staged || m_failed || length < 0)
         return -1;
-    return static_cast<std::int32_t>(m_file.write(static_cast<const char*>(buffer), length));
+    try {
+        m_staged->Write(buffer, static_cast<std::size_t>(length));
+    } catch (const EFileWriteError& error) {
+        Failed(error);
+        return -1;
+    }
+    return length;
 }
 
 bool TRiffFile::Seek(std::int64_t offset)
 {
-    return IsOpen() && offset >= 0 && m_file.seek(offset);
+    if (offset < 0)
+        return false;
+    if (m_staged) {
+        if (static_cast<std::uint64_t>(offset) > m_staged->Size())
+            return false;
+        m_staged->Seek(static_cast<std::uint64_t>(offset));
+        return true;
+    }
+    return m_file.isOpen() && m_file.seek(offset);
+}
+
+std::int64_t TRiffFile::Position() const
+{
+    if (m_staged)
+        return static_cast<std::int64_t>(m_staged->Position());
+    return m_file.pos();
+}
+
+std::int64_t TRiffFile::FileSize() const
+{
+    if (m_staged)
+        return static_cast<std::int64_t>(m_staged->Size());
+    return m_file.size();
 }
 
 bool TRiffFile::WriteU32(std::uint32_t value)

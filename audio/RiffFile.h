@@ -4,6 +4,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
+
+#include "core/settings/StagedFile.h"
 
 // A four-character code as the little-endian u32 a RIFF file stores.
 constexpr std::uint32_t FourCC(const char (&code)[5])
@@ -30,24 +33,41 @@ struct TRiffChunk {
 // Descend searches inside the parent from the current position, Ascend
 // patches the size of a created chunk and pads odd sizes to even length.
 // Buffered, with 64-bit offsets. No operation throws.
+//
+// A file for writing is staged (TStagedFile): it has its name only once
+// Close has flushed, synced and checked it; a failure or Abort leaves
+// nothing of it and a file of that name as it was.
 class TRiffFile {
 public:
     enum class TFind { Chunk, Riff };
 
     bool Open(const QString& name);    // for reading
-    bool Create(const QString& name);  // for writing, truncating
-    // Flushes and releases the file; false when the flush fails (the file
-    // is released all the same).
+    bool Create(const QString& name);  // for writing
+    // Releases the file. A written one is sealed and, unless publishing is
+    // held, renamed to its name; false when that fails or an earlier write
+    // did (the file is released all the same, and removed).
     bool Close();
-    bool IsOpen() const { return m_file.isOpen(); }
+    // A written file is dropped: nothing of it stays.
+    void Abort();
+    bool IsOpen() const { return m_file.isOpen() || m_staged != nullptr; }
     bool IsWriting() const { return m_writing; }
+
+    // Close seals written files but leaves the renaming to whoever takes
+    // them with TakeSealed.
+    void SetHoldPublish(bool hold) { m_holdPublish = hold; }
+    std::unique_ptr<TStagedFile> TakeSealed() { return std::move(m_sealed); }
+    // The last written file that Close published.
+    const TWrittenFile& Written() const { return m_written; }
+    // Why the last write, Create or Close failed ("Writing error", the file
+    // and the system's reason); empty when none did.
+    const QString& LastError() const { return m_error; }
 
     // Counts of bytes, or -1 on an error.
     std::int32_t Read(void* buffer, std::int32_t length);
     std::int32_t Write(const void* buffer, std::int32_t length);
     bool Seek(std::int64_t offset);
-    std::int64_t Position() const { return m_file.pos(); }
-    std::int64_t FileSize() const { return m_file.size(); }
+    std::int64_t Position() const;
+    std::int64_t FileSize() const;
 
     // Finds the chunk with chunk.Id (TFind::Chunk) or the RIFF chunk of form
     // chunk.FormType (TFind::Riff) from the current position, inside parent
@@ -64,7 +84,14 @@ public:
 
 private:
     bool WriteU32(std::uint32_t value);
+    void Failed(const EFileWriteError& error);
 
-    QFile m_file;
+    QFile m_file;                           // reading
+    std::unique_ptr<TStagedFile> m_staged;  // writing
+    std::unique_ptr<TStagedFile> m_sealed;
+    TWrittenFile m_written;
+    QString m_error;
     bool m_writing = false;
+    bool m_failed = false;
+    bool m_holdPublish = false;
 };

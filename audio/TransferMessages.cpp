@@ -25,3 +25,8 @@ void ShowWritingError(const QString& systemText)
 {
     Show(QStringLiteral("Writing error\n") + systemText);
 }
+
+void ShowFileError(const QString& text)
+{
+    Show(text);
+}

@@ -141,7 +141,7 @@ bool TWaveFile::Create()
     FChunk.Id = kDataChunkId;
     ok = ok && FFile.CreateChunk(FChunk, false);
     if (!ok) {
-        FFile.Close();
+        FFile.Abort();
         return false;
     }
     FWritePos = FFile.Position();
@@ -194,13 +194,25 @@ bool TWaveFile::Close()
 {
     if (!IsOpen())
         return false;
-    bool ok = true;
-    if (FFile.IsWriting())
-        ok = FinishWritten();
-    else
+    if (!FFile.IsWriting()) {
         DropOwnPrivateChunk();
-    // Released whatever finishing did, so the object can take the next file.
-    return FFile.Close() && ok;
+        return FFile.Close();
+    }
+    // Released whatever finishing did, so the object can take the next file;
+    // an unfinished file never gets its name.
+    if (!FinishWritten()) {
+        FFile.Abort();
+        return false;
+    }
+    return FFile.Close();
+}
+
+void TWaveFile::Abort()
+{
+    if (FFile.IsWriting())
+        FFile.Abort();
+    else if (IsOpen())
+        Close();
 }
 
 bool TWaveFile::Open()

@@ -61,6 +61,9 @@ public:
     // count) or frees the private chunk of a read one. The file is released
     // even when finishing it fails; false then.
     virtual bool Close();
+    // A written file is dropped unfinished: nothing of it stays, and a file
+    // of its name is left as it was.
+    void Abort();
 
     // Opens the named file and leaves it at the first data byte.
     bool Open();
@@ -86,6 +89,14 @@ public:
     std::int32_t PrivateChunkLength() const { return FPrivateChunkLength; }
 
     bool IsOpen() const { return FFile.IsOpen(); }
+    // Written files: Close seals them but leaves the renaming to whoever
+    // takes them (TakeSealed), so several files can get their names together.
+    void SetHoldPublish(bool hold) { FFile.SetHoldPublish(hold); }
+    std::unique_ptr<TStagedFile> TakeSealed() { return FFile.TakeSealed(); }
+    // The last file Close published: its path, size and CRC-32.
+    const TWrittenFile& Written() const { return FFile.Written(); }
+    // Why writing the file failed ("Writing error", file, reason), if it did.
+    const QString& LastError() const { return FFile.LastError(); }
     std::uint64_t DataBytes() const { return FBytes; }
     std::int64_t WritePosition() const { return FWritePos; }
     std::uint32_t FactCount() const { return FFactCount; }

@@ -21,6 +21,13 @@ struct TLinkGeometry {
     std::uint32_t dataStart = kNoDataStart;  // file offset of the first image block's first page
     QString imagePath;
     int imageHandle = kClosed;  // file descriptor of the open image
+    // The image file's device and inode, taken at its first open after it
+    // was attached; another file at the path is another recorder.
+    bool imageKnown = false;
+    std::uint64_t imageDevice = 0;
+    std::uint64_t imageInode = 0;
+    bool imageReplaced = false;        // seen; the probe fails once, then takes the new file
+    bool imageReplacedNotice = false;  // seen; the recorder object tells the user
     std::array<std::uint8_t, kHeaderSize> header{};
 
     std::uint32_t TotalBlocks() const { return static_cast<std::uint32_t>(chipCount) * blocksPerChip; }

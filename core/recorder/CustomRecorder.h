@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 #include "core/links/FileHandle.h"
@@ -86,4 +87,16 @@ public:
     // How the last job ended and why it failed (read once GetState is 1).
     virtual TJobOutcome LastJobOutcome() = 0;
     virtual TJobError LastJobError() = 0;
+
+    // The connect path, once the recorder answers and before the content is
+    // scanned: writes back every block whose rewrite in place a crash or a
+    // lost link left unfinished (recovery files of this serial number).
+    // One text per recording repaired; the content is marked changed then.
+    // Link failures (TERecXchange) reach the caller; what is not done yet
+    // is tried again on the next connect.
+    virtual QStringList HealInterruptedRewrites() { return {}; }
+
+    // The flash-drive path ("A\B\c.txt") is stored whole; the upload job
+    // refuses one that is not (it would be cut).
+    virtual bool DriveNameFits(const QString& name) { return !name.isEmpty(); }
 };

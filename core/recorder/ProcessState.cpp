@@ -11,6 +11,7 @@
 #include "core/protocol/DebugLog.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
+#include "core/settings/StagedFile.h"
 #include "localizer/LanguageManager.h"
 
 void ResetProcessState()
@@ -23,6 +24,7 @@ void ResetProcessState()
     ResetQ71Library();
     ResetDebugLog();
     ResetProgramOptions();
+    SetStagedFileWriteFault(0, 0);
     SetProgramFolderOverride(QString());
     ResetLangManager();
 }

@@ -10,6 +10,7 @@
 #include "core/links/RecorderLinkSelection.h"
 #include "core/links/ftdi/FtdiLink.h"
 #include "core/links/image/ImageAttach.h"
+#include "core/links/image/ImageFile.h"
 #include "core/protocol/DebugLog.h"
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderClock.h"
@@ -24,6 +25,8 @@
 #include "core/settings/ProgramOptions.h"
 #include "core/settings/RecorderPresets.h"
 #include "core/settings/RecorderSettingsTransfer.h"
+#include "core/transfer/BlockRecovery.h"
+#include "core/transfer/DriveFileJobs.h"
 #include "core/transfer/EraseJobs.h"
 #include "localizer/LangConst.h"
 #include "localizer/LangFormat.h"
@@ -49,6 +52,15 @@ void ShowAttachNotice(const TImageAttachNotice& notice)
         RecorderHost().AppMessageBox(LangConst(QStringLiteral("CantOpenStr")) + QLatin1Char(' ') + notice.Path +
                                          QStringLiteral(": ") + notice.Reason,
                                      MB_OK | MB_ICONERROR, caption);
+}
+
+// The image file gave way to another: the lists are of the old one.
+void ShowImageReplaced()
+{
+    QString path;
+    if (TakeImageReplacedNotice(path))
+        RecorderHost().AppMessageBox(LangConstFormat(QStringLiteral("ImageReplacedStr"), path), MB_OK | MB_ICONWARNING,
+                                     LangConst(QStringLiteral("AppNameStr")));
 }
 
 }  // namespace
@@ -134,12 +146,14 @@ bool TRecorder::CheckConnection()
             FAccessGranted = 0;
             FConnected = 0;
             CopyPassword(FSettings, NoPasswordBytes);
+            ShowImageReplaced();
         }
         if (FConnected && FAccessGranted)
             ReadStatus();
     } catch (const TERecXchange&) {
         FConnected = 0;
         FAccessGranted = 0;
+        ShowImageReplaced();
     }
     return FConnected != 0;
 }
@@ -250,8 +264,29 @@ void TRecorder::SetSoundFileStatus(std::uint16_t record, std::uint8_t status)
     TSoundFileInfo& recording = *FSoundFiles->Item(index);
     if (recording.Status == status)
         return;
-    RewriteSoundFileStatus(FConnectType, Geometry(), recording, status);
+    RewriteSoundFileStatus(FConnectType, Geometry(), FSerial, recording, status);
     FContentChanged.store(1, std::memory_order_release);
+}
+
+QStringList TRecorder::HealInterruptedRewrites()
+{
+    RefuseBesideJob();
+    if (FState.load(std::memory_order_acquire) != rsIdle)
+        throw std::logic_error("Blocks cannot be written back while a recorder job runs.");
+    // Before the first scan neither is known yet.
+    if (Geometry().TotalBlocks() == 0)
+        ReadFlashGeometry();
+    if (FSerial.isEmpty())
+        FSerial = ReadSerialNumber();
+    const QStringList repaired = HealBlockRewrites(FConnectType, Geometry(), FSerial);
+    if (!repaired.isEmpty())
+        FContentChanged.store(1, std::memory_order_release);
+    return repaired;
+}
+
+bool TRecorder::DriveNameFits(const QString& name)
+{
+    return !name.isEmpty() && ::DriveNameFits(name, FPageSize);
 }
 
 void TRecorder::StartEraseSoundFile(std::uint16_t record)

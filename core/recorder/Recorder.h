@@ -84,6 +84,8 @@ public:
 
     TJobOutcome LastJobOutcome() override { return FJobOutcome.load(std::memory_order_acquire); }
     TJobError LastJobError() override;
+    QStringList HealInterruptedRewrites() override;
+    bool DriveNameFits(const QString& name) override;
 
     // The object's own slot after the interface's.
     virtual void StoreRecorderSettings();

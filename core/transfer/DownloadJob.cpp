@@ -11,10 +11,14 @@
 #include "core/flash/SoundFileInfo.h"
 #include "core/flash/SoundFileList.h"
 #include "core/flash/SoundFraming.h"
+#include "core/protocol/DebugLog.h"
 #include "core/protocol/SampleRate.h"
 #include "core/recorder/CustomFile.h"
 
 namespace {
+
+// A longer pause between two stretches is a damaged stamp, not a pause.
+constexpr double kLongestPause = 31.0 * 24 * 3600;
 
 // The recording's whole page list and where the downloaded list starts in
 // it: a voice part's pages are a range of its recording's, and the page
@@ -76,27 +80,88 @@ const TSoundFileInfo& Resolve(const TDownloadRequest& request, std::uint32_t& st
 }
 
 // The writes into the sink: empty pieces are never handed on, and after a
-// refused one nothing more is written.
+// refused one nothing more is written. With a limit, what passes it is cut
+// off and the writing stops there.
 class TSinkWriter {
 public:
     TSinkWriter(TCustomFile& sink, const std::atomic<std::uint8_t>& abort) : m_sink(sink), m_abort(abort) {}
 
-    bool Stopped() const { return m_refused || m_abort.load(std::memory_order_acquire) != 0; }
+    bool Stopped() const { return m_refused || m_full || m_abort.load(std::memory_order_acquire) != 0; }
     bool Refused() const { return m_refused; }
+
+    void SetLimit(std::uint64_t bytes)
+    {
+        m_limit = bytes;
+        m_full = m_written >= bytes;
+    }
+    void LowerLimit(std::uint64_t bytes)
+    {
+        if (m_limit)
+            SetLimit(*m_limit > bytes ? *m_limit - bytes : 0);
+    }
 
     void Write(const void* data, std::size_t bytes)
     {
+        if (m_limit)
+            bytes = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, *m_limit - std::min(*m_limit, m_written)));
         if (bytes == 0 || m_refused)
             return;
         if (m_sink.Write(data, static_cast<std::int32_t>(bytes)) == 0)
             m_refused = true;
+        m_written += bytes;
+        if (m_limit && m_written >= *m_limit)
+            m_full = true;
     }
 
 private:
     TCustomFile& m_sink;
     const std::atomic<std::uint8_t>& m_abort;
+    std::optional<std::uint64_t> m_limit;
+    std::uint64_t m_written = 0;
     bool m_refused = false;
+    bool m_full = false;
 };
+
+// The page times' view of the download: which pages, from when to when.
+struct TDownloadWalk {
+    int First = 0;  // k
+    int Count = 0;  // pages k to k + Count - 1
+    double Start = 0;
+    double End = 0;
+    double T = 0;                // the output's time at its first sample
+    bool SpanEndsEarly = false;  // a part of the recording: pages follow its end
+};
+
+// fileLength: the recording's length in whole seconds as listed; a span
+// that reaches it is the rest of the recording, which runs to its last page.
+TDownloadWalk WalkOf(const TSoundPageList* list, double blockSeconds, std::uint32_t startSeconds,
+                     std::uint32_t lengthSeconds, std::uint32_t fileLength)
+{
+    TDownloadWalk walk;
+    const int total = list ? list->Count() : 0;
+    auto page = [&](int i) -> const TSoundPage& { return *list->Item(i); };
+    walk.Start = total > 0 ? std::trunc(page(0).PlayTime + startSeconds) : startSeconds;
+    walk.End = walk.Start + lengthSeconds;
+    int k = 0;
+    while (k < total && page(k).PlayTime < walk.Start)
+        ++k;
+    if (k > 0)
+        --k;
+    int count = 0;
+    if (k < total)
+        for (count = 1; k + count < total && page(k + count).PlayTime <= walk.End; ++count) {
+        }
+    walk.First = k;
+    walk.Count = count;
+    walk.T = count > 0 && page(k).PlayTime - walk.Start <= blockSeconds ? page(k).PlayTime : walk.Start;
+    walk.SpanEndsEarly = k + count < total && std::uint64_t{startSeconds} + lengthSeconds < fileLength;
+    return walk;
+}
+
+std::uint64_t SamplesOver(double seconds, std::uint32_t rate)
+{
+    return seconds > 0 ? static_cast<std::uint64_t>(std::llround(seconds * rate)) : 0;
+}
 
 }  // namespace
 
@@ -106,6 +171,57 @@ TPageReader LinkPageReader(const TFlashGeometry& geometry)
     return [pageSize](std::uint8_t* out, std::uint32_t first, std::uint16_t pages) {
         ReadPageParts(out, first, 0, pageSize, 1, pages);
     };
+}
+
+std::uint64_t DownloadOutputBytes(const TDownloadRequest& request)
+{
+    std::uint32_t startSeconds = 0;
+    std::uint32_t lengthSeconds = 0;
+    const TSoundFileInfo& file = Resolve(request, startSeconds, lengthSeconds);
+    const std::uint32_t perBlock = request.Geometry.PagesPerBlock;
+    if (perBlock == 0)
+        throw std::invalid_argument("The recorder's flash geometry is not known");
+    const TSoundPageList* const list = file.Pages.get();
+    const int total = list ? list->Count() : 0;
+    auto page = [&](int i) -> const TSoundPage& { return *list->Item(i); };
+    const double s = file.SecondsPerPage;
+    const std::uint32_t rate = RateCodeToHz(file.Header.RateCode());
+    const TDownloadWalk walk = WalkOf(list, s * perBlock, startSeconds, lengthSeconds, file.Length);
+    const int k = walk.First;
+
+    // The job's walk without the reads: audio by the page times, the
+    // pauses, the tail in whole seconds.
+    std::uint64_t samples = 0;
+    std::uint64_t skipped = 0;
+    double t = walk.T;
+    bool afterBreak = false;
+    for (int j = 0; j < walk.Count;) {
+        if (afterBreak) {
+            const double gap = page(k + j).PlayTime - t;
+            t = page(k + j).PlayTime;
+            if (gap > kLongestPause)
+                skipped += SamplesOver(gap, rate);
+            else
+                samples += SamplesOver(gap, rate);
+        }
+        int n = 1;
+        while (!page(k + j + n - 1).Break && k + j + n < total && page(k + j + n).Page % perBlock != 0)
+            ++n;
+        afterBreak = page(k + j + n - 1).Break != 0;
+        t += s * n;
+        samples += SamplesOver(s * n, rate);
+        if (afterBreak && k + j + n < total && page(k + j + n).Page % perBlock != 0)
+            ++n;
+        j += n;
+    }
+    // The job's tail loop, counted: whole seconds while a sample is left.
+    if (const double rest = walk.End - t; rest * rate >= 1.0)
+        samples += std::uint64_t{rate} * static_cast<std::uint64_t>(std::floor(rest - 1.0 / rate) + 1);
+    if (walk.SpanEndsEarly) {
+        const std::uint64_t limit = SamplesOver(walk.End - walk.T, rate);
+        samples = std::min(samples, limit > skipped ? limit - skipped : 0);
+    }
+    return 2 * samples;
 }
 
 TDownloadResult DownloadRecording(const TDownloadRequest& request, std::atomic<std::uint8_t>& progress,
@@ -135,19 +251,15 @@ TDownloadResult DownloadRecording(const TDownloadRequest& request, std::atomic<s
     std::vector<std::int16_t> samples;
 
     TSinkWriter out(*sink, abort);
-    const double start = total > 0 ? std::trunc(page(0).PlayTime + startSeconds) : startSeconds;
-    const double end = start + lengthSeconds;
-
-    int k = 0;
-    while (k < total && page(k).PlayTime < start)
-        ++k;
-    if (k > 0)
-        --k;
-    int count = 0;
-    if (k < total)
-        for (count = 1; k + count < total && page(k + count).PlayTime <= end; ++count) {
-        }
-    double t = count > 0 && page(k).PlayTime - start <= blockSeconds ? page(k).PlayTime : start;
+    const TDownloadWalk walk = WalkOf(list, blockSeconds, startSeconds, lengthSeconds, file.Length);
+    const int k = walk.First;
+    const int count = walk.Count;
+    const double end = walk.End;
+    double t = walk.T;
+    // A span that ends before the recording does stops at its end, to the
+    // sample, not at the end of the block it ends in.
+    if (walk.SpanEndsEarly)
+        out.SetLimit(2 * SamplesOver(end - t, rate));
 
     bool afterBreak = false;
     for (int j = 0; j < count && !out.Stopped();) {
@@ -155,6 +267,13 @@ TDownloadResult DownloadRecording(const TDownloadRequest& request, std::atomic<s
         if (afterBreak) {
             double gap = first.PlayTime - t;
             t = first.PlayTime;
+            if (gap > kLongestPause) {
+                DebugLog(QStringLiteral("Recording %1: a pause of %2 s is a damaged time stamp; no silence for it")
+                             .arg(file.Number)
+                             .arg(gap, 0, 'f', 0));
+                out.LowerLimit(2 * SamplesOver(gap, rate));
+                gap = 0;
+            }
             for (; gap >= 1.0 && !out.Stopped(); gap -= 1.0)
                 out.Write(silence.data(), silence.size());
             // The rest to the nearest whole sample: the page times are seconds

@@ -36,10 +36,19 @@ enum class TDownloadResult : std::uint8_t {
 
 // Decodes the recording's pages into 16-bit mono PCM and writes it into the
 // sink piece by piece, with silence where the page times show a pause and
-// whole seconds of silence after the last page up to start + length. Each
+// whole seconds of silence after the last page up to start + length. A span
+// that ends before the recording's last page stops at start + length to the
+// sample. Each
 // page is read once, a block (or the part of it up to a break) a command.
 // A missing recording, a part index outside the list or no sink raise
 // std::invalid_argument before anything is read; link failures raise
 // TERecXchange.
+// The bytes of PCM that DownloadRecording would write for the request
+// (audio by the page times, inserted silence, the tail), read from the
+// lists alone; ReadPages is not used. A pause of more than 31 days is a
+// damaged time stamp: the download writes no silence for it (and says so
+// in the debug log), and it counts nothing here.
+std::uint64_t DownloadOutputBytes(const TDownloadRequest& request);
+
 TDownloadResult DownloadRecording(const TDownloadRequest& request, std::atomic<std::uint8_t>& progress,
                                   const std::atomic<std::uint8_t>& abort, TCustomFile* sink);

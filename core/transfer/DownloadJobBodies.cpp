@@ -1,7 +1,9 @@
 #include "core/transfer/DownloadJobBodies.h"
 
+#include "core/flash/SoundFileInfo.h"
 #include "core/flash/SoundFileList.h"
 #include "core/recorder/RecorderJobContext.h"
+#include "core/transfer/BlockOwner.h"
 #include "core/transfer/DownloadJob.h"
 
 namespace {
@@ -20,6 +22,9 @@ TJobOutcome RunDownload(TRecorderJobContext& context, bool part)
     if (part)
         request.PartIndex = params.PartIndex;
     request.Geometry = context.Snapshot.Geometry;
+    // A row of a list the flash has left behind downloads nothing.
+    if (request.Recording && request.Recording->Blocks && request.Recording->Blocks->Count() > 0)
+        CheckBlocksBelong(request.Geometry, *request.Recording->Blocks, TBlockOwnerKind::Recording, 1);
 
     switch (DownloadRecording(request, context.Progress, context.AbortFlag, context.Sink)) {
     case TDownloadResult::Completed:

@@ -21,6 +21,7 @@
 #include "core/recorder/RecorderHost.h"
 #include "core/recorder/RecorderJobContext.h"
 #include "core/recorder/RecorderJobs.h"
+#include "localizer/LangConst.h"
 
 namespace dl = drive_layout;
 
@@ -141,12 +142,26 @@ QString CutDriveFileName(const QString& name, std::uint32_t pageSize)
     return name.left(units);
 }
 
+bool DriveNameFits(const QString& name, std::uint32_t pageSize)
+{
+    return CutDriveFileName(name, pageSize).size() == name.size();
+}
+
+EDriveNameTooLong::EDriveNameTooLong(const QString& name)
+    : std::runtime_error((LangConst(QStringLiteral("DriveNameTooLongStr")) + QLatin1Char(' ') + name).toStdString()),
+      m_name(name)
+{
+}
+
 TJobOutcome WriteDriveFile(const TDriveUploadRequest& request, std::atomic<std::uint8_t>& progress,
                            const std::atomic<std::uint8_t>& abortFlag)
 {
     const TFlashGeometry& g = request.Geometry;
     if (g.PageSize < dl::kChunkBytes || g.PagesPerBlock == 0)
         throw std::invalid_argument("The flash geometry is not known.");
+    // A cut name could meet another file's or folder's: refused whole.
+    if (!DriveNameFits(request.Name, g.PageSize))
+        throw EDriveNameTooLong(request.Name);
     const bool folder = request.Source == INVALID_HANDLE_VALUE;
     std::uint64_t size = 0;
     if (!folder) {

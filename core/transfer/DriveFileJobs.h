@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "core/flash/FlashGeometry.h"
@@ -21,6 +22,19 @@ std::optional<std::uint16_t> NewDriveFileNumber(const TCustomDriveFileList& file
 // The name as a page of that size stores it: at most P - 65 and
 // (D - 64) / 2 - 1 UTF-16 units, never cut inside a surrogate pair.
 QString CutDriveFileName(const QString& name, std::uint32_t pageSize);
+// The name is stored whole (nothing cut). A name that is not is refused.
+bool DriveNameFits(const QString& name, std::uint32_t pageSize);
+
+// A flash-drive path too long for the stored name; the text names it
+// (DriveNameTooLongStr and the path).
+class EDriveNameTooLong : public std::runtime_error {
+public:
+    explicit EDriveNameTooLong(const QString& name);
+    const QString& Name() const { return m_name; }
+
+private:
+    QString m_name;
+};
 
 // A PC file (or, with INVALID_HANDLE_VALUE, a folder entry) into free blocks
 // in list order. The number must be unused; the blocks are the last scan's.
@@ -35,7 +49,8 @@ struct TDriveUploadRequest {
 };
 
 // Writes the blocks; Aborted after the abort flag stopped it, with the
-// blocks written erased again. A file too large for the free blocks or for
+// blocks written erased again. A name that does not fit whole raises
+// EDriveNameTooLong before anything is written. A file too large for the free blocks or for
 // the header's 32-bit size, or a source that is not a regular file, raises
 // std::runtime_error before anything is written; a failed source read
 // (std::runtime_error) or link fault (TERecXchange) midway erases what was

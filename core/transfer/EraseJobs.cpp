@@ -16,9 +16,12 @@
 #include "core/protocol/RecXchange.h"
 #include "core/recorder/RecorderJobContext.h"
 #include "core/recorder/RecorderReads.h"
+#include "core/transfer/BlockRecovery.h"
 
-TJobOutcome EraseBlocks(const TBlockList& blocks, std::atomic<std::uint8_t>& progress)
+TJobOutcome EraseBlocks(const TFlashGeometry& geometry, const TBlockList& blocks, TBlockOwnerKind kind,
+                        std::atomic<std::uint8_t>& progress)
 {
+    CheckBlocksBelong(geometry, blocks, kind);
     const int count = blocks.Count();
     for (int i = 0; i < count; ++i) {
         EraseBlock(blocks.Item(i)->Block);
@@ -41,8 +44,8 @@ TJobOutcome FormatDataBlocks(const TFlashGeometry& geometry, std::atomic<std::ui
     return TJobOutcome::Completed;
 }
 
-void RewriteSoundFileStatus(std::uint32_t connectType, const TFlashGeometry& geometry, TSoundFileInfo& recording,
-                            std::uint8_t status)
+void RewriteSoundFileStatus(std::uint32_t connectType, const TFlashGeometry& geometry, const QString& serial,
+                            TSoundFileInfo& recording, std::uint8_t status)
 {
     if (!recording.Blocks || recording.Blocks->Count() == 0)
         throw std::runtime_error("Recording " + std::to_string(recording.Number) + " has no blocks.");
@@ -52,6 +55,8 @@ void RewriteSoundFileStatus(std::uint32_t connectType, const TFlashGeometry& geo
     ReadBlock(geometry, data.data(), first.Block);
 
     TBlockHeader header = TBlockHeader::Vote(data.data());
+    if (!SameOwner(header, first.Header, TBlockOwnerKind::Recording))
+        throw EContentChanged();
     std::uint8_t bits = 0;
     if (status == 0x55)
         bits = TBlockHeader::kStatusDownloaded;
@@ -61,15 +66,13 @@ void RewriteSoundFileStatus(std::uint32_t connectType, const TFlashGeometry& geo
     header.UpdateCrc();
     header.WriteCopies(data.data());
 
-    // NAND takes a write only onto an erased block; the data stay in memory
-    // so that a failed write can be tried again.
-    EraseBlock(first.Block);
-    try {
-        WriteBlock(connectType, geometry, first.Block, data.data());
-    } catch (const TERecXchange&) {
-        DebugLog(QStringLiteral("Writing the first block of sound file %1 again").arg(recording.Number));
-        WriteBlock(connectType, geometry, first.Block, data.data());
-    }
+    // Between the erase and the write the block lives only in memory: a
+    // copy on the disk first, for the next connect to write back.
+    SaveBlockRecovery({serial, first.Block, recording.Number, data});
+    if (!RewriteBlock(connectType, geometry, first.Block, data))
+        throw std::runtime_error("The first block of recording " + std::to_string(recording.Number) +
+                                 " did not read back as written; it is written again on the next connect.");
+    RemoveBlockRecovery(serial, first.Block);
     first.Header = header;
     recording.Header = header;
     recording.Status = status;
@@ -82,7 +85,8 @@ TJobOutcome EraseSoundFileJob(TRecorderJobContext& context)
     const int index = files.IndexOfNumber(params.Record);
     if (index < 0)
         throw std::out_of_range("No recording has the number " + std::to_string(params.Record) + ".");
-    return EraseBlocks(*files.Item(index)->Blocks, context.Progress);
+    return EraseBlocks(context.Snapshot.Geometry, *files.Item(index)->Blocks, TBlockOwnerKind::Recording,
+                       context.Progress);
 }
 
 TJobOutcome EraseDriveFileJob(TRecorderJobContext& context)
@@ -91,7 +95,8 @@ TJobOutcome EraseDriveFileJob(TRecorderJobContext& context)
     const TDriveFileList& files = context.Lists.DriveFiles;
     if (params.DriveFileIndex < 0 || params.DriveFileIndex >= files.Count())
         throw std::out_of_range("No flash-drive file has the index " + std::to_string(params.DriveFileIndex) + ".");
-    return EraseBlocks(*files.Item(params.DriveFileIndex)->Blocks, context.Progress);
+    return EraseBlocks(context.Snapshot.Geometry, *files.Item(params.DriveFileIndex)->Blocks,
+                       TBlockOwnerKind::DriveFile, context.Progress);
 }
 
 TJobOutcome FormatJob(TRecorderJobContext& context)

@@ -2,6 +2,7 @@
 // 12-bit offset binary behind a 128-byte header that counts the file.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -17,6 +18,7 @@
 #include "core/recorder/ProcessState.h"
 #include "core/settings/FileUtils.h"
 #include "core/settings/ProgramOptions.h"
+#include "core/settings/StagedFile.h"
 #include "tests/support/FakeRecorderHost.h"
 #include "tests/support/FakeTransferUi.h"
 #include "tests/support/ScriptedDownloadRecorder.h"
@@ -87,6 +89,11 @@ protected:
     {
         return DownloadRecordToFile(&m_recorder, name, &m_item, m_item.Length, 0, m_ui);
     }
+    // Hidden ones too: a temporary file left behind shows.
+    QStringList FilesInDir() const
+    {
+        return QDir(QString::fromStdString(m_dir.Path().string())).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
 
     TempDir m_dir;
     FakeRecorderHost m_host;
@@ -133,7 +140,7 @@ TEST_F(DialectDownloadTest, CancelEndsTheResamplerAndDeletesTheFile)
     m_recorder.Plan.WaitForAbort = true;
     m_ui.CancelDuringJob = true;
     EXPECT_FALSE(Download(Target()));
-    EXPECT_FALSE(QFile::exists(Target()));
+    EXPECT_TRUE(FilesInDir().isEmpty());
 }
 
 // Limits the size of files this process writes for a scope; writes past
@@ -170,18 +177,29 @@ TEST_F(DialectDownloadTest, WriteFailureEndsCleanlyAndTheNextDownloadWorks)
     }
     EXPECT_EQ(m_recorder.LastJobOutcome(), TJobOutcome::SinkRefused);
     ASSERT_EQ(m_host.Messages.size(), 1);
-    EXPECT_EQ(m_host.Messages[0], "Writing error\n" + GetSystemErrorText(EFBIG));
+    EXPECT_EQ(m_host.Messages[0], "Writing error\n" + Target() + "\n" + GetSystemErrorText(EFBIG));
+    EXPECT_TRUE(FilesInDir().isEmpty());
 
-    // Not even the header goes in.
-    if (QFileInfo::exists(QStringLiteral("/dev/full"))) {
-        EXPECT_FALSE(Download(QStringLiteral("/dev/full")));
-        ASSERT_EQ(m_host.Messages.size(), 2);
-        EXPECT_EQ(m_host.Messages[1], "Writing error\n" + GetSystemErrorText(ENOSPC));
+    // Not even the header goes in; an old file of the name stays as it was.
+    {
+        QFile old(Target());
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
     }
+    SetStagedFileWriteFault(1, ENOSPC);
+    EXPECT_FALSE(Download(Target()));
+    ASSERT_EQ(m_host.Messages.size(), 2);
+    EXPECT_EQ(m_host.Messages[1], "Writing error\n" + Target() + "\n" + GetSystemErrorText(ENOSPC));
+    EXPECT_EQ(QFileInfo(Target()).size(), 3);
+    EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("rec.raw")});
 
-    ASSERT_TRUE(Download(Target()));
+    std::vector<TWrittenFile> files;
+    ASSERT_TRUE(DownloadRecordToFile(&m_recorder, Target(), &m_item, m_item.Length, 0, m_ui, &files));
     EXPECT_EQ(QFileInfo(Target()).size(), 128 + 2 * 139375);
     EXPECT_EQ(m_host.Messages.size(), 2);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].Size, 128u + 2 * 139375);
+    EXPECT_TRUE(VerifyWrittenFile(files[0]).Good());
 }
 
 TEST_F(DialectDownloadTest, FailuresAnswerFalse)
@@ -189,7 +207,7 @@ TEST_F(DialectDownloadTest, FailuresAnswerFalse)
     Plan(20000);
     m_recorder.Plan.FailAtPiece = 5;
     EXPECT_FALSE(Download(Target()));
-    EXPECT_TRUE(QFile::exists(Target()));
+    EXPECT_TRUE(FilesInDir().isEmpty());
 
     m_recorder.Plan.FailAtPiece = -1;
     const QString missing = QString::fromStdString(m_dir.File("no-such-folder/rec.raw"));

@@ -10,6 +10,7 @@
 #include "core/links/ConnectType.h"
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
+#include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
 #include "tests/audio/DownloadedFiles.h"
@@ -64,6 +65,8 @@ protected:
     {
         ResetProcessState();
         SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        // The status rewrite keeps its recovery file beside the settings.
+        SetDocumentsFolderOverride(QString::fromStdString(m_dir.Path().string()));
         const std::string path = m_dir.File("content.qdm");
         ImageBuilder image;
         image.Geometry(2048, 64, 32).Blocks(24).FirstDataBlock(1);

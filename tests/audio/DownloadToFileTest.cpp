@@ -20,6 +20,7 @@
 #include "core/recorder/ProcessState.h"
 #include "core/settings/FileUtils.h"
 #include "core/settings/ProgramOptions.h"
+#include "core/settings/StagedFile.h"
 #include "tests/audio/DownloadedFiles.h"
 #include "tests/support/FakeRecorderHost.h"
 #include "tests/support/FakeTransferUi.h"
@@ -69,11 +70,23 @@ protected:
     }
     bool Download(const QString& name, std::uint32_t length = 100, std::uint32_t start = 0)
     {
-        return DownloadRecordToFile(&m_recorder, name, &m_item, length, start, m_ui);
+        return DownloadRecordToFile(&m_recorder, name, &m_item, length, start, m_ui, &m_written);
     }
+    // Hidden ones too: a temporary file left behind shows.
     QStringList FilesInDir() const
     {
-        return QDir(QString::fromStdString(m_dir.Path().string())).entryList(QDir::Files, QDir::Name);
+        return QDir(QString::fromStdString(m_dir.Path().string())).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    void WriteOldFile(const QString& path) const
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the old file");
+    }
+    QByteArray Contents(const QString& path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     TempDir m_dir;
@@ -81,6 +94,7 @@ protected:
     FakeTransferUi m_ui;
     ScriptedDownloadRecorder m_recorder;
     TSoundFileInfo m_item;
+    std::vector<TWrittenFile> m_written;
 };
 
 // The scripted pieces (0, 2, 480, 1024, 1025, 256 KiB, ...) arrive marked
@@ -159,6 +173,70 @@ TEST_F(DownloadToFileTest, SplitPartsStayWithinTheLimitAndJoinToTheRecording)
     // The full parts come close to the limit.
     EXPECT_GT(QFileInfo(paths[0]).size(), 1024 * 1024 - 1024);
     ExpectSameAudio(CheckedAudioOf(paths), m_recorder.Plan.Bytes);
+
+    // Each part as written, for the check before an erase.
+    ASSERT_EQ(m_written.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(m_written[i].Path, paths[i]);
+        EXPECT_EQ(m_written[i].Size, static_cast<std::uint64_t>(QFileInfo(paths[i]).size()));
+        EXPECT_TRUE(VerifyWrittenFile(m_written[i]).Good()) << i;
+    }
+}
+
+// A full disk midway (the nth write to the disk fails): no file of the
+// download has its name, an old file of the name stays whole, and one
+// message names the file and the reason. Split or not.
+TEST_F(DownloadToFileTest, AWriteFailureLeavesNoFileAndIsToldOnce)
+{
+    struct Case {
+        const char* name;
+        bool split;
+        int failingWrite;
+    };
+    const Case cases[] = {
+        {"one file, early", false, 3},
+        {"one file, late", false, 12},
+        {"split, in the second part", true, 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramOptions.Split = c.split;
+        ProgramOptions.MaxOutputSize = 1;
+        m_host.Messages.clear();
+        WriteOldFile(Target());
+        Plan(1300000);
+        SetStagedFileWriteFault(c.failingWrite, ENOSPC);
+        EXPECT_FALSE(Download(Target()));
+        SetStagedFileWriteFault(0, 0);
+        EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("rec.wav")});
+        EXPECT_EQ(Contents(Target()), QByteArray("the old file"));
+        ASSERT_EQ(m_host.Messages.size(), 1);
+        EXPECT_TRUE(m_host.Messages[0].startsWith(QStringLiteral("Writing error\n")));
+        EXPECT_TRUE(m_host.Messages[0].contains(QStringLiteral("rec")));
+        EXPECT_TRUE(m_host.Messages[0].endsWith(GetSystemErrorText(ENOSPC))) << m_host.Messages[0].toStdString();
+        EXPECT_TRUE(m_written.empty());
+        EXPECT_TRUE(m_recorder.StatusCalls.empty());
+        EXPECT_EQ(m_item.Status, 0xFF);
+    }
+}
+
+// A target folder removed midway: the rename finds no folder, the download
+// fails with one message and nothing passes for copied.
+TEST_F(DownloadToFileTest, AFolderRemovedMidwayIsAFailure)
+{
+    const QString folder = QString::fromStdString(m_dir.File("sub"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Plan(300000);
+    m_recorder.Plan.BeforePiece = [&](int piece) {
+        if (piece == 4)
+            QDir(folder).removeRecursively();
+    };
+    EXPECT_FALSE(Download(folder + QStringLiteral("/rec.wav")));
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    ASSERT_EQ(m_host.Messages.size(), 1);
+    EXPECT_TRUE(m_host.Messages[0].startsWith(QStringLiteral("Writing error\n")));
+    EXPECT_TRUE(m_written.empty());
+    EXPECT_TRUE(m_recorder.StatusCalls.empty());
 }
 
 TEST_F(DownloadToFileTest, PartLimitFromTheOptions)
@@ -191,7 +269,7 @@ TEST_F(DownloadToFileTest, OnlyACompletedJobMarksTheRecording)
     EXPECT_FALSE(Download(Target()));
     EXPECT_TRUE(m_recorder.StatusCalls.empty());
     EXPECT_EQ(m_item.Status, 0xFF);
-    EXPECT_TRUE(QFile::exists(Target()));  // what came is kept, unmarked
+    EXPECT_TRUE(FilesInDir().isEmpty());  // what came never gets the name
 
     // A part that cannot be created refuses the write: the message names
     // the file and the system's reason.
@@ -207,17 +285,33 @@ TEST_F(DownloadToFileTest, OnlyACompletedJobMarksTheRecording)
     EXPECT_EQ(m_item.Status, 0xFF);
 }
 
-TEST_F(DownloadToFileTest, CancelDeletesEveryPartWritten)
+// A cancelled (killed) download leaves no file of its own and an old file
+// of the name as it was; so does a sink that goes before it was finished.
+TEST_F(DownloadToFileTest, CancelLeavesNoPartAndTheOldFileWhole)
 {
     ProgramOptions.Split = true;
     ProgramOptions.MaxOutputSize = 1;
+    WriteOldFile(Target());
     Plan(1300000);
     m_recorder.Plan.WaitForAbort = true;
     m_ui.CancelDuringJob = true;
     EXPECT_FALSE(Download(Target()));
     EXPECT_EQ(m_recorder.LastJobOutcome(), TJobOutcome::Aborted);
-    EXPECT_TRUE(FilesInDir().isEmpty()) << FilesInDir().join(' ').toStdString();
+    EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("rec.wav")});
+    EXPECT_EQ(Contents(Target()), QByteArray("the old file"));
     EXPECT_TRUE(m_recorder.StatusCalls.empty());
+    EXPECT_TRUE(m_host.Messages.isEmpty());
+
+    {
+        TCrcWaveFile wave(Target("other.wav"));
+        TPcmWaveFormat format = TPcmWaveFormat::Mono16(8000);
+        std::memcpy(wave.FormatBlock().data(), &format, sizeof(format));
+        TRecorderWaveFile sink(wave, QStringLiteral("1"));
+        sink.SetLimit(64 * 1024);
+        const std::vector<std::uint8_t> bytes = SineBytes(100000, 20, 1000);
+        ASSERT_NE(sink.Write(bytes.data(), static_cast<std::int32_t>(bytes.size())), 0);
+    }
+    EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("rec.wav")});
 }
 
 // Only a download of the whole recording marks it; a voice part is fetched

@@ -51,6 +51,8 @@ TJobOutcome ScriptedDownloadRecorder::Body(TRecorderJobContext& context)
     for (std::size_t i = 0; i < plan.Pieces.size(); ++i) {
         if (static_cast<int>(i) == plan.FailAtPiece)
             ThrowIoError(76);
+        if (plan.BeforePiece)
+            plan.BeforePiece(static_cast<int>(i));
         if (context.AbortRequested())
             return TJobOutcome::Aborted;
         const std::size_t n = plan.Pieces[i];

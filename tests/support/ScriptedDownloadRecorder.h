@@ -3,6 +3,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,7 @@ public:
         std::vector<std::size_t> Pieces;  // the piece sizes, in order
         int FailAtPiece = -1;             // a link error before that piece
         bool WaitForAbort = false;        // after the last piece, until Abort
+        std::function<void(int piece)> BeforePiece;  // on the job thread, before each piece
         // In place of Bytes and Pieces: this many bytes of a sine, written
         // in 256 KiB pieces from one buffer (for recordings of many hours).
         std::uint64_t GeneratedBytes = 0;

@@ -147,7 +147,10 @@ bool CreateBlankImage(const QString& path, QString* reason)
 
 TImageAttachNotice AttachImageFile(const QString& path, bool create)
 {
+    CloseImage();
     LinkGeometry.imagePath = path;
+    ForgetImageIdentity();
+    LinkGeometry.imageReplacedNotice = false;
     if (!create)
         return {};
     CloseImage();
@@ -177,6 +180,8 @@ TImageAttachNotice AttachImageFile(const QString& path, bool create)
     case TVerdict::Usable:
         break;
     }
+    // The file judged, or the blank one made in its place, is the image.
+    ForgetImageIdentity();
     ImageSession session;
     if (!session.IsOpen())
         return notOpened(SystemErrorText(errno));

@@ -25,7 +25,48 @@ bool OpenImage()
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return false;
-    LinkGeometry.imageHandle = fd;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        ::close(fd);
+        return false;
+    }
+    TLinkGeometry& g = LinkGeometry;
+    const auto device = static_cast<std::uint64_t>(info.st_dev);
+    const auto inode = static_cast<std::uint64_t>(info.st_ino);
+    if (g.imageKnown && (device != g.imageDevice || inode != g.imageInode)) {
+        ::close(fd);
+        g.imageReplaced = true;
+        g.imageReplacedNotice = true;
+        errno = ESTALE;
+        return false;
+    }
+    g.imageKnown = true;
+    g.imageDevice = device;
+    g.imageInode = inode;
+    g.imageHandle = fd;
+    return true;
+}
+
+void ForgetImageIdentity()
+{
+    LinkGeometry.imageKnown = false;
+    LinkGeometry.imageReplaced = false;
+}
+
+bool TakeImageReplaced()
+{
+    if (!LinkGeometry.imageReplaced)
+        return false;
+    ForgetImageIdentity();
+    return true;
+}
+
+bool TakeImageReplacedNotice(QString& path)
+{
+    if (!LinkGeometry.imageReplacedNotice)
+        return false;
+    LinkGeometry.imageReplacedNotice = false;
+    path = LinkGeometry.imagePath;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -9,8 +10,19 @@
 // closed after it, so it is never held open between commands.
 
 // Opens the image (read and write, write-through) unless it is open.
-// True when it is open.
+// True when it is open. A file at the path other than the one first
+// opened since the attach (device and inode) is not opened: the image was
+// replaced, which counts as a disconnect (ImageReplaced).
 bool OpenImage();
+// Forgets the file first opened: the next open takes whatever file is at
+// the path (a new attach).
+void ForgetImageIdentity();
+// The probe's part: true once after a replacement was seen, and the next
+// open then takes the new file.
+bool TakeImageReplaced();
+// The recorder object's part: true once after a replacement was seen, with
+// the image's path, to tell the user.
+bool TakeImageReplacedNotice(QString& path);
 void CloseImage();
 
 // Reads the header sector into LinkGeometry.header (a short read leaves the

@@ -36,6 +36,9 @@ std::optional<std::uint64_t> FindImageMagic(std::uint64_t limit)
 bool ImageProbe()
 {
     TLinkGeometry& g = LinkGeometry;
+    // A replaced image is a disconnect first; the next probe connects anew.
+    if (TakeImageReplaced())
+        return false;
     g.dataStart = TLinkGeometry::kNoDataStart;
     if (!ReadImageHeader())
         return false;

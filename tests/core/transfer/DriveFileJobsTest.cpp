@@ -440,6 +440,29 @@ TEST_P(DriveFileJobsTest, SourcesThatCannotBeStoredAreRefusedBeforeAnyWrite)
     EXPECT_EQ(m_sim.CommandCount(cmdWriteBlock), 0u);
 }
 
+// A path longer than the stored name is refused whole, naming it; a cut one
+// could meet another file's or folder's name. The next file goes on.
+TEST_P(DriveFileJobsTest, ANameTooLongIsRefusedNotCut)
+{
+    const std::uint32_t page = Geometry().PageSize;
+    const QString longest = QString(static_cast<qsizetype>(dl::MaxNameUnits(page)), u'a');
+    ASSERT_TRUE(DriveNameFits(longest, page));
+    const QString tooLong = QStringLiteral("folder\\") + longest;
+    ASSERT_FALSE(DriveNameFits(tooLong, page));
+    try {
+        Write(tooLong, Numbered(100));
+        FAIL() << "no error";
+    } catch (const EDriveNameTooLong& error) {
+        EXPECT_EQ(error.Name(), tooLong);
+        EXPECT_EQ(QString::fromStdString(error.what()),
+                  QStringLiteral("The name is too long for the flash drive: ") + tooLong);
+    }
+    EXPECT_EQ(m_sim.CommandCount(cmdWriteBlock), 0u);
+    EXPECT_EQ(Write(longest, Numbered(100)), TJobOutcome::Completed);
+    Scan();
+    ASSERT_EQ(m_drives.Count(), 1);
+}
+
 TEST_P(DriveFileJobsTest, PcFileThatTakesNothingEndsSinkRefused)
 {
     ASSERT_EQ(Write(QStringLiteral("a.bin"), Numbered(5000)), TJobOutcome::Completed);

@@ -2,20 +2,25 @@
 // SimRecorder holding built content.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
 
 #include "core/flash/BlockHeader.h"
 #include "core/flash/DriveFileList.h"
+#include "core/flash/PageReads.h"
 #include "core/flash/SoundFileList.h"
 #include "core/links/ConnectType.h"
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
+#include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramFolder.h"
+#include "core/transfer/BlockRecovery.h"
 #include "core/transfer/EraseJobs.h"
+#include "localizer/LangConst.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/FakeRecorderHost.h"
 #include "tests/support/RecorderRefresh.h"
@@ -40,6 +45,7 @@ protected:
     {
         ResetProcessState();
         SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        SetDocumentsFolderOverride(QString::fromStdString(m_dir.Path().string()));
         m_sim.SetFirstDataBlock(kFirstDataBlock);
         // The recorder's own blocks below the data area.
         for (std::uint32_t b = 0; b < kFirstDataBlock; ++b)
@@ -107,6 +113,26 @@ protected:
     {
         m_recorder->WaitForJob();
     }
+    // The block now carries the header of another item (another owner, as
+    // after the image or the recorder's content was replaced).
+    void GiveBlockToAnotherOwner(std::uint32_t block)
+    {
+        const std::uint64_t first = std::uint64_t{block} * SmallFlash().pagesPerBlock;
+        std::vector<std::vector<std::uint8_t>> pages;
+        for (std::uint32_t p = 0; p < SmallFlash().pagesPerBlock; ++p)
+            pages.push_back(m_sim.ReadPage(first + p));
+        TBlockHeader header = TBlockHeader::Vote(pages[0].data());
+        header.SetOwner(static_cast<std::uint16_t>(header.Owner() + 40));
+        header.UpdateCrc();
+        header.WriteCopies(pages[0].data());
+        m_sim.EraseBlock(block);
+        for (std::uint32_t p = 0; p < SmallFlash().pagesPerBlock; ++p)
+            m_sim.WritePage(first + p, pages[p]);
+    }
+    QStringList RecoveryFiles() const
+    {
+        return QDir(QString::fromStdString(m_dir.Path().string())).entryList({QStringLiteral("*.blk")}, QDir::Files);
+    }
 
     TempDir m_dir;
     FakeRecorderHost m_host;
@@ -172,6 +198,112 @@ TEST_F(EraseJobsTest, TwoFailedWritesRaiseAndTheStatusStays)
     EXPECT_EQ(Recording(1).Status, status);
 }
 
+// The rewrite keeps the new block on the disk from before the erase until
+// the block reads back as written.
+TEST_F(EraseJobsTest, TheRewriteKeepsARecoveryFileOnlyWhileTheBlockIsOnTheWay)
+{
+    const QString serial = m_recorder->GetSerialNumber();
+    ASSERT_FALSE(serial.isEmpty());
+    std::optional<TBlockRecoveryData> atErase;
+    m_sim.SetCommandHook([&](std::uint8_t code) {
+        if (code == cmdEraseBlock)
+            atErase = LoadBlockRecovery(BlockRecoveryPath(serial, m_firstBlock));
+    });
+    m_recorder->SetSoundFileStatus(1, 0x55);
+    m_sim.SetCommandHook({});
+    ASSERT_TRUE(atErase.has_value());
+    EXPECT_EQ(atErase->Block, m_firstBlock);
+    EXPECT_EQ(atErase->Record, 1);
+    EXPECT_EQ(TBlockHeader::Vote(atErase->Data.data()).Bytes[11], 0x40 | 0x15);
+    EXPECT_TRUE(RecoveryFiles().isEmpty());
+}
+
+// Killed between the erase and the write (here: the link lost for longer
+// than the one retry), the block is gone from the flash but not from the
+// disk: the next connect writes it back and says which recording it was.
+TEST_F(EraseJobsTest, ARewriteCutBetweenEraseAndWriteIsHealedOnTheNextConnect)
+{
+    const std::vector<std::uint8_t> before = FirstPage(m_firstBlock);
+    m_sim.InjectFault({SimFaultKind::Fail, 0, SimFault::kEveryTime, cmdWriteBlock});
+    EXPECT_THROW(m_recorder->SetSoundFileStatus(1, 0x55), TERecXchange);
+    m_sim.ClearFaults();
+    EXPECT_TRUE(BlockErased(m_firstBlock));
+    ASSERT_EQ(RecoveryFiles().size(), 1);
+
+    // The program starts again.
+    m_recorder.reset();
+    m_link.reset();
+    m_recorder = std::make_unique<TRecorder>(ctUsb20Adapter);
+    m_link.emplace(m_sim);
+    ASSERT_TRUE(m_recorder->CheckConnection());
+    const QStringList repaired = m_recorder->HealInterruptedRewrites();
+    ASSERT_EQ(repaired.size(), 1);
+    EXPECT_TRUE(repaired[0].startsWith(QStringLiteral("Record 1 was repaired"))) << repaired[0].toStdString();
+    EXPECT_TRUE(RecoveryFiles().isEmpty());
+    EXPECT_TRUE(m_recorder->IsContentChanged());
+    const std::vector<std::uint8_t> after = FirstPage(m_firstBlock);
+    EXPECT_EQ(after[11], 0x40 | 0x15);
+    EXPECT_TRUE(std::equal(before.begin() + 64, before.end(), after.begin() + 64));
+    Refresh();
+    EXPECT_EQ(Recording(1).Status, 0x55);
+    EXPECT_EQ(Recording(1).Blocks->Count(), 2);
+
+    // Nothing left: the next connect does nothing.
+    m_sim.ClearLog();
+    EXPECT_TRUE(m_recorder->HealInterruptedRewrites().isEmpty());
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
+}
+
+// A recovery file whose block already holds its bytes (killed after the
+// write) only goes; one whose block another item owns now leaves the block.
+TEST_F(EraseJobsTest, HealingLeavesAFinishedOrForeignBlockAlone)
+{
+    const QString serial = m_recorder->GetSerialNumber();
+    std::vector<std::uint8_t> block(m_recorder->Geometry().BlockBytes());
+    ReadBlock(m_recorder->Geometry(), block.data(), m_firstBlock);
+    SaveBlockRecovery({serial, m_firstBlock, 1, block});
+    std::vector<std::uint8_t> other(block.size());
+    ReadBlock(m_recorder->Geometry(), other.data(), 7);
+    other[100] ^= 0xFF;  // not what block 7 holds, and recording 2's own header
+    TBlockHeader foreign = TBlockHeader::Vote(other.data());
+    foreign.SetOwner(static_cast<std::uint16_t>(foreign.Owner() + 1));
+    foreign.UpdateCrc();
+    foreign.WriteCopies(other.data());
+    SaveBlockRecovery({serial, 7, 2, other});
+    ASSERT_EQ(RecoveryFiles().size(), 2);
+
+    m_sim.ClearLog();
+    EXPECT_TRUE(m_recorder->HealInterruptedRewrites().isEmpty());
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
+    EXPECT_TRUE(RecoveryFiles().isEmpty());
+}
+
+// What the lists say is no longer on the flash: the erase (and the status
+// rewrite) reads the headers first and erases nothing of another item.
+TEST_F(EraseJobsTest, AChangedContentEndsTheEraseFailedAndErasesNothing)
+{
+    GiveBlockToAnotherOwner(4);  // recording 1's second block
+    m_sim.ClearLog();
+    m_recorder->StartEraseSoundFile(1);
+    RunJob();
+    EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+    EXPECT_EQ(m_recorder->LastJobError().Text, LangConst(QStringLiteral("ContentChangedStr")));
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
+
+    GiveBlockToAnotherOwner(9);
+    m_recorder->StartEraseDriveFile(0);
+    RunJob();
+    EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
+
+    GiveBlockToAnotherOwner(m_firstBlock);
+    EXPECT_THROW(m_recorder->SetSoundFileStatus(1, 0x55), EContentChanged);
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
+    EXPECT_TRUE(RecoveryFiles().isEmpty());
+    EXPECT_FALSE(BlockErased(4));
+    EXPECT_FALSE(BlockErased(9));
+}
+
 TEST_F(EraseJobsTest, AStatusForAMissingRecordingIsAnError)
 {
     EXPECT_THROW(m_recorder->SetSoundFileStatus(42, 0x55), std::out_of_range);
@@ -222,7 +354,8 @@ TEST_F(EraseJobsTest, AnEmptyBlockListErasesNothing)
 {
     std::atomic<std::uint8_t> progress{0};
     m_sim.ClearLog();
-    EXPECT_EQ(EraseBlocks(TBlockList{}, progress), TJobOutcome::Completed);
+    EXPECT_EQ(EraseBlocks(TFlashGeometry{}, TBlockList{}, TBlockOwnerKind::Recording, progress),
+              TJobOutcome::Completed);
     EXPECT_EQ(progress.load(), 100);
     EXPECT_EQ(m_sim.CommandCount(), 0u);
 }
