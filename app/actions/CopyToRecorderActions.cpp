@@ -1,8 +1,15 @@
 #include "app/actions/CopyToRecorderActions.h"
 
+#include <sys/stat.h>
+
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <stdexcept>
 
 #include "app/actions/DriveFileTransfers.h"
@@ -42,6 +49,19 @@ void Tell(const QString& text)
     AppMessageBox(text, MB_OK, ApplicationTitle());
 }
 
+// Why a PC path is no file to copy: gone, or not a regular file (a link is
+// followed); none for a regular file.
+std::optional<QString> NotAPlainFile(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0 || (S_ISLNK(info.st_mode) && ::stat(name.constData(), &info) != 0))
+        return GetSystemErrorText(errno);
+    if (!S_ISREG(info.st_mode))
+        return Const("NotRegularFileStr");
+    return std::nullopt;
+}
+
 bool AskSpace(const QString& what)
 {
     return AppMessageBox(Const("NotEnoughSpaceStr") + QLatin1Char(' ') + what, MB_OKCANCEL, ApplicationTitle()) !=
@@ -50,8 +70,7 @@ bool AskSpace(const QString& what)
 
 }  // namespace
 
-TCopyToRecorderActions::TCopyToRecorderActions(const TCopyToRecorderUi& ui, QObject* parent)
-    : QObject(parent), m_ui(ui)
+TCopyToRecorderActions::TCopyToRecorderActions(const TCopyToRecorderUi& ui, QObject* parent) : QObject(parent), m_ui(ui)
 {
     UploadWave = [this](TCustomRecorder* recorder, const QString& path, std::uint16_t record) {
         TGuiTransferUi transferUi(*m_ui.Operation);
@@ -152,6 +171,12 @@ void TCopyToRecorderActions::UploadRecords(const QStringList& paths)
 void TCopyToRecorderActions::CopyToDrive(const QStringList& paths)
 {
     const QString viewFolder = CanonicalDriveFolder(m_ui.Lists->DriveFolderView().Folder());
+    m_skipped.clear();
+    // Whatever ends the copy, what was left out is told in one message.
+    const auto report = qScopeGuard([this] {
+        if (!m_skipped.isEmpty())
+            Tell(Const("NotCopiedStr") + QLatin1Char('\n') + m_skipped.join(QLatin1Char('\n')));
+    });
     for (const QString& path : paths) {
         if (m_ui.Operation->CancelRequested())
             break;
@@ -191,6 +216,16 @@ void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem&
     const QString drivePath = DriveNameInFolder(viewFolder, rel);
     const QString storedName = StoredDriveName(viewFolder, rel);
     const std::int64_t size = entry.IsFolder ? 0 : entry.Size;
+    QString source = base + rel;
+    source.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // Looked at before anything opens it: a FIFO or a device would block
+    // the open, or never end.
+    if (!entry.IsFolder) {
+        if (const std::optional<QString> why = NotAPlainFile(source)) {
+            m_skipped << QDir::toNativeSeparators(source) + QStringLiteral(": ") + *why;
+            return;
+        }
+    }
 
     TCustomRecorder* recorder = &FreshRecorder();
     bool skip = false;
@@ -238,12 +273,15 @@ void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem&
     recorder = &FreshRecorder();
     if (skip)
         return;
+    // A name the flash drive would cut is refused whole.
+    if (!recorder->DriveNameFits(storedName)) {
+        m_skipped << Const("DriveNameTooLongStr") + QLatin1Char(' ') + drivePath;
+        return;
+    }
     if (size > recorder->GetFreeDriveMemory()) {
         if (!AskSpace(rel))
             m_ui.Operation->RequestCancel();
         return;
     }
-    QString source = base + rel;
-    source.replace(QLatin1Char('\\'), QLatin1Char('/'));
     UploadFile(recorder, source, entry, storedName);
 }

@@ -60,4 +60,7 @@ private:
     TCopyToRecorderUi m_ui;
     bool m_overwriteAll = false;
     bool m_skipAll = false;
+    // The flash-drive copy's entries left out (special files, vanished
+    // files, names too long), told together at its end.
+    QStringList m_skipped;
 };

@@ -40,7 +40,7 @@ void WaitForJobEnd(TLongOperation& operation, TCustomRecorder& recorder, bool ca
 }  // namespace
 
 TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
-                                  bool cancellable, const std::function<void()>& start)
+                                  bool cancellable, const std::function<void()>& start, bool showFailure)
 {
     TMainUiLockScope lock(operation.UiLock());
     TLongOperation::TBusyScope busy(operation);
@@ -59,7 +59,7 @@ TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& re
         DebugLog(QStringLiteral("Recorder job not started: %1").arg(QString::fromUtf8(error.what())));
         result = {TJobOutcome::Failed, JobErrorOf(error)};
     }
-    if (result.Outcome == TJobOutcome::Failed) {
+    if (result.Outcome == TJobOutcome::Failed && showFailure) {
         operation.CloseProgressBeforeMessage();
         ShowErrorMessage(RecorderErrorText(result.Error));
     }
