@@ -144,8 +144,7 @@ TEST_F(EraseActionsTest, FormatAsksThenErasesTheDataBlocks)
     EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("This will erase all content of recorder. Do you wish to continue?"));
     EXPECT_TRUE(BlockErased(4));
     EXPECT_TRUE(BlockErased(6));
-    // The erase ends with a rescan, whatever an earlier refresh did: the
-    // lists show what the flash holds.
+    // So does the format.
     EXPECT_FALSE(connection->Recorder()->IsContentChanged());
     EXPECT_EQ(window->Lists().RecordList().Count(), 0);
     EXPECT_TRUE(window->mainPanel->isEnabled());
