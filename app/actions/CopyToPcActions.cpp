@@ -63,13 +63,14 @@ QString JoinPath(const QString& folder, const QString& name)
 TCopyToPcActions::TCopyToPcActions(const TCopyToPcUi& ui, QObject* parent) : QObject(parent), m_ui(ui)
 {
     DownloadRecord = [this](TCustomRecorder* recorder, const QString& target, TCustomSoundFileInfo* item,
-                            std::uint32_t length, std::uint32_t start) {
+                            std::uint32_t length, std::uint32_t start, std::vector<TWrittenFile>& written) {
         TGuiTransferUi transferUi(*m_ui.Operation);
-        return DownloadRecordToFile(recorder, target, item, length, start, transferUi);
+        return DownloadRecordToFile(recorder, target, item, length, start, transferUi, &written);
     };
-    DownloadDriveFile = [this](TCustomRecorder* recorder, const QString& target, int driveFileIndex) {
+    DownloadDriveFile = [this](TCustomRecorder* recorder, const QString& target, int driveFileIndex,
+                               TWrittenFile& written) {
         TGuiTransferUi transferUi(*m_ui.Operation);
-        return ::DownloadDriveFile(recorder, target, driveFileIndex, transferUi);
+        return ::DownloadDriveFile(recorder, target, driveFileIndex, transferUi, &written);
     };
     AskOverwrite = [this](QString& target, bool renameAllowed) { return DefaultAskOverwrite(target, renameAllowed); };
     SelectPart = [this](std::uint32_t& start, std::uint32_t& length, std::uint32_t size) {
@@ -119,8 +120,7 @@ QString TCopyToPcActions::BuildRecordFileName(const TRecordItem& row) const
     const QString serial = recorder ? recorder->GetSerialNumber() : QString();
     // RecordNumber is the recording's own number, also on a voice part's row.
     const int part = row.IsVoicePart() ? row.Number : -1;
-    return ExpandFileNameMask(ProgramOptions.FileNameMask, row.StartTime, serial, row.RecordNumber, part,
-                              row.CallText);
+    return ExpandFileNameMask(ProgramOptions.FileNameMask, row.StartTime, serial, row.RecordNumber, part, row.CallText);
 }
 
 void TCopyToPcActions::actCopyToPCExecute(TCopyToPcKind kind)
@@ -141,18 +141,18 @@ void TCopyToPcActions::actCopyToPCExecute(TCopyToPcKind kind)
                               ApplicationTitle());
                 return;
             }
-            TRecordList copiedRecords;
-            TFileList copiedFiles;
+            std::vector<TCopiedRecord> copiedRecords;
+            std::vector<TDriveCopy> driveEntries;
             if (m_ui.Lists->DriveView()) {
                 CollectSelectedDrvFiles();
-                CopyDriveFiles(folder, copiedFiles);
+                CopyDriveFiles(folder, driveEntries);
             } else {
                 TRecordList& selection = m_ui.Lists->RecordSelection();
                 m_ui.Lists->Records().CollectSelectedRecords(selection);
                 CopyRecords(selection, folder, kind, copiedRecords);
             }
             if (IsMove(kind) && !m_ui.Operation->CancelRequested())
-                Erase(copiedRecords, copiedFiles);
+                EraseVerified(copiedRecords, driveEntries);
         } catch (const TERecXchange& error) {
             ShowRecorderError(error);
         }
@@ -204,7 +204,7 @@ TCustomSoundFileInfo* TCopyToPcActions::RecorderItem(TCustomRecorder& recorder, 
 }
 
 void TCopyToPcActions::CopyRecords(const TRecordList& rows, const QString& folder, TCopyToPcKind kind,
-                                   TRecordList& copied)
+                                   std::vector<TCopiedRecord>& copied)
 {
     TCustomRecorder* recorder = m_ui.Recorder ? m_ui.Recorder() : nullptr;
     for (int i = 0; i < rows.Count() && !m_ui.Operation->CancelRequested(); ++i) {
@@ -225,8 +225,9 @@ void TCopyToPcActions::CopyRecords(const TRecordList& rows, const QString& folde
                           ApplicationTitle());
             continue;
         }
-        if (DownloadRecord(recorder, target, item, length, start))
-            copied.Add(row);
+        std::vector<TWrittenFile> written;
+        if (DownloadRecord(recorder, target, item, length, start, written))
+            copied.push_back({row, std::move(written)});
     }
 }
 
@@ -262,7 +263,7 @@ void TCopyToPcActions::CollectSelectedDrvFiles()
     }
 }
 
-void TCopyToPcActions::CopyDriveFiles(const QString& folder, TFileList& copied)
+void TCopyToPcActions::CopyDriveFiles(const QString& folder, std::vector<TDriveCopy>& entries)
 {
     TCustomRecorder* recorder = m_ui.Recorder ? m_ui.Recorder() : nullptr;
     TContentListsController& lists = *m_ui.Lists;
@@ -272,6 +273,7 @@ void TCopyToPcActions::CopyDriveFiles(const QString& folder, TFileList& copied)
         const TFileListItem& entry = *selection.Items(i);
         const QString prefix = TrimBackslashes(entry.Path);
         const QString relative = prefix.isEmpty() ? entry.Name : prefix + QLatin1Char('\\') + entry.Name;
+        entries.push_back({entry, relative, std::nullopt});
         QString target;
         try {
             target = PcPathForDriveName(folder, relative);
@@ -301,18 +303,62 @@ void TCopyToPcActions::CopyDriveFiles(const QString& folder, TFileList& copied)
         QDir().mkpath(QFileInfo(target).path());
         if (!DownloadDriveFile)
             throw std::logic_error("no flash-drive download is wired");
-        if (DownloadDriveFile(recorder, target, index))
-            copied.Add(entry);
+        TWrittenFile written;
+        if (DownloadDriveFile(recorder, target, index, written))
+            entries.back().File = written;
     }
 }
 
-void TCopyToPcActions::Erase(const TRecordList& records, const TFileList& driveFiles)
+void TCopyToPcActions::EraseVerified(const std::vector<TCopiedRecord>& records,
+                                     const std::vector<TDriveCopy>& driveEntries)
 {
-    if (records.Count() == 0 && driveFiles.Count() == 0)
+    QStringList kept;
+    // Every file is read back from the disk now, after all the downloads:
+    // what happened to the folder meanwhile counts.
+    const auto whole = [&kept](const std::vector<TWrittenFile>& files) {
+        bool good = !files.empty();
+        for (const TWrittenFile& file : files) {
+            const TFileCheck check = VerifyWrittenFile(file);
+            if (!check.Good()) {
+                kept << QDir::toNativeSeparators(file.Path) + QStringLiteral(": ") + check.Reason;
+                good = false;
+            }
+        }
+        return good;
+    };
+    TRecordList eraseRecords;
+    for (const TCopiedRecord& copied : records)
+        if (whole(copied.Files))
+            eraseRecords.Add(copied.Row);
+
+    std::vector<bool> good(driveEntries.size(), false);
+    for (std::size_t i = 0; i < driveEntries.size(); ++i)
+        if (!driveEntries[i].Entry.IsFolder && driveEntries[i].File)
+            good[i] = whole({*driveEntries[i].File});
+    TFileList eraseFiles;
+    for (std::size_t i = 0; i < driveEntries.size(); ++i) {
+        const TDriveCopy& copy = driveEntries[i];
+        if (copy.Entry.IsFolder) {
+            // A folder goes only when every file under it has a good copy.
+            const QString below = copy.Relative + QLatin1Char('\\');
+            bool all = true;
+            for (std::size_t j = 0; j < driveEntries.size() && all; ++j)
+                if (!driveEntries[j].Entry.IsFolder && driveEntries[j].Relative.startsWith(below, Qt::CaseInsensitive))
+                    all = good[j];
+            good[i] = all;
+        }
+        if (good[i])
+            eraseFiles.Add(copy.Entry);
+    }
+    if (!kept.isEmpty())
+        AppMessageBox(LangConst(QStringLiteral("NotVerifiedKeptStr")) + QLatin1Char('\n') +
+                          kept.join(QLatin1Char('\n')),
+                      MB_ICONWARNING, ApplicationTitle());
+    if (eraseRecords.Count() == 0 && eraseFiles.Count() == 0)
         return;
     if (!EraseItems)
         throw std::logic_error("no erase is wired");
-    EraseItems(records, driveFiles);
+    EraseItems(eraseRecords, eraseFiles);
 }
 
 void TCopyToPcActions::RunAutoDownload(bool nonDownOnly, bool autoDelete)
@@ -338,10 +384,10 @@ void TCopyToPcActions::RunAutoDownload(bool nonDownOnly, bool autoDelete)
                 if (!row->IsVoicePart() && (!nonDownOnly || row->Status == 0xFF))
                     selection.Add(row);
             }
-            TRecordList copied;
+            std::vector<TCopiedRecord> copied;
             CopyRecords(selection, folder, TCopyToPcKind::CopyToDefFolder, copied);
             if (autoDelete && !m_ui.Operation->CancelRequested())
-                Erase(copied, TFileList());
+                EraseVerified(copied, {});
         } catch (const TERecXchange& error) {
             ShowRecorderError(error);
         }

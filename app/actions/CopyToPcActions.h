@@ -4,9 +4,13 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/lists/FileList.h"
 #include "app/lists/RecordList.h"
+#include "core/settings/StagedFile.h"
 
 class QAction;
 class QWidget;
@@ -35,7 +39,8 @@ struct TCopyToPcUi {
 
 // The actions that bring recordings and flash-drive files to the PC: copy or
 // move into the explorer's folder or the default folder, and copy a part of
-// one recording. A move erases only what was copied in full.
+// one recording. A move erases only what was copied in full and read back
+// whole from the PC's disk.
 class TCopyToPcActions : public QObject {
     Q_OBJECT
 public:
@@ -63,14 +68,17 @@ public:
     // stay disabled.
     std::function<QString()> ExplorerFolder;
     // The transfers; by default DownloadRecordToFile over the main window's
-    // transfer user interface, and DownloadDriveFile over the same. EraseItems
-    // stays unset until the erase loop is wired.
+    // transfer user interface, and DownloadDriveFile over the same. A
+    // download that answers true has put the files it wrote (final path,
+    // size, CRC) into written. EraseItems stays unset until the erase loop
+    // is wired.
     std::function<bool(TCustomRecorder* recorder, const QString& target, TCustomSoundFileInfo* item,
-                       std::uint32_t length, std::uint32_t start)>
+                       std::uint32_t length, std::uint32_t start, std::vector<TWrittenFile>& written)>
         DownloadRecord;
-    std::function<bool(TCustomRecorder* recorder, const QString& target, int driveFileIndex)> DownloadDriveFile;
+    std::function<bool(TCustomRecorder* recorder, const QString& target, int driveFileIndex, TWrittenFile& written)>
+        DownloadDriveFile;
     // Erases the given records and flash-drive entries (it asks its own
-    // confirmation).
+    // confirmation; No erases nothing).
     std::function<void(const TRecordList& records, const TFileList& driveFiles)> EraseItems;
     // The overwrite question (answer Yes, No, No to all, Yes to all, Cancel;
     // target may come back renamed) and the part choice (OK 1 sets start
@@ -79,15 +87,31 @@ public:
     std::function<int(std::uint32_t& start, std::uint32_t& length, std::uint32_t size)> SelectPart;
 
 private:
+    // A recording copied, with the files its download wrote.
+    struct TCopiedRecord {
+        std::shared_ptr<TRecords::TRecordItem> Row;
+        std::vector<TWrittenFile> Files;
+    };
+    // A flash-drive entry of the selection: its name relative to the view's
+    // folder and, for a file that was copied, what was written.
+    struct TDriveCopy {
+        TFileListItem Entry;
+        QString Relative;
+        std::optional<TWrittenFile> File;
+    };
+
     int DefaultAskOverwrite(QString& target, bool renameAllowed);
     int DefaultSelectPart(std::uint32_t& start, std::uint32_t& length, std::uint32_t size);
     // Whether the target is to be written: the remembered answers, else the
     // question. A Cancel sets the cancel request.
     bool DecideOverwrite(QString& target);
-    void CopyRecords(const TRecordList& rows, const QString& folder, TCopyToPcKind kind, TRecordList& copied);
-    void CopyDriveFiles(const QString& folder, TFileList& copied);
+    void CopyRecords(const TRecordList& rows, const QString& folder, TCopyToPcKind kind,
+                     std::vector<TCopiedRecord>& copied);
+    void CopyDriveFiles(const QString& folder, std::vector<TDriveCopy>& entries);
     TCustomSoundFileInfo* RecorderItem(TCustomRecorder& recorder, const TRecords::TRecordItem& row) const;
-    void Erase(const TRecordList& records, const TFileList& driveFiles);
+    // Reads every copy back; hands what is whole to EraseItems (a folder
+    // once every file under it is) and names the rest in one message.
+    void EraseVerified(const std::vector<TCopiedRecord>& records, const std::vector<TDriveCopy>& driveEntries);
 
     TCopyToPcUi m_ui;
     bool m_copySelPartHidden = false;

@@ -1,8 +1,15 @@
 #include "app/actions/CopyToRecorderActions.h"
 
+#include <sys/stat.h>
+
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <stdexcept>
 
 #include "app/actions/DriveFileTransfers.h"
@@ -40,6 +47,19 @@ QString Const(const char* name)
 void Tell(const QString& text)
 {
     AppMessageBox(text, MB_OK, ApplicationTitle());
+}
+
+// Why a PC path is no file to copy: gone, or not a regular file (a link is
+// followed); none for a regular file.
+std::optional<QString> NotAPlainFile(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0 || (S_ISLNK(info.st_mode) && ::stat(name.constData(), &info) != 0))
+        return GetSystemErrorText(errno);
+    if (!S_ISREG(info.st_mode))
+        return Const("NotRegularFileStr");
+    return std::nullopt;
 }
 
 bool AskSpace(const QString& what)
@@ -157,6 +177,12 @@ void TCopyToRecorderActions::UploadRecords(const QStringList& paths)
 void TCopyToRecorderActions::CopyToDrive(const QStringList& paths)
 {
     const QString viewFolder = CanonicalDriveFolder(m_ui.Lists->DriveFolderView().Folder());
+    m_skipped.clear();
+    // Whatever ends the copy, what was left out is told in one message.
+    const auto report = qScopeGuard([this] {
+        if (!m_skipped.isEmpty())
+            Tell(Const("NotCopiedStr") + QLatin1Char('\n') + m_skipped.join(QLatin1Char('\n')));
+    });
     for (const QString& path : paths) {
         if (m_ui.Operation->CancelRequested())
             break;
@@ -196,6 +222,16 @@ void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem&
     const QString drivePath = DriveNameInFolder(viewFolder, rel);
     const QString storedName = StoredDriveName(viewFolder, rel);
     const std::int64_t size = entry.IsFolder ? 0 : entry.Size;
+    QString source = base + rel;
+    source.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // Looked at before anything opens it: a FIFO or a device would block
+    // the open, or never end.
+    if (!entry.IsFolder) {
+        if (const std::optional<QString> why = NotAPlainFile(source)) {
+            m_skipped << QDir::toNativeSeparators(source) + QStringLiteral(": ") + *why;
+            return;
+        }
+    }
 
     TCustomRecorder* recorder = &FreshRecorder();
     bool skip = false;
@@ -243,13 +279,16 @@ void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem&
     recorder = &FreshRecorder();
     if (skip)
         return;
+    // A name the flash drive would cut is refused whole.
+    if (!recorder->DriveNameFits(storedName)) {
+        m_skipped << Const("DriveNameTooLongStr") + QLatin1Char(' ') + drivePath;
+        return;
+    }
     if (size > recorder->GetFreeDriveMemory()) {
         if (!AskSpace(rel))
             m_ui.Operation->RequestCancel();
         return;
     }
-    QString source = base + rel;
-    source.replace(QLatin1Char('\\'), QLatin1Char('/'));
     m_uploaded = true;
     UploadFile(recorder, source, entry, storedName);
 }

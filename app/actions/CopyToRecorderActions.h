@@ -61,4 +61,7 @@ private:
     bool m_overwriteAll = false;
     bool m_skipAll = false;
     bool m_uploaded = false;  // this run started an upload
+    // The flash-drive copy's entries left out (special files, vanished
+    // files, names too long), told together at its end.
+    QStringList m_skipped;
 };

@@ -1,10 +1,13 @@
 #include "app/actions/DriveFileTransfers.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -18,6 +21,7 @@
 #include "core/flash/DrivePath.h"
 #include "core/recorder/CustomRecorder.h"
 #include "core/recorder/RecorderJobs.h"
+#include "core/settings/StagedFile.h"
 #include "localizer/LangConst.h"
 
 namespace {
@@ -39,6 +43,19 @@ private:
     int m_fd;
 };
 
+// Why the job could not write the file: the job keeps no errno, so the
+// file and its disk are asked.
+int SinkFailure(int fd, const QString& target)
+{
+    if (::fsync(fd) != 0)
+        return errno;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_nlink == 0)
+        return ENOENT;
+    const std::optional<std::uint64_t> room = FreeDiskBytes(QFileInfo(target).absolutePath());
+    return room && *room == 0 ? ENOSPC : EIO;
+}
+
 void Tell(const QString& constant, const QString& what)
 {
     AppMessageBox(LangConst(constant) + QLatin1Char(' ') + what, 0, ApplicationTitle());
@@ -46,31 +63,49 @@ void Tell(const QString& constant, const QString& what)
 
 }  // namespace
 
-bool DownloadDriveFile(TCustomRecorder* recorder, const QString& target, int driveFileIndex, TTransferUi& ui)
+bool DownloadDriveFile(TCustomRecorder* recorder, const QString& target, int driveFileIndex, TTransferUi& ui,
+                       TWrittenFile* written)
 {
     const TDriveFileList& files = *recorder->GetDriveFiles();
     if (driveFileIndex < 0 || driveFileIndex >= files.Count())
         throw std::out_of_range("No flash-drive file has that index.");
     const QString name = files.Item(driveFileIndex)->Name;
 
-    TJobOutcome outcome = TJobOutcome::None;
-    bool cancelled = false;
-    {
-        TOpenFile file(::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (file.Fd() < 0) {
-            Tell(QStringLiteral("CantCreateStr"), target);
-            return false;
-        }
-        const QString line = LangConst(QStringLiteral("StatusDownloadingFileStr")) + QLatin1Char(' ') + name;
-        ui.SetStatusText(line);
-        outcome =
-            ui.RunJob(*recorder, line, true, [&] { recorder->StartDriveFileDownload(driveFileIndex, file.Fd()); });
-        cancelled = ui.CancelRequested() || outcome == TJobOutcome::Aborted;
+    // A folder cannot take the file's name.
+    if (QFileInfo(target).isDir()) {
+        Tell(QStringLiteral("CantCreateStr"), target);
+        return false;
     }
-    // A partial file is no copy.
-    if (cancelled)
-        QFile::remove(target);
-    return outcome == TJobOutcome::Completed && !cancelled;
+    // Written under a temporary name: the final name appears only once the
+    // file is whole and on the disk.
+    TStagedFile file(target);
+    try {
+        file.Create();
+    } catch (const EFileWriteError& error) {
+        AppMessageBox(error.Text(), 0, ApplicationTitle());
+        return false;
+    }
+    const QString line = LangConst(QStringLiteral("StatusDownloadingFileStr")) + QLatin1Char(' ') + name;
+    ui.SetStatusText(line);
+    const TJobOutcome outcome =
+        ui.RunJob(*recorder, line, true, [&] { recorder->StartDriveFileDownload(driveFileIndex, file.Handle()); });
+    // A cancelled or failed download leaves nothing behind (the temporary
+    // file goes with file); a failed job was shown by RunJob.
+    if (ui.CancelRequested() || outcome != TJobOutcome::Completed) {
+        if (outcome == TJobOutcome::SinkRefused)
+            AppMessageBox(EFileWriteError(target, SinkFailure(file.Handle(), target)).Text(), 0, ApplicationTitle());
+        return false;
+    }
+    try {
+        file.AdoptHandleWrites();
+        const TWrittenFile done = file.Publish();
+        if (written)
+            *written = done;
+    } catch (const EFileWriteError& error) {
+        AppMessageBox(error.Text(), 0, ApplicationTitle());
+        return false;
+    }
+    return true;
 }
 
 bool UploadFileToDrive(TCustomRecorder* recorder, const QString& source, const TFileListItem& entry,
@@ -84,12 +119,17 @@ bool UploadFileToDrive(TCustomRecorder* recorder, const QString& source, const T
     const QString line = LangConst(QStringLiteral("StatusUploadingFileStr")) + QLatin1Char(' ') + shortName;
     ui.SetStatusText(line);
 
-    // A folder entry opens nothing: the job stores its name alone.
+    // A folder entry opens nothing: the job stores its name alone. The open
+    // does not wait (a FIFO would block it) and only a regular file is read.
     TOpenFile file(entry.IsFolder ? INVALID_HANDLE_VALUE
-                                  : ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
-    if (!entry.IsFolder && file.Fd() < 0) {
-        Tell(QStringLiteral("CantOpenStr"), shortName);
-        return false;
+                                  : ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!entry.IsFolder) {
+        struct stat info {};
+        if (file.Fd() < 0 || ::fstat(file.Fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            Tell(QStringLiteral("CantOpenStr"), shortName);
+            return false;
+        }
+        ::fcntl(file.Fd(), F_SETFL, ::fcntl(file.Fd(), F_GETFL) & ~O_NONBLOCK);
     }
     // A folder carries its entry count in Size; it takes a block for its name.
     const std::int64_t size = entry.IsFolder ? 0 : entry.Size;

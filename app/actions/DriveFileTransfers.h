@@ -6,14 +6,18 @@ class TCustomRecorder;
 class TLongOperation;
 class TTransferUi;
 struct TFileListItem;
+struct TWrittenFile;
 
 // Copies flash-drive file driveFileIndex (of GetDriveFiles) into the PC file
-// target, created afresh, with "Downloading file <name>" and Cancel. True
-// only when the job completed; a cancelled or aborted download deletes the
-// PC file. A file that cannot be created is told and nothing starts; a
-// failed job was shown by ui.RunJob. Raises std::out_of_range for an index
-// the list does not have.
-bool DownloadDriveFile(TCustomRecorder* recorder, const QString& target, int driveFileIndex, TTransferUi& ui);
+// target, with "Downloading file <name>" and Cancel. The file is written
+// under a temporary name and gets its name once whole and on the disk;
+// written then gets its path, size and CRC. True only then: a cancelled,
+// aborted or failed download leaves no new file and an existing target as
+// it was. A file that cannot be created or written is told in one message
+// (the file and the system's reason); a failed job was shown by ui.RunJob.
+// Raises std::out_of_range for an index the list does not have.
+bool DownloadDriveFile(TCustomRecorder* recorder, const QString& target, int driveFileIndex, TTransferUi& ui,
+                       TWrittenFile* written = nullptr);
 
 // Stores the PC file (or, for a folder entry, only the name) at source as
 // the flash-drive file storedName ("A\B\c.txt", see StoredDriveName), with

@@ -14,12 +14,38 @@
 #include "core/protocol/RecXchange.h"
 #include "localizer/LangConst.h"
 
-TEraseActions::TEraseActions(QAction& erase, QAction& format, TContentListsController& lists,
-                             TLongOperation& operation, std::function<TCustomRecorder*()> recorder, QObject* parent)
+TEraseActions::TEraseActions(QAction& erase, QAction& format, TContentListsController& lists, TLongOperation& operation,
+                             std::function<TCustomRecorder*()> recorder, QObject* parent)
     : QObject(parent), m_lists(lists), m_operation(operation), m_recorder(std::move(recorder))
 {
     connect(&erase, &QAction::triggered, this, [this] { RunGuarded([this] { actRecEraseExecute(); }); });
     connect(&format, &QAction::triggered, this, [this] { RunGuarded([this] { actFormatExecute(); }); });
+}
+
+bool TEraseActions::Confirmed(bool driveFiles) const
+{
+    const QString text =
+        LangConst(driveFiles ? QStringLiteral("ReallyEraseSelFilesStr") : QStringLiteral("ReallyEraseSelRecStr"));
+    return AppMessageBox(text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, ApplicationTitle()) == IDYES;
+}
+
+void TEraseActions::Rescan()
+{
+    if (RefreshContent && m_recorder())
+        RefreshContent();
+}
+
+void TEraseActions::EraseThenRescan(TCustomRecorder& recorder, const std::vector<const TRecords::TRecordItem*>& records,
+                                    const std::vector<const TFileListItem*>& driveEntries)
+{
+    // The lists follow the flash however far the erase got.
+    try {
+        EraseRecorderItems(recorder, m_operation, records, driveEntries, m_lists.DriveFolderView().Folder());
+    } catch (...) {
+        Rescan();
+        throw;
+    }
+    Rescan();
 }
 
 void TEraseActions::actRecEraseExecute()
@@ -31,28 +57,41 @@ void TEraseActions::actRecEraseExecute()
     m_operation.ResetCancel();
     try {
         if (m_lists.DriveView()) {
-            if (!CollectDriveSelection)
-                return;
-            if (AppMessageBox(LangConst(QStringLiteral("ReallyEraseSelFilesStr")),
-                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, ApplicationTitle()) != IDYES)
+            if (!CollectDriveSelection || !Confirmed(true))
                 return;
             CollectDriveSelection();
             const TFileList& selection = m_lists.DriveSelection();
             std::vector<const TFileListItem*> entries;
             for (int i = 0; i < selection.Count(); ++i)
                 entries.push_back(selection.Items(i));
-            EraseRecorderItems(*recorder, m_operation, {}, entries, m_lists.DriveFolderView().Folder());
+            EraseThenRescan(*recorder, {}, entries);
             return;
         }
-        if (AppMessageBox(LangConst(QStringLiteral("ReallyEraseSelRecStr")),
-                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, ApplicationTitle()) != IDYES)
+        if (!Confirmed(false))
             return;
         TRecordList& selection = m_lists.RecordSelection();
         m_lists.Records().CollectSelectedRecords(selection);
         std::vector<const TRecords::TRecordItem*> records;
         for (int i = 0; i < selection.Count(); ++i)
             records.push_back(selection.Items(i));
-        EraseRecorderItems(*recorder, m_operation, records, {}, QString());
+        EraseThenRescan(*recorder, records, {});
+    } catch (const TERecXchange& error) {
+        ShowRecorderError(error);
+    }
+}
+
+void TEraseActions::EraseItems(const std::vector<const TRecords::TRecordItem*>& records,
+                               const std::vector<const TFileListItem*>& driveEntries)
+{
+    TCustomRecorder* recorder = m_recorder();
+    if (!recorder || (records.empty() && driveEntries.empty()))
+        return;
+    TMainUiLockScope lock(m_operation.UiLock());
+    if (!Confirmed(records.empty()))
+        return;
+    m_operation.ResetCancel();
+    try {
+        EraseThenRescan(*recorder, records, driveEntries);
     } catch (const TERecXchange& error) {
         ShowRecorderError(error);
     }
@@ -60,6 +99,10 @@ void TEraseActions::actRecEraseExecute()
 
 void TEraseActions::actFormatExecute()
 {
-    if (TCustomRecorder* recorder = m_recorder())
-        FormatRecorderMemory(*recorder, m_operation, true);
+    TCustomRecorder* recorder = m_recorder();
+    if (!recorder)
+        return;
+    TMainUiLockScope lock(m_operation.UiLock());
+    if (FormatRecorderMemory(*recorder, m_operation, true) != TJobOutcome::None)
+        Rescan();
 }

@@ -1,11 +1,14 @@
 #include "app/connection/ConnectionController.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QScopeGuard>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -53,7 +56,8 @@ QString ConnectionText(int connectType)
 QString ConnectionLabel(int connectType)
 {
     const TConnectTypeRow& row = ConnectTypeRow(connectType);
-    return row.labelConst ? LangConst(QLatin1String(row.labelConst)) : QFileInfo(ProgramOptions.ImageFileName).fileName();
+    return row.labelConst ? LangConst(QLatin1String(row.labelConst))
+                          : QFileInfo(ProgramOptions.ImageFileName).fileName();
 }
 
 bool ShiftIsDown()
@@ -201,7 +205,8 @@ bool TConnectionController::Connect()
 {
     const int type = ProgramOptions.ConnectType;
     FRecorder = m_create(type);
-    FRecorder->SetImageFile(IsDemoConnection(type) ? DemoImagePath(GetDocumentsFolder()) : ProgramOptions.ImageFileName);
+    FRecorder->SetImageFile(IsDemoConnection(type) ? DemoImagePath(GetDocumentsFolder())
+                                                   : ProgramOptions.ImageFileName);
     m_ui.LbDemo->setText(ConnectionLabel(type));
     FRecorder->SetDebugLog(FDiagMode ? 1 : 0);
     FRecorder->SetHiddenSettingsVisible(FProfMode);
@@ -314,12 +319,16 @@ void TConnectionController::ClearPasswordAndContent()
 
 void TConnectionController::EnterGranted(bool& done)
 {
+    // Before the first scan: blocks a crash left half-rewritten are written back.
+    if (FFreshConnection)
+        HealInterruptedRewrites();
     FContentChanged = FContentChanged || FRecorder->IsContentChanged();
     if (FFreshConnection && m_ui.Views)
         m_ui.Views->DriveFolderToTop();
-    if (FFreshConnection || (FContentChanged && !m_refreshFailed)) {
+    const bool retryDue = m_refreshFailed && m_retryClock.isValid() && m_retryClock.hasExpired(m_retryDelayMs);
+    if (FFreshConnection || (FContentChanged && !m_refreshFailed) || retryDue) {
         SetConnectActions(false, false);
-        actRecRefreshExecute();
+        Refresh(retryDue);
     }
     m_ui.PnlRecorder->show();
     m_ui.PnlStatus->show();
@@ -327,6 +336,15 @@ void TConnectionController::EnterGranted(bool& done)
     SetConnectActions(false, true);
     FFreshConnection = false;
     StatusPanelUpdate();
+}
+
+void TConnectionController::HealInterruptedRewrites()
+{
+    const QStringList repaired = FRecorder->HealInterruptedRewrites();
+    if (repaired.isEmpty())
+        return;
+    CloseProgressBeforeMessage();
+    AppMessageBox(repaired.join(QLatin1Char('\n')), MB_ICONWARNING, ApplicationTitle());
 }
 
 void TConnectionController::EnterNotConnected(bool& done)
@@ -341,7 +359,7 @@ void TConnectionController::EnterNotConnected(bool& done)
     done = false;
 }
 
-TJobOutcome TConnectionController::RefreshRecorderContent()
+TJobOutcome TConnectionController::RefreshRecorderContent(bool showFailure)
 {
     QElapsedTimer clock;
     clock.start();
@@ -350,9 +368,9 @@ TJobOutcome TConnectionController::RefreshRecorderContent()
     if (m_ui.Views)
         m_ui.Views->ClearContent();
     TCustomRecorder& recorder = *FRecorder;
-    const TJobOutcome outcome = RunRecorderJob(*m_ui.Operation, recorder,
-                                               LangConst(QStringLiteral("StatusRefreshingStr")), false,
-                                               [&recorder] { recorder.RefreshContent(); })
+    const TJobOutcome outcome = RunRecorderJob(
+                                    *m_ui.Operation, recorder, LangConst(QStringLiteral("StatusRefreshingStr")), false,
+                                    [&recorder] { recorder.RefreshContent(); }, showFailure)
                                     .Outcome;
     FContentChanged = FRecorder->IsContentChanged();
     if (m_ui.Views)
@@ -366,6 +384,25 @@ TJobOutcome TConnectionController::RefreshRecorderContent()
 
 void TConnectionController::actRecRefreshExecute()
 {
+    Refresh(false);
+}
+
+void TConnectionController::NoteRefresh(bool failed)
+{
+    if (!failed) {
+        m_refreshFailed = false;
+        m_retryClock.invalidate();
+        return;
+    }
+    constexpr int kLongestRetryFactor = 32;
+    const int first = m_timer1->interval();
+    m_retryDelayMs = m_refreshFailed ? std::min(m_retryDelayMs * 2, first * kLongestRetryFactor) : first;
+    m_refreshFailed = true;
+    m_retryClock.start();
+}
+
+void TConnectionController::Refresh(bool quiet)
+{
     if (!FRecorder)
         return;
     TBusyCursorScope cursor;
@@ -373,9 +410,10 @@ void TConnectionController::actRecRefreshExecute()
     try {
         if (!FRecorder->CheckConnection())
             return;
-        // A failed refresh was shown by the wait; the passes do not repeat it.
-        m_refreshFailed = RefreshRecorderContent() != TJobOutcome::Completed;
-        if (m_refreshFailed || !FFreshConnection)
+        // A failed refresh was shown by the wait; the passes retry it quietly.
+        const bool failed = RefreshRecorderContent(!quiet) != TJobOutcome::Completed;
+        NoteRefresh(failed);
+        if (failed || !FFreshConnection)
             return;
         if (m_ui.Views)
             m_ui.Views->ShowRecordsView();
@@ -394,7 +432,9 @@ void TConnectionController::actRecRefreshExecute()
             AppMessageBox(LangConst(QStringLiteral("RecMemNotFormatedStr")), MB_ICONINFORMATION, ApplicationTitle());
         }
     } catch (const TERecXchange& error) {
-        m_refreshFailed = true;
+        NoteRefresh(true);
+        if (quiet)
+            return;
         CloseProgressBeforeMessage();
         ShowRecorderError(error);
     }

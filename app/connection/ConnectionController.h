@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -80,8 +81,9 @@ public:
     // The connection menu: another type disconnects and the next pass
     // connects. Refused while busy.
     bool SelectConnectType(int connectType);
-    // Runs the refresh job and fills the views with what it found.
-    TJobOutcome RefreshRecorderContent();
+    // Runs the refresh job and fills the views with what it found; a failed
+    // job is shown unless showFailure is false.
+    TJobOutcome RefreshRecorderContent(bool showFailure = true);
     // What the content refreshes have cost so far (tests, benchmarks):
     // how many ran and their wall time, views and status included.
     struct TRefreshStats {
@@ -121,6 +123,11 @@ private:
     bool AskToClearPassword();
     void ClearPasswordAndContent();
     void EnterGranted(bool& done);
+    void HealInterruptedRewrites();
+    // The refresh action's body; quiet for the passes' retries of a failure
+    // already shown.
+    void Refresh(bool quiet);
+    void NoteRefresh(bool failed);
     void EnterNotConnected(bool& done);
     void RequestPass();
     void ReleaseRecorder();
@@ -138,9 +145,10 @@ private:
     std::function<void()> m_explorerRefresh;
     std::function<void()> m_freeSplash;
     int m_statusCloseDelayMs = 100;
-    // A refresh that failed is not retried by the passes of the same
-    // connection (the recorder would report the same failure every second);
-    // the refresh action, a new connection or a regained one try again.
+    // A refresh that failed is shown once; the passes retry it quietly,
+    // each retry waiting twice as long as the one before (up to a limit).
     bool m_refreshFailed = false;
+    int m_retryDelayMs = 0;
+    QElapsedTimer m_retryClock;
     TRefreshStats m_refreshStats;
 };

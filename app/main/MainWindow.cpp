@@ -22,7 +22,6 @@
 #include "app/actions/CopyToPcActions.h"
 #include "app/actions/CopyToRecorderActions.h"
 #include "app/actions/EraseActions.h"
-#include "app/actions/EraseItems.h"
 #include "app/actions/WaveInfoAction.h"
 #include "app/connection/ConnectionController.h"
 #include "app/connection/ConnectionMenu.h"
@@ -303,10 +302,10 @@ void TfrmTrellavoxMain::BuildCopyToPc()
     ui.ExplorerShown = [this] { return m_explorer->ExplorerShown(); };
     m_copyToPc = new TCopyToPcActions(ui, this);
     m_copyToPc->ExplorerFolder = [this] { return m_explorer->CurrentFolder(); };
-    // A move and the automatic delete erase only what was copied, through the erase loop.
+    // A move and the automatic delete erase only what was copied and checked,
+    // through the erase action and its question.
     m_copyToPc->EraseItems = [this](const TRecordList& records, const TFileList& driveFiles) {
-        TCustomRecorder* recorder = m_connection ? m_connection->Recorder() : nullptr;
-        if (!recorder)
+        if (!m_erase)
             return;
         std::vector<const TRecords::TRecordItem*> recordItems;
         for (int i = 0; i < records.Count(); ++i)
@@ -314,7 +313,7 @@ void TfrmTrellavoxMain::BuildCopyToPc()
         std::vector<const TFileListItem*> driveEntries;
         for (int i = 0; i < driveFiles.Count(); ++i)
             driveEntries.push_back(driveFiles.Items(i));
-        EraseRecorderItems(*recorder, *m_operation, recordItems, driveEntries, m_lists->DriveFolderView().Folder());
+        m_erase->EraseItems(recordItems, driveEntries);
     };
     m_lists->SetAutoDownload(
         [this](bool nonDownOnly, bool autoDelete) { m_copyToPc->RunAutoDownload(nonDownOnly, autoDelete); });
@@ -484,9 +483,10 @@ void TfrmTrellavoxMain::WireConnection(TfrmRecSettings* recSettings, TPasswordDl
     connect(actDisconnect, &QAction::triggered, m_connection, guarded(&TConnectionController::actDisconnectExecute));
     connect(actRecRefresh, &QAction::triggered, m_connection, guarded(&TConnectionController::actRecRefreshExecute));
     connect(actSyncClock, &QAction::triggered, m_connection, guarded(&TConnectionController::actSyncClockExecute));
-    auto* erase = new TEraseActions(
-        *actRecErase, *actFormat, *m_lists, *m_operation, [connection] { return connection->Recorder(); }, this);
-    erase->CollectDriveSelection = [this] { m_copyToPc->CollectSelectedDrvFiles(); };
+    m_erase = new TEraseActions(*actRecErase, *actFormat, *m_lists, *m_operation,
+                                [connection] { return connection->Recorder(); }, this);
+    m_erase->CollectDriveSelection = [this] { m_copyToPc->CollectSelectedDrvFiles(); };
+    m_erase->RefreshContent = [connection] { connection->RefreshRecorderContent(); };
 }
 
 void TfrmTrellavoxMain::WireCommands(TfrmRecSettings* recSettings)

@@ -23,6 +23,7 @@ class TConnectionMenu;
 class TContentListsController;
 class TCopyToPcActions;
 class TCopyToRecorderActions;
+class TEraseActions;
 class TExplorerDrops;
 class TExplorerPane;
 class TIdleScheduler;
@@ -207,6 +208,7 @@ private:
     TCaptionFocusCues* m_focusCues = nullptr;
     TWaveInfoAction* m_waveInfo = nullptr;
     TCopyToPcActions* m_copyToPc = nullptr;
+    TEraseActions* m_erase = nullptr;
     TCopyToRecorderActions* m_copyToRec = nullptr;
     TIdleScheduler* m_scheduler = nullptr;
     std::unique_ptr<TMenuLanguageView> m_languageView;

@@ -40,13 +40,14 @@ void WaitForJobEnd(TLongOperation& operation, TCustomRecorder& recorder, TJobCan
 }  // namespace
 
 TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
-                                  bool cancellable, const std::function<void()>& start)
+                                  bool cancellable, const std::function<void()>& start, bool showFailure)
 {
-    return RunRecorderJob(operation, recorder, caption, cancellable ? TJobCancel::Abort : TJobCancel::None, start);
+    return RunRecorderJob(operation, recorder, caption, cancellable ? TJobCancel::Abort : TJobCancel::None, start,
+                          showFailure);
 }
 
 TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
-                                  TJobCancel cancel, const std::function<void()>& start)
+                                  TJobCancel cancel, const std::function<void()>& start, bool showFailure)
 {
     TMainUiLockScope lock(operation.UiLock());
     TLongOperation::TBusyScope busy(operation);
@@ -65,7 +66,7 @@ TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& re
         DebugLog(QStringLiteral("Recorder job not started: %1").arg(QString::fromUtf8(error.what())));
         result = {TJobOutcome::Failed, JobErrorOf(error)};
     }
-    if (result.Outcome == TJobOutcome::Failed) {
+    if (result.Outcome == TJobOutcome::Failed && showFailure) {
         operation.CloseProgressBeforeMessage();
         ShowErrorMessage(RecorderErrorText(result.Error));
     }

@@ -20,10 +20,11 @@ struct TRecorderJobResult {
 // it runs. With cancellable, Cancel aborts the job.
 //
 // A job's failure, or a failure to start it, is shown once after the wait
+// (unless showFailure is false: a quiet retry of a failure already told)
 // and returned; a logic error from start is the program's fault and goes on
 // to the caller's edge.
 TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
-                                  bool cancellable, const std::function<void()>& start);
+                                  bool cancellable, const std::function<void()>& start, bool showFailure = true);
 
 // What the status window's Cancel does while the job runs.
 enum class TJobCancel {
@@ -32,4 +33,4 @@ enum class TJobCancel {
     FlagOnly,  // only sets the cancel request: the job ends whole, the caller looks at the request after
 };
 TRecorderJobResult RunRecorderJob(TLongOperation& operation, TCustomRecorder& recorder, const QString& caption,
-                                  TJobCancel cancel, const std::function<void()>& start);
+                                  TJobCancel cancel, const std::function<void()>& start, bool showFailure = true);

@@ -18,7 +18,14 @@
 #include "app/lists/ContentListsController.h"
 #include "app/lists/DriveListView.h"
 #include "app/lists/ViewSelection.h"
+#include "core/flash/DriveFileInfo.h"
+#include "core/flash/DriveFileList.h"
 #include "core/flash/SoundFileInfo.h"
+#include "core/flash/SoundFileList.h"
+#include "core/recorder/CustomRecorder.h"
+#include "core/recorder/ProcessState.h"
+#include "core/settings/StagedFile.h"
+#include "localizer/LangConst.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/ModalDialogRunner.h"
 #include "tests/app/lists/DemoContent.h"
@@ -101,17 +108,20 @@ protected:
         actions->ExplorerFolder = [this] { return out; };
         if (fakeDownload)
             actions->DownloadRecord = [this](TCustomRecorder*, const QString& target, TCustomSoundFileInfo* item,
-                                         std::uint32_t length, std::uint32_t start) {
-            const int parent = item->Parent ? item->Parent->Number : -1;
-            downloads.push_back({target, item->Number, parent, length, start});
-            if (failDownloads.count(static_cast<int>(downloads.size())))
-                return false;
-            Touch(target);
-            return true;
-        };
-        actions->DownloadDriveFile = [this](TCustomRecorder*, const QString& target, int) {
+                                             std::uint32_t length, std::uint32_t start,
+                                             std::vector<TWrittenFile>& written) {
+                const int parent = item->Parent ? item->Parent->Number : -1;
+                downloads.push_back({target, item->Number, parent, length, start});
+                if (failDownloads.count(static_cast<int>(downloads.size())))
+                    return false;
+                written = {Touch(target)};
+                return true;
+            };
+        actions->DownloadDriveFile = [this](TCustomRecorder*, const QString& target, int, TWrittenFile& written) {
             driveDownloads << target;
-            Touch(target);
+            if (failDriveDownloads.contains(QFileInfo(target).fileName()))
+                return false;
+            written = Touch(target);
             return true;
         };
         defaultAskOverwrite = actions->AskOverwrite;
@@ -123,6 +133,7 @@ protected:
             answers.pop_front();
             return answer;
         };
+        realErase = actions->EraseItems;
         actions->EraseItems = [this](const TRecordList& records, const TFileList& files) {
             ++eraseCalls;
             for (int i = 0; i < records.Count(); ++i)
@@ -132,11 +143,40 @@ protected:
         };
     }
 
-    static void Touch(const QString& path)
+    // Writes a small file as the downloads do.
+    static TWrittenFile Touch(const QString& path)
     {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-        file.write("data");
+        TStagedFile file(path);
+        file.Create();
+        file.Write("data", 4);
+        return file.Publish();
+    }
+
+    QStringList RecorderRecords() const
+    {
+        QStringList numbers;
+        const TSoundFileList& files = *connection->Recorder()->GetSoundFiles();
+        for (int i = 0; i < files.Count(); ++i)
+            numbers << QString::number(files.Item(i)->Number);
+        numbers.sort();
+        return numbers;
+    }
+
+    QStringList RecorderDriveFiles() const
+    {
+        QStringList names;
+        const TDriveFileList& files = *connection->Recorder()->GetDriveFiles();
+        for (int i = 0; i < files.Count(); ++i)
+            names << files.Item(i)->Name;
+        names.sort();
+        return names;
+    }
+
+    bool Asked(const char* constant) const
+    {
+        const QString question = LangConst(QString::fromLatin1(constant));
+        return std::any_of(boxes.Boxes.begin(), boxes.Boxes.end(),
+                           [&](const ScriptedMessageBoxes::Box& box) { return box.Text == question; });
     }
 
     void SelectRows(QTreeView* view, const QStringList& captions)
@@ -172,7 +212,9 @@ protected:
     QString out;
     TCopyToPcActions* actions = nullptr;
     std::vector<DownloadCall> downloads;
-    std::set<int> failDownloads;  // 1-based calls that fail
+    std::set<int> failDownloads;     // 1-based calls that fail
+    QStringList failDriveDownloads;  // file names whose download fails
+    std::function<void(const TRecordList&, const TFileList&)> realErase;
     QStringList driveDownloads;
     QStringList asked;
     std::deque<int> answers;
@@ -394,7 +436,8 @@ TEST_F(CopyToPcTest, DriveFolderIsRecreatedWithItsFilesInSubfolders)
     EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/SUB/DEEP/X.TXT")));
     EXPECT_EQ(driveDownloads.size(), 2);
     EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Boxes[0].Text.toStdString();
-    EXPECT_EQ(erasedFiles, (QStringList{"INNER.BIN", "X.TXT"}));
+    // The folders too: every file under them was copied.
+    EXPECT_EQ(erasedFiles, (QStringList{"SUB", "INNER.BIN", "DEEP", "X.TXT"}));
 }
 
 TEST_F(CopyToPcTest, HostileDriveNamesStayInsideTheTarget)
@@ -436,4 +479,93 @@ TEST_F(CopyToPcTest, F6WritesTwoMarkedWaveFiles)
     for (const QString& name : files)
         EXPECT_FALSE(downloaded::CheckedAudioOf({out + QLatin1Char('/') + name}).empty());
     EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Boxes[0].Text.toStdString();
+}
+
+// Move of three recordings with the real downloads and erase: the target
+// folder goes after the first download. The first file is gone, the others
+// were never written: nothing is erased and the one kept copy is named.
+TEST_F(CopyToPcTest, FolderRemovedMidMoveErasesNothing)
+{
+    Connect(false, false);
+    actions->EraseItems = realErase;
+    const auto download = actions->DownloadRecord;
+    int calls = 0;
+    actions->DownloadRecord = [&](TCustomRecorder* recorder, const QString& target, TCustomSoundFileInfo* item,
+                                  std::uint32_t length, std::uint32_t start, std::vector<TWrittenFile>& written) {
+        const bool done = download(recorder, target, item, length, start, written);
+        if (++calls == 1)
+            QDir(out).removeRecursively();
+        return done;
+    };
+    SelectRows(window->lvRecContent, {"1", "2", "3"});
+    Run(window->actMoveToDefFolder);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(RecorderRecords(), (QStringList{"1", "2", "3"}));
+    EXPECT_FALSE(Asked("ReallyEraseSelRecStr"));
+    const std::vector<QString> all = boxes.Texts();
+    const QStringList texts(all.begin(), all.end());
+    const QStringList kept = texts.filter(LangConst(QStringLiteral("NotVerifiedKeptStr")));
+    ASSERT_EQ(kept.size(), 1) << texts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(kept[0].contains(out + QStringLiteral("/rec1.wav: No such file or directory")));
+}
+
+// A full disk: the one message of the download, no file under the final
+// name (nor a temporary one), and the recording stays.
+TEST_F(CopyToPcTest, FullDiskLeavesNoFileAndErasesNothing)
+{
+    Connect(false, false);
+    actions->EraseItems = realErase;
+    SelectRows(window->lvRecContent, {"2"});
+    SetStagedFileWriteFault(1, ENOSPC);
+    Run(window->actMoveToDefFolder);
+    ResetProcessState();
+    EXPECT_FALSE(Asked("ReallyEraseSelRecStr"));
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Boxes[0].Text.startsWith(QStringLiteral("Writing error\n") + out + QStringLiteral("/rec2.wav")))
+        << boxes.Boxes[0].Text.toStdString();
+    EXPECT_TRUE(boxes.Boxes[0].Text.endsWith(QStringLiteral("No space left on device")));
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(RecorderRecords(), (QStringList{"1", "2", "3"}));
+}
+
+// Move and the automatic delete hand over to the erase action: its
+// question comes first, and No erases nothing; Yes erases the copied ones.
+TEST_F(CopyToPcTest, MoveAndAutomaticDeleteAskAndNoErasesNothing)
+{
+    Connect(false, false);
+    actions->EraseItems = realErase;
+    SelectRows(window->lvRecContent, {"1", "2"});
+    Run(window->actMoveToDefFolder);
+    EXPECT_TRUE(Asked("ReallyEraseSelRecStr"));
+    EXPECT_EQ(RecorderRecords(), (QStringList{"1", "2", "3"}));
+
+    boxes.Boxes.clear();
+    window->Lists().RunAutoDownload(false, true);
+    EXPECT_TRUE(Asked("ReallyEraseSelRecStr"));
+    EXPECT_EQ(RecorderRecords(), (QStringList{"1", "2", "3"}));
+
+    boxes.Boxes.clear();
+    answers = {mrYesToAll};
+    SelectRows(window->lvRecContent, {"1", "3"});
+    boxes.Queue({IDYES});
+    Run(window->actMoveToDefFolder);
+    EXPECT_TRUE(Asked("ReallyEraseSelRecStr"));
+    EXPECT_EQ(RecorderRecords(), (QStringList{"2"}));
+    // The erase ended with a rescan: the list shows what the flash holds.
+    EXPECT_EQ(Captions(*window->lvRecContent), (QStringList{"2"}));
+}
+
+// In the flash-drive view a file whose download failed stays, and so does
+// the folder that holds it; what was copied and read back goes.
+TEST_F(CopyToPcTest, DriveMoveKeepsAFileWhoseDownloadFailed)
+{
+    Connect();
+    actions->EraseItems = realErase;
+    window->Lists().ShowDriveView();
+    SelectRows(window->lvDrvContent, {"ROOT.TXT", "SUB"});
+    failDriveDownloads = {"INNER.BIN"};
+    boxes.Queue({IDYES});
+    Run(window->actMoveToDefFolder);
+    EXPECT_TRUE(Asked("ReallyEraseSelFilesStr"));
+    EXPECT_EQ(RecorderDriveFiles(), (QStringList{"SUB", "SUB\\INNER.BIN"}));
 }

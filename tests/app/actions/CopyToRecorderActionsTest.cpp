@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QDir>
@@ -347,4 +348,59 @@ TEST_F(CopyToRecorderTest, ABatchScansOnceAtItsEnd)
     EXPECT_GT(after.Nanoseconds, before.Nanoseconds);
     EXPECT_FALSE(connection->Recorder()->IsContentChanged());
     EXPECT_EQ(DriveNames(), (QStringList{"a.txt", "b.txt", "c.txt"}));
+}
+
+// A FIFO or a file that went away between the listing and its turn is
+// skipped without blocking, and the one report at the end names each.
+TEST_F(CopyToRecorderTest, SpecialAndVanishedFilesAreSkippedAndReported)
+{
+    Connect({1});
+    ShowDrive(QStringLiteral("\\"));
+    Text(QStringLiteral("Box/a.txt"));
+    const QString fifo = pc + QStringLiteral("Box/b.pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString gone = Text(QStringLiteral("Box/c.txt"));
+    Text(QStringLiteral("Box/d.txt"));
+    selected = {pc + QStringLiteral("Box")};
+    // c.txt goes once the folder was listed: at the first upload.
+    const auto uploadFile = actions->UploadFile;
+    actions->UploadFile = [&, uploadFile](TCustomRecorder* recorder, const QString& source, const TFileListItem& entry,
+                                          const QString& storedName) {
+        QFile::remove(gone);
+        return uploadFile(recorder, source, entry, storedName);
+    };
+    Run();
+    EXPECT_EQ(DriveNames(), (QStringList{"Box", "Box\\a.txt", "Box\\d.txt"}));
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("These items were not copied:\n") + fifo +
+                                       QStringLiteral(": not a regular file\n") + gone +
+                                       QStringLiteral(": No such file or directory"));
+}
+
+// A path longer than the flash drive stores is refused whole and named; the
+// files before and after it still go.
+TEST_F(CopyToRecorderTest, TooLongDrivePathIsRefusedAndTheRestGoes)
+{
+    Connect({1});
+    ShowDrive(QStringLiteral("\\"));
+    // Four folders of 240 characters fit the stored name; a file in the
+    // last one does not.
+    QStringList levels;
+    for (const char c : {'a', 'b', 'c', 'd'})
+        levels << QString(240, QLatin1Char(c));
+    const QString folder = levels.join(QLatin1Char('\\'));
+    const QString file = folder + QStringLiteral("\\") + QString(50, QLatin1Char('f')) + QStringLiteral(".txt");
+    ASSERT_TRUE(connection->Recorder()->DriveNameFits(folder));
+    ASSERT_FALSE(connection->Recorder()->DriveNameFits(file));
+    Text(QString(file).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    selected = {Text(QStringLiteral("a.txt")), pc + levels[0], Text(QStringLiteral("z.txt"))};
+    Run();
+    QStringList expected{"a.txt", "z.txt"};
+    for (int i = 1; i <= levels.size(); ++i)
+        expected << levels.mid(0, i).join(QLatin1Char('\\'));
+    expected.sort();
+    EXPECT_EQ(DriveNames(), expected);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text,
+              QStringLiteral("These items were not copied:\nThe name is too long for the flash drive: \\") + file);
 }

@@ -3,6 +3,7 @@
 // and the plain wait for a job the caller started.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMainWindow>
@@ -23,6 +24,7 @@
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
 #include "core/settings/ProgramFolder.h"
+#include "core/settings/StagedFile.h"
 #include "tests/app/ScriptedMessageBoxes.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/FakeRecorderHost.h"
@@ -126,8 +128,13 @@ TEST_F(DriveFileTransfersTest, FileAndFolderGoUpAndComeBack)
     EXPECT_EQ(files.Item(folder)->Flag, 1);
     EXPECT_EQ(files.Item(folder)->Size, 0);
 
-    ASSERT_TRUE(DownloadDriveFile(m_recorder.get(), Path("copy.bin"), file, m_ui));
+    TWrittenFile written;
+    ASSERT_TRUE(DownloadDriveFile(m_recorder.get(), Path("copy.bin"), file, m_ui, &written));
     EXPECT_EQ(Contents(Path("copy.bin")), data);
+    // What was written is what reads back.
+    EXPECT_EQ(written.Path, Path("copy.bin"));
+    EXPECT_EQ(written.Size, static_cast<std::uint64_t>(data.size()));
+    EXPECT_TRUE(VerifyWrittenFile(written).Good());
     EXPECT_EQ(m_ui.StatusTexts.last(), QStringLiteral("Downloading file Docs\\source.bin"));
     EXPECT_TRUE(m_boxes.Boxes.empty());
     EXPECT_THROW(DownloadDriveFile(m_recorder.get(), Path("x"), files.Count(), m_ui), std::out_of_range);
@@ -170,10 +177,15 @@ TEST_F(DriveFileTransfersTest, FailedOrCancelledDownloadsAnswerFalse)
               QStringLiteral("Can't create (modify) file ") + QString::fromStdString(m_dir.Path().string()));
     EXPECT_TRUE(m_ui.Captions.isEmpty());
 
-    // Cancel: the PC file goes.
+    // Cancel: no new file, and a file of the name stays as it was.
     m_ui.CancelDuringJob = true;
     EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), Path("cancelled"), 0, m_ui));
     EXPECT_FALSE(QFile::exists(Path("cancelled")));
+    const QString existing = Source("old");
+    EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), existing, 0, m_ui));
+    EXPECT_EQ(Contents(existing), QByteArray("old"));
+    EXPECT_EQ(QDir(QString::fromStdString(m_dir.Path().string())).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("source.bin")});
     m_ui.CancelDuringJob = false;
     m_ui.Cancel = false;
 

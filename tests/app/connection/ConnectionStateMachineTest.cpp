@@ -15,10 +15,14 @@
 #include "app/connection/StatusPanel.h"
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/StatusWindow.h"
+#include "app/lists/ContentListsController.h"
+#include "app/lists/RecordList.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/FileDialogs.h"
 #include "app/services/LongOperation.h"
 #include "app/services/MainUiLock.h"
+#include "core/flash/SoundFileInfo.h"
+#include "core/flash/SoundFileList.h"
 #include "core/links/ConnectType.h"
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderCommands.h"
@@ -28,6 +32,7 @@
 #include "tests/app/CancelOnCommand.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/connection/StubRecorder.h"
+#include "tests/support/ContentBuilder.h"
 #include "tests/support/RecorderFields.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
@@ -476,30 +481,86 @@ TEST_F(SimConnectionTest, ARecorderOtherThanTheObjectWhoseFormatFailsGetsNoComma
 }
 
 // A scan that fails inside its job on every try: one message, no false
-// "not formatted" box, no retry by the passes; the user's refresh tries again.
-TEST_F(SimConnectionTest, AScanFailingEveryTimeIsShownOnceAndRetriedOnlyByTheUser)
+// "not formatted" box; the passes retry quietly, each retry waiting longer,
+// and once the recorder answers again the lists are filled without the user.
+TEST_F(SimConnectionTest, AScanFailingIsShownOnceAndRetriedQuietlyUntilItWorks)
 {
     const QString error76 = QStringLiteral("ERROR: I/O Error. Error code 76");
+    ContentBuilder builder(ContentGeometry::Of(sim));
+    RecordingSpec recording;
+    recording.number = 1;
+    recording.blockCount = 1;
+    builder.AddRecording(recording);
+    builder.WriteTo(sim);
     ConnectSim(3);
     sim.InjectFault({SimFaultKind::Fail, 0, SimFault::kEveryTime, cmdGetPartsOfPages});
     Pass();
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text, error76);
     EXPECT_EQ(boxes.Boxes[0].Flags, MB_ICONERROR);
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
-    for (int i = 0; i < 3; ++i) {
+    // The look for interrupted rewrites reads the geometry too.
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
+    for (int i = 0; i < 8; ++i) {
         WaitForBackOff();
         Pass();
     }
     EXPECT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+    const std::size_t retries = sim.CommandCount(cmdGetFlashParam) - 2;
+    EXPECT_GE(retries, 1u);
+    // The back-off grows: fewer retries than passes.
+    EXPECT_LT(retries, 8u);
+    EXPECT_EQ(window->Lists().RecordList().Count(), 0);
 
+    // The user's refresh tries at once and shows its failure.
     window->actRecRefresh->trigger();
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
     ASSERT_EQ(boxes.Boxes.size(), 2u);
     EXPECT_EQ(boxes.Boxes[1].Text, error76);
+
+    sim.ClearFaults();
+    EXPECT_TRUE(WaitUntil([&] {
+        WaitForBackOff();
+        Pass();
+        return window->Lists().RecordList().Count() == 1;
+    }));
+    EXPECT_EQ(boxes.Boxes.size(), 2u);
     EXPECT_TRUE(window->mainPanel->isEnabled());
     EXPECT_TRUE(window->CanClose());
+}
+
+// A status rewrite cut between the erase of the first block and its write
+// (the link fails every write) is healed by the next connection, before
+// its first scan, and told in one message.
+TEST_F(SimConnectionTest, ARewriteCutByACrashIsHealedOnTheNextConnect)
+{
+    ContentBuilder builder(ContentGeometry::Of(sim));
+    RecordingSpec recording;
+    recording.number = 1;
+    recording.blockCount = 2;
+    builder.AddRecording(recording);
+    builder.WriteTo(sim);
+    ConnectSim(3);
+    Pass();
+    ASSERT_EQ(window->Lists().RecordList().Count(), 1);
+    sim.InjectFault({SimFaultKind::Fail, 0, SimFault::kEveryTime, cmdWriteBlock});
+    EXPECT_THROW(connection->Recorder()->SetSoundFileStatus(1, 0x55), TERecXchange);
+    sim.ClearFaults();
+
+    // The link goes and comes back: the next connect.
+    window->actDisconnect->trigger();
+    Pass();
+    ASSERT_FALSE(connection->FConnected);
+    ASSERT_TRUE(boxes.Boxes.empty()) << boxes.Boxes[0].Text.toStdString();
+    window->actConnect->trigger();
+    Pass();
+    ASSERT_TRUE(connection->FConnected);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Boxes[0].Text.startsWith(QStringLiteral("Record 1 was repaired")))
+        << boxes.Boxes[0].Text.toStdString();
+    // The scan after it sees the whole recording, marked downloaded.
+    const TSoundFileList& files = *connection->Recorder()->GetSoundFiles();
+    ASSERT_EQ(files.Count(), 1);
+    EXPECT_EQ(files.Item(0)->Status, 0x55);
+    EXPECT_EQ(files.Item(0)->Blocks->Count(), 2);
 }
 
 TEST_F(ConnectionTest, ShiftTurnsTheCopyButtonsIntoMoveButtons)
@@ -644,19 +705,20 @@ TEST_F(SimConnectionTest, TheFirstGrantedPassRefreshesLaterOnesOnlyOnAReportedCh
 {
     ConnectSim(3);
     Pass();
-    // Each refresh reads the flash geometry first.
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+    // Each refresh reads the flash geometry first, and so does the look for
+    // interrupted rewrites before the first.
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
     ASSERT_TRUE(boxes.Boxes.empty()) << boxes.Boxes[0].Text.toStdString();
     WaitForBackOff();
     Pass();
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
     Fields(*static_cast<TRecorder*>(connection->Recorder())).FContentChanged = 1;
     WaitForBackOff();
     Pass();
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 3u);
     // The user's refresh runs whenever asked.
     window->actRecRefresh->trigger();
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 3u);
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 4u);
     EXPECT_TRUE(window->mainPanel->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

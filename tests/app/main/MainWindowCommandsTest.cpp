@@ -131,7 +131,8 @@ TEST_F(CommandsTest, AShowVoicePartsChangeInTheDialogRefreshesTheListsAtTheNextP
     ASSERT_NE(connection->Recorder(), nullptr);
     link = std::make_unique<SimRecorderLink>(sim);
     Pass();
-    ASSERT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+    // The look for interrupted rewrites and the first scan read the geometry.
+    ASSERT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
 
     const auto runDialog = [this](bool flipShowParts) {
         WhenModalShown(QStringLiteral("frmRecSettings"), [flipShowParts](QWidget* dialog) {
@@ -145,14 +146,14 @@ TEST_F(CommandsTest, AShowVoicePartsChangeInTheDialogRefreshesTheListsAtTheNextP
     EXPECT_FALSE(connection->FContentChanged);
     WaitForBackOff();
     Pass();
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 1u);
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
 
     runDialog(true);
     EXPECT_TRUE(ProgramOptions.ShowVoiceParts);
     EXPECT_TRUE(connection->FContentChanged);
     WaitForBackOff();
     Pass();
-    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);
+    EXPECT_EQ(sim.CommandCount(cmdGetFlashParam), 3u);
     EXPECT_TRUE(boxes.Boxes.empty());
 }
 
