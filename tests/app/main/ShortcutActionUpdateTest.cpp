@@ -8,11 +8,13 @@
 #include <QDir>
 #include <QTest>
 #include <QTreeView>
+#include <vector>
 
 #include "app/actions/CopyToPcActions.h"
 #include "app/lists/ContentListsController.h"
 #include "core/flash/SoundFileInfo.h"
 #include "core/settings/ProgramOptions.h"
+#include "core/settings/StagedFile.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/lists/DemoContent.h"
 
@@ -32,7 +34,7 @@ TEST_F(ShortcutActionUpdateTest, F6RightAfterTheClickThatSelectsARowDownloadsIt)
     ProgramOptions.DefFolder = out;
     std::vector<int> downloaded;
     window->CopyToPc().DownloadRecord = [&downloaded](TCustomRecorder*, const QString&, TCustomSoundFileInfo* item,
-                                                      std::uint32_t, std::uint32_t) {
+                                                      std::uint32_t, std::uint32_t, std::vector<TWrittenFile>&) {
         downloaded.push_back(item->Number);
         return true;
     };
