@@ -1,6 +1,6 @@
 // The FTDI link's ReceiveFrame over the fake D2XX library, the input being
-// the adapter's reply bytes: [u16 payload length][u8 bytes per read (0: as
-// asked)][u8 empty reads before each piece][reply bytes].
+// the adapter's reply bytes: [u8 unused][u16 payload length][u8 bytes per
+// read (0: as asked)][u8 empty reads before each piece][reply bytes].
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     control.LogCalls = false;
 
     FuzzInput input(data, size);
-    const std::uint8_t code = input.U8();
+    input.U8();
     const std::uint32_t length = input.U16() % 1024;
     control.MaxReadPiece = input.U8();
     control.EmptyReadsBeforePiece = input.U8() % 4;
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         control.ToHost.assign(reply.begin(), reply.end());
         control.ToHostRead = 0;
         std::vector<std::uint8_t> payload(length);
-        ReceiveFrame(code, length, payload.data(), 300);
+        ReceiveFrame(length, payload.data(), 300);
     }
     ResetProcessState();
     control.Reset();
