@@ -15,6 +15,12 @@
 
 void ResetProcessState()
 {
+    ResetProcessStateKeepingLanguages();
+    ResetLangManager();
+}
+
+void ResetProcessStateKeepingLanguages()
+{
     ResetLink();
     ResetImageEmulator();
     ResetLinkGeometry();
@@ -24,5 +30,4 @@ void ResetProcessState()
     ResetDebugLog();
     ResetProgramOptions();
     SetProgramFolderOverride(QString());
-    ResetLangManager();
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/links/ftdi/FtdiLink.h"
-#include "core/recorder/ProcessState.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzReset.h"
 #include "tests/support/FakeFtdiLibrary.h"
 
 namespace {
@@ -29,7 +29,7 @@ FakeFtdiLibrary& Fake()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ResetProcessState();
+    ResetKeepingLanguages();
     FakeFtdiControl& control = Fake().Control();
     control.Reset();
     control.LogCalls = false;
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<std::uint8_t> payload(length);
         ReceiveFrame(length, payload.data(), 300);
     }
-    ResetProcessState();
+    ResetKeepingLanguages();
     control.Reset();
     return 0;
 }
