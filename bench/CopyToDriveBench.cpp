@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
+#include "app/actions/CopyToRecorderActions.h"
+#include "app/connection/ConnectionController.h"
 #include "app/dialogs/ModalResult.h"
 #include "app/lists/ContentListsController.h"
 #include "app/lists/FileList.h"
 #include "app/main/AppForms.h"
-#include "app/main/ConnectionController.h"
-#include "app/main/CopyToRecorderActions.h"
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
 #include "core/flash/DriveFileList.h"

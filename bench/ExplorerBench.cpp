@@ -14,7 +14,7 @@
 #include <QTreeView>
 #include <algorithm>
 
-#include "app/main/ExplorerPane.h"
+#include "app/explorer/ExplorerPane.h"
 
 namespace {
 

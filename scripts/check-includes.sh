@@ -20,12 +20,16 @@ qt_free=(core/protocol/Crc16. core/protocol/Crc32. core/protocol/LinkRequest. co
          core/protocol/SampleRate. core/flash/BlockHeader. core/flash/CodecTable. core/flash/CompandTable.
          core/flash/FlashGeometry. core/flash/FlashLayout. core/flash/SampleCodecs.)
 
+# The rooms of app/ each reach the libraries below the program.
+below_app="widgets/ audio/ core/ localizer/ platform/ massstorage/"
+
 # room: the folders its quoted includes may name ("*" is any), and whether it
 # may see Qt at all (none), QtCore only (core) or Qt Widgets (widgets).
 rules() {
   for prefix in "${qt_free[@]}"; do
     if [[ $1 == "$prefix"* ]]; then echo "none ${qt_free[*]}"; return; fi
   done
+  local own_room="app/$(cut -d/ -f2 <<<"$1")/"
   case "$1" in
     platform/*)       echo "none platform/" ;;
     massstorage/*)    echo "none massstorage/" ;;
@@ -35,7 +39,15 @@ rules() {
     core/*)           echo "core core/ localizer/ platform/ massstorage/" ;;
     audio/*)          echo "core audio/ core/ localizer/ platform/ massstorage/" ;;
     widgets/*)        echo "widgets widgets/ localizer/ platform/" ;;
-    app/*)            echo "widgets app/ widgets/ audio/ core/ localizer/ platform/ massstorage/" ;;
+    app/main/*|app/main.cpp)
+                      echo "widgets app/ widgets/ audio/ core/ localizer/ platform/ massstorage/" ;;
+    app/actions/*|app/connection/*|app/explorer/*)
+                      echo "widgets $own_room app/dialogs/ app/lists/ app/services/ app/lang/ $below_app" ;;
+    app/dialogs/*|app/lists/*)
+                      echo "widgets $own_room app/services/ app/lang/ $below_app" ;;
+    app/lang/*)       echo "widgets app/lang/ $below_app" ;;
+    app/services/*)   echo "widgets app/services/ $below_app" ;;
+    app/*)            echo "widgets $below_app" ;;
     tests/*|bench/*)  echo "widgets *" ;;
     *)                echo "widgets *" ;;
   esac

@@ -9,7 +9,7 @@
 
 #include "app/dialogs/ModalResult.h"
 #include "app/lang/FormLanguage.h"
-#include "app/main/ProgramVersion.h"
+#include "app/services/ProgramVersion.h"
 #include "localizer/LangConst.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : TModalDialog(parent)

@@ -11,8 +11,8 @@
 
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/RenameDialog.h"
-#include "app/main/ApplicationTitle.h"
 #include "app/lang/FormLanguage.h"
+#include "app/services/ApplicationTitle.h"
 #include "localizer/LangConst.h"
 
 TfrmOverwrite::TfrmOverwrite(TfrmRename* renameDialog, QWidget* mainWindow)

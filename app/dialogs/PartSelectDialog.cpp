@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "app/lang/FormLanguage.h"
-#include "app/main/ApplicationTitle.h"
+#include "app/services/ApplicationTitle.h"
 #include "app/services/FormatHms.h"
 #include "localizer/LangFormat.h"
 #include "widgets/CanvasPanel.h"

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/main/ApplicationTitle.h"
+#include "app/services/ApplicationTitle.h"
 #include "app/services/CancelRequestSink.h"
 #include "widgets/MyGauge.h"
 
@@ -47,6 +47,32 @@ void TfrmStatus::BuildWidgets()
     layout->addWidget(cg1);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmStatus::ShowProgress(const QString& caption, bool canCancel)
+{
+    lbStatus->setText(caption);
+    cg1->SetProgress(0);
+    cg1->setVisible(true);
+    Button1->setEnabled(canCancel);
+    show();
+    repaint();
+}
+
+void TfrmStatus::SetProgress(std::uint8_t percent)
+{
+    cg1->SetProgress(percent);
+}
+
+void TfrmStatus::SetStatusText(const QString& text)
+{
+    lbStatus->setText(text);
+}
+
+void TfrmStatus::HideProgress()
+{
+    hide();
+    Button1->setVisible(true);
 }
 
 void TfrmStatus::Button1Click()

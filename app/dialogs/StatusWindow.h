@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "app/services/ProgressWindow.h"
+
 class QLabel;
 class QPushButton;
 class TCancelRequestSink;
@@ -11,10 +13,16 @@ class TMyGauge;
 // Cancel. Shown modeless over the disabled main window; while shown it takes
 // the focus back when it loses it, unless a modal window (a question the job
 // asks) is up.
-class TfrmStatus : public QDialog {
+class TfrmStatus : public QDialog, public TProgressWindow {
     Q_OBJECT
 public:
     TfrmStatus(TCancelRequestSink* cancelSink, QWidget* mainWindow = nullptr);
+
+    void ShowProgress(const QString& caption, bool canCancel) override;
+    void SetProgress(std::uint8_t percent) override;
+    void SetStatusText(const QString& text) override;
+    bool ProgressShown() const override { return isVisible(); }
+    void HideProgress() override;
 
     // Escape stands for Cancel; the window never closes itself.
     void reject() override;

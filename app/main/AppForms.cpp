@@ -6,9 +6,9 @@
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/RenameDialog.h"
 #include "app/dialogs/StatusWindow.h"
-#include "app/main/LongOperation.h"
+#include "app/main/AppRecorderHost.h"
 #include "app/main/MainWindow.h"
-#include "app/services/AppRecorderHost.h"
+#include "app/services/LongOperation.h"
 
 TAppForms::TAppForms()
 {

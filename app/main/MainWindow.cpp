@@ -19,30 +19,31 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "app/actions/CopyToPcActions.h"
+#include "app/actions/CopyToRecorderActions.h"
+#include "app/actions/EraseActions.h"
+#include "app/actions/EraseItems.h"
+#include "app/actions/WaveInfoAction.h"
+#include "app/connection/ConnectionController.h"
+#include "app/connection/ConnectionMenu.h"
+#include "app/connection/StatusPanel.h"
 #include "app/dialogs/PasswordDialog.h"
 #include "app/dialogs/RecSettingsDialog.h"
 #include "app/dialogs/SplashWindow.h"
 #include "app/dialogs/StatusWindow.h"
+#include "app/explorer/ExplorerDrops.h"
+#include "app/explorer/ExplorerPane.h"
 #include "app/lang/FormLanguage.h"
 #include "app/lists/ContentListsController.h"
 #include "app/lists/ListViewSetup.h"
 #include "app/main/CaptionFocusCues.h"
-#include "app/main/ConnectionController.h"
-#include "app/main/ConnectionMenu.h"
-#include "app/main/CopyToPcActions.h"
-#include "app/main/CopyToRecorderActions.h"
-#include "app/main/EraseActions.h"
-#include "app/main/EraseItems.h"
-#include "app/main/ExplorerDrops.h"
-#include "app/main/ExplorerPane.h"
+#include "app/main/CommandLine.h"
 #include "app/main/IdleScheduler.h"
 #include "app/main/LanguageMenuView.h"
-#include "app/main/LongOperation.h"
-#include "app/main/MainUiLock.h"
 #include "app/main/MainWindowCommands.h"
-#include "app/main/StatusPanel.h"
-#include "app/main/WaveInfoAction.h"
 #include "app/services/AppMessageBox.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
 #include "core/links/ConnectType.h"
 #include "core/settings/MainSettingsFile.h"
 #include "core/settings/ProgramOptions.h"
@@ -298,7 +299,10 @@ void TfrmTrellavoxMain::BuildCopyToPc()
     TCopyToRecorderUi recUi;
     recUi.MainWindow = this;
     recUi.Lists = m_lists;
-    recUi.Connection = [this] { return m_connection; };
+    recUi.ConnectedRecorder = [this]() -> TCustomRecorder* {
+        return m_connection && m_connection->FConnected ? m_connection->Recorder() : nullptr;
+    };
+    recUi.RefreshContent = [this] { m_connection->RefreshRecorderContent(); };
     recUi.Operation = m_operation.get();
     recUi.ActCopyToRec = actCopyToRec;
     m_copyToRec = new TCopyToRecorderActions(recUi, this);
@@ -412,7 +416,9 @@ void TfrmTrellavoxMain::BuildPanels()
 
     m_explorer = new TExplorerPane(*this, *Splitter1);
     m_explorer->SetRecorderPanel(pnlRecContent);
-    m_waveInfo = new TWaveInfoAction(*this, *m_explorer);
+    m_waveInfo = new TWaveInfoAction(*this, [this] {
+        return m_explorer->ExplorerShown() ? m_explorer->SelectedFilePath() : QString();
+    });
     actShowAddInfo = m_waveInfo->Action();
     Splitter1->setStretchFactor(0, 1);
 
@@ -440,6 +446,8 @@ void TfrmTrellavoxMain::WireConnection(TfrmRecSettings* recSettings, TPasswordDl
     ui.SettingsDlg = recSettings;
     ui.Views = m_lists;
     ui.Operation = m_operation.get();
+    ui.DiagMode = HasCommandLineWord(QStringLiteral("diag"));
+    ui.ProfMode = HasCommandLineWord(QStringLiteral("prof"));
     m_connection = new TConnectionController(ui, this);
     m_connection->SetPassHooks([this] { m_explorer->RefreshPending(); }, [this] { FreeSplash(); });
     if (m_scheduler)

@@ -4,9 +4,9 @@
 #include <QMainWindow>
 #include <QScreen>
 
+#include "app/connection/ConnectionController.h"
 #include "app/dialogs/AboutBox.h"
 #include "app/dialogs/RecSettingsDialog.h"
-#include "app/main/ConnectionController.h"
 #include "core/links/ConnectType.h"
 #include "core/settings/ProgramOptions.h"
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "app/main/ApplicationTitle.h"
+#include "app/services/ApplicationTitle.h"
 #include "app/services/GuiThreadCall.h"
 #include "app/services/RecorderErrorText.h"
 #include "core/protocol/DebugLog.h"

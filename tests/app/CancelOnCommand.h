@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/main/LongOperation.h"
+#include "app/services/LongOperation.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/WaitUntil.h"
 

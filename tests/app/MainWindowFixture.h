@@ -11,9 +11,9 @@
 #include <memory>
 #include <optional>
 
+#include "app/connection/ConnectionController.h"
 #include "app/dialogs/PasswordDialog.h"
 #include "app/main/AppForms.h"
-#include "app/main/ConnectionController.h"
 #include "app/main/MainWindow.h"
 #include "core/links/Link.h"
 #include "core/settings/DocumentsFolder.h"

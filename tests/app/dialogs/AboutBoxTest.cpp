@@ -7,7 +7,7 @@
 
 #include "app/dialogs/AboutBox.h"
 #include "app/dialogs/ModalResult.h"
-#include "app/main/ProgramVersion.h"
+#include "app/services/ProgramVersion.h"
 #include "localizer/LangConst.h"
 #include "localizer/LanguageManager.h"
 #include "tests/support/TempDir.h"

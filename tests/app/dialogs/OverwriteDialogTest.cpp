@@ -9,7 +9,7 @@
 #include "app/dialogs/ModalResult.h"
 #include "app/dialogs/OverwriteDialog.h"
 #include "app/dialogs/RenameDialog.h"
-#include "app/main/ApplicationTitle.h"
+#include "app/services/ApplicationTitle.h"
 #include "localizer/LangConst.h"
 #include "tests/app/ModalDialogRunner.h"
 #include "tests/support/TempDir.h"

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "app/dialogs/StatusWindow.h"
-#include "app/main/ApplicationTitle.h"
+#include "app/services/ApplicationTitle.h"
 #include "app/services/CancelRequestSink.h"
 #include "widgets/MyGauge.h"
 

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <functional>
 
-#include "app/main/ExplorerPane.h"
+#include "app/explorer/ExplorerPane.h"
 #include "app/main/IdleScheduler.h"
 #include "core/links/ConnectType.h"
 #include "core/links/Link.h"

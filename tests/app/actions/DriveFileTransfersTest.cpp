@@ -1,0 +1,216 @@
+// Flash-drive files between the PC and a recorder object over a
+// SimRecorder: the workers' checks before a job, the outcome they answer,
+// and the plain wait for a job the caller started.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QMainWindow>
+#include <optional>
+
+#include "app/actions/DriveFileTransfers.h"
+#include "app/dialogs/StatusWindow.h"
+#include "app/lists/FileList.h"
+#include "app/services/LongOperation.h"
+#include "app/services/MainUiLock.h"
+#include "core/flash/DriveFileList.h"
+#include "core/links/ConnectType.h"
+#include "core/protocol/RecorderClock.h"
+#include "core/protocol/RecorderCommands.h"
+#include "core/recorder/ProcessState.h"
+#include "core/recorder/Recorder.h"
+#include "core/settings/ProgramFolder.h"
+#include "tests/app/ScriptedMessageBoxes.h"
+#include "tests/support/ContentBuilder.h"
+#include "tests/support/FakeRecorderHost.h"
+#include "tests/support/FakeTransferUi.h"
+#include "tests/support/SimRecorder.h"
+#include "tests/support/SimRecorderLink.h"
+#include "tests/support/TempDir.h"
+#include "widgets/MyGauge.h"
+
+namespace {
+
+SimGeometry SmallFlash()
+{
+    return SmallFlashGeometry(12, 8);
+}
+
+QByteArray Numbered(int count)
+{
+    QByteArray bytes(count, '\0');
+    for (int i = 0; i < count; ++i)
+        bytes[i] = static_cast<char>(i * 13 + i / 253 + 1);
+    return bytes;
+}
+
+}  // namespace
+
+class DriveFileTransfersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProcessState();
+        SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        m_recorder = std::make_unique<TRecorder>(ctUsb20Adapter);
+        m_link.emplace(m_sim);
+        Refresh();
+    }
+    void TearDown() override
+    {
+        m_recorder.reset();
+        m_link.reset();
+        SetProgramFolderOverride(QString());
+        ResetProcessState();
+    }
+
+    void Refresh()
+    {
+        m_recorder->RefreshContent();
+        m_recorder->WaitForJob();
+        ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
+    }
+    QString Path(const char* name) const { return QString::fromStdString(m_dir.File(name)); }
+    QByteArray Contents(const QString& path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    TFileListItem Entry(const QString& path, bool folder = false) const
+    {
+        TFileListItem entry;
+        entry.Name = QFileInfo(path).fileName();
+        entry.Size = folder ? 17 : QFileInfo(path).size();  // a folder: its entry count
+        entry.Time = RtcToSystemTime(1700000000);
+        entry.IsFolder = folder;
+        return entry;
+    }
+    QString Source(const QByteArray& bytes)
+    {
+        QFile file(Path("source.bin"));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    TempDir m_dir;
+    FakeRecorderHost m_host;
+    ScriptedMessageBoxes m_boxes;
+    SimRecorder m_sim{SmallFlash()};
+    std::optional<SimRecorderLink> m_link;
+    std::unique_ptr<TRecorder> m_recorder;
+    FakeTransferUi m_ui;
+};
+
+TEST_F(DriveFileTransfersTest, FileAndFolderGoUpAndComeBack)
+{
+    const QByteArray data = Numbered(3 * 16128 + 5);
+    const QString source = Source(data);
+    ASSERT_TRUE(UploadFileToDrive(m_recorder.get(), source, Entry(source), QStringLiteral("Docs\\source.bin"), m_ui));
+    EXPECT_EQ(m_ui.StatusTexts.value(0), QStringLiteral("Uploading file source.bin"));
+    Refresh();
+    ASSERT_TRUE(UploadFileToDrive(m_recorder.get(), m_dir.Path().c_str(), Entry(Path("Docs"), true),
+                                  QStringLiteral("Docs"), m_ui));
+    Refresh();
+
+    const TDriveFileList& files = *m_recorder->GetDriveFiles();
+    ASSERT_EQ(files.Count(), 2);
+    const int file = files.IndexOfName(QStringLiteral("Docs\\source.bin"));
+    const int folder = files.IndexOfName(QStringLiteral("Docs"));
+    ASSERT_GE(file, 0);
+    ASSERT_GE(folder, 0);
+    EXPECT_EQ(files.Item(folder)->Flag, 1);
+    EXPECT_EQ(files.Item(folder)->Size, 0);
+
+    ASSERT_TRUE(DownloadDriveFile(m_recorder.get(), Path("copy.bin"), file, m_ui));
+    EXPECT_EQ(Contents(Path("copy.bin")), data);
+    EXPECT_EQ(m_ui.StatusTexts.last(), QStringLiteral("Downloading file Docs\\source.bin"));
+    EXPECT_TRUE(m_boxes.Boxes.empty());
+    EXPECT_THROW(DownloadDriveFile(m_recorder.get(), Path("x"), files.Count(), m_ui), std::out_of_range);
+}
+
+TEST_F(DriveFileTransfersTest, RefusalsBeforeAnyJob)
+{
+    // One byte over the room, a source that does not open.
+    const QString source = Source(Numbered(static_cast<int>(m_recorder->GetFreeDriveMemory()) + 1));
+    m_sim.ClearLog();
+    EXPECT_FALSE(UploadFileToDrive(m_recorder.get(), source, Entry(source), QStringLiteral("big"), m_ui));
+    EXPECT_FALSE(
+        UploadFileToDrive(m_recorder.get(), Path("missing"), Entry(Path("missing")), QStringLiteral("m"), m_ui));
+    ASSERT_GE(m_boxes.Boxes.size(), 2u);
+    EXPECT_EQ(m_boxes.Boxes[0].Text, QStringLiteral("Not enough space to locate file ") + source);
+    EXPECT_EQ(m_boxes.Boxes[0].Flags, 0u);
+    EXPECT_EQ(m_boxes.Boxes[1].Text, QStringLiteral("Can't open missing"));
+    EXPECT_EQ(m_sim.CommandCount(), 0u);
+    EXPECT_TRUE(m_ui.Captions.isEmpty());
+
+    // Exactly the room fits.
+    const QString fits = Source(Numbered(static_cast<int>(m_recorder->GetFreeDriveMemory())));
+    EXPECT_TRUE(UploadFileToDrive(m_recorder.get(), fits, Entry(fits), QStringLiteral("fits"), m_ui));
+}
+
+TEST_F(DriveFileTransfersTest, FailedOrCancelledDownloadsAnswerFalse)
+{
+    ContentBuilder builder(ContentGeometry::Of(m_sim));
+    DriveFileSpec spec;
+    const QByteArray data = Numbered(3 * 16128);
+    spec.data.assign(data.begin(), data.end());
+    const std::vector<std::uint32_t> blocks = builder.AddDriveFile(spec);
+    builder.WriteTo(m_sim);
+    Refresh();
+
+    // A target that cannot be made (a directory opens, but not for writing).
+    EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), QString::fromStdString(m_dir.Path().string()), 0, m_ui));
+    ASSERT_EQ(m_boxes.Boxes.size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes[0].Text,
+              QStringLiteral("Can't create (modify) file ") + QString::fromStdString(m_dir.Path().string()));
+    EXPECT_TRUE(m_ui.Captions.isEmpty());
+
+    // Cancel: the PC file goes.
+    m_ui.CancelDuringJob = true;
+    EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), Path("cancelled"), 0, m_ui));
+    EXPECT_FALSE(QFile::exists(Path("cancelled")));
+    m_ui.CancelDuringJob = false;
+    m_ui.Cancel = false;
+
+    // Two wrong bits in one chunk: told from the job, the download fails.
+    std::vector<std::uint8_t> page = m_sim.ReadPage(std::uint64_t{blocks[1]} * 8 + 2);
+    page[10] ^= 1;
+    page[11] ^= 1;
+    m_sim.WritePage(std::uint64_t{blocks[1]} * 8 + 2, page);
+    EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), Path("ecc"), 0, m_ui));
+    EXPECT_TRUE(m_host.Messages.contains(QStringLiteral("ECC UNCORRECTABLE ERROR")));
+    EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+
+    // A middle block with a damaged header.
+    builder.CorruptHeaderCrc(blocks[1]);
+    builder.WriteTo(m_sim);
+    Refresh();
+    EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), Path("gap"), 0, m_ui));
+    EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+}
+
+TEST_F(DriveFileTransfersTest, WaitOnAnIdleRecorderShowsNothingAndFillsTheGauge)
+{
+    QMainWindow window;
+    QWidget panel;
+    TMainUiLock lock(window, panel);
+    TLongOperation operation(lock);
+    TfrmStatus status(&operation, &window);
+    operation.SetStatusWindow(&status);
+    status.lbStatus->setText(QStringLiteral("before"));
+    operation.RequestCancel();
+
+    WaitForRecorderJob(*m_recorder, operation, QStringLiteral("Erasing"));
+    EXPECT_FALSE(status.isVisible());
+    EXPECT_EQ(status.lbStatus->text(), QStringLiteral("before"));
+    EXPECT_EQ(status.cg1->Progress(), 100);
+    EXPECT_TRUE(operation.CancelRequested());  // the caller's to look at
+
+    // A running job: its text, no Cancel, the gauge full at the end.
+    m_recorder->RefreshContent();
+    WaitForRecorderJob(*m_recorder, operation, QStringLiteral("Reading"));
+    EXPECT_EQ(m_recorder->GetState(), rsIdle);
+    EXPECT_EQ(status.cg1->Progress(), 100);
+    EXPECT_TRUE(operation.CancelRequested());
+}
