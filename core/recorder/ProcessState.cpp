@@ -16,6 +16,12 @@
 
 void ResetProcessState()
 {
+    ResetProcessStateKeepingLanguages();
+    ResetLangManager();
+}
+
+void ResetProcessStateKeepingLanguages()
+{
     ResetLink();
     ResetImageEmulator();
     ResetLinkGeometry();
@@ -26,5 +32,4 @@ void ResetProcessState()
     ResetProgramOptions();
     SetStagedFileWriteFault(0, 0);
     SetProgramFolderOverride(QString());
-    ResetLangManager();
 }

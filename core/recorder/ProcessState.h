@@ -6,3 +6,7 @@
 // overrides and the language manager. For tests; the recorder host stays
 // with whoever registered it.
 void ResetProcessState();
+// The same, except the language manager, which stays as built: for fuzz
+// targets whose inputs only look texts up, where rebuilding it would cost
+// more than the input's own work.
+void ResetProcessStateKeepingLanguages();

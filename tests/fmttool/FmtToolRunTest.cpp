@@ -157,6 +157,42 @@ TEST_F(FmtToolFixture, AWeakBlockIsMarkedBadInTheFatAndFilledWith0x33)
         EXPECT_EQ(volume.FatEntry(cluster), BadClusterMark) << cluster;
 }
 
+// A file long enough to reach past a bad block: none of its clusters lies
+// in the block, and each holds its own bytes after the load.
+TEST_F(FmtToolFixture, AFileAroundAWeakBlockKeepsOutOfItsClusters)
+{
+    const std::vector<std::uint8_t> content = FmtBytes(1000000, 7);
+    PutFile("big.bin", content);
+    device.WeakBlock(5);
+    console.Keys("y ");
+    ASSERT_EQ(RunFmt({"/R"}), kFmtExitOk) << Output();
+    ASSERT_TRUE(Contains(Output(), "Bad block: 5\n")) << Output();
+    ASSERT_TRUE(Contains(Output(), kVerifyOk)) << Output();
+
+    // Block 5 is sectors 320-383, clusters 79-94 (first data sector 12, 4 sectors a cluster).
+    constexpr std::uint32_t kClusterBytes = 4 * 2048;
+    const std::vector<std::uint8_t> dump = ReadFile(Work() / "Q3MSD_Dump.img");
+    TFat12Image volume;
+    ASSERT_EQ(volume.Fat12OpenImage((Work() / "Q3MSD_Dump.img").string()), fat12Ok);
+    TFat12File file;
+    ASSERT_EQ(volume.Fat12OpenFile("BIG.BIN", file), fat12Ok);
+    EXPECT_EQ(file.size, content.size());
+    std::size_t done = 0;
+    for (std::uint32_t cluster = file.firstCluster; done < content.size(); cluster = volume.FatEntry(cluster)) {
+        ASSERT_GE(cluster, 2u) << "the chain ends at " << done << " bytes";
+        ASSERT_LT(cluster, 0xFF0u) << "the chain ends at " << done << " bytes";
+        EXPECT_TRUE(cluster < 79 || cluster > 94) << "cluster " << cluster << " lies in the bad block";
+        const std::size_t count = std::min<std::size_t>(kClusterBytes, content.size() - done);
+        const std::size_t at = (12 + (cluster - 2) * 4) * 2048;
+        EXPECT_TRUE(std::equal(content.begin() + done, content.begin() + done + count, dump.begin() + at))
+            << "cluster " << cluster;
+        done += count;
+    }
+    for (std::uint32_t cluster = 79; cluster <= 94; ++cluster)
+        EXPECT_EQ(volume.FatEntry(cluster), BadClusterMark) << cluster;
+    ASSERT_EQ(volume.Fat12CloseImage(), fat12Ok);
+}
+
 TEST_F(FmtToolFixture, AWeakBlock0EndsTheRun)
 {
     device.WeakBlock(0);

@@ -1,13 +1,13 @@
 // The FTDI link's ReceiveFrame over the fake D2XX library, the input being
-// the adapter's reply bytes: [u16 payload length][u8 bytes per read (0: as
-// asked)][u8 empty reads before each piece][reply bytes].
+// the adapter's reply bytes: [u8 unused][u16 payload length][u8 bytes per
+// read (0: as asked)][u8 empty reads before each piece][reply bytes].
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/links/ftdi/FtdiLink.h"
-#include "core/recorder/ProcessState.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzReset.h"
 #include "tests/support/FakeFtdiLibrary.h"
 
 namespace {
@@ -29,13 +29,13 @@ FakeFtdiLibrary& Fake()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ResetProcessState();
+    ResetKeepingLanguages();
     FakeFtdiControl& control = Fake().Control();
     control.Reset();
     control.LogCalls = false;
 
     FuzzInput input(data, size);
-    const std::uint8_t code = input.U8();
+    input.U8();
     const std::uint32_t length = input.U16() % 1024;
     control.MaxReadPiece = input.U8();
     control.EmptyReadsBeforePiece = input.U8() % 4;
@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         control.ToHost.assign(reply.begin(), reply.end());
         control.ToHostRead = 0;
         std::vector<std::uint8_t> payload(length);
-        ReceiveFrame(code, length, payload.data(), 300);
+        ReceiveFrame(length, payload.data(), 300);
     }
-    ResetProcessState();
+    ResetKeepingLanguages();
     control.Reset();
     return 0;
 }

@@ -15,10 +15,10 @@
 #include "core/links/image/ImageProbe.h"
 #include "core/protocol/RecXchange.h"
 #include "core/protocol/RecorderCommands.h"
-#include "core/recorder/ProcessState.h"
 #include "core/settings/RecorderSettingsHeader.h"
 #include "tests/fuzz/FuzzFiles.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzReset.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ void Run(std::uint8_t code, const std::vector<std::uint8_t>& request)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ResetProcessState();
+    ResetKeepingLanguages();
     FuzzInput input(data, size);
     const auto request76 = input.Bytes(PartsOfPagesRequest::kSize);
     const auto rest = input.Rest();
@@ -65,6 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Run(cmdGetFlashParam, {});
     Run(cmdGetFirstRecBlock, {});
     Run(cmdGetPartsOfPages, {request76.begin(), request76.end()});
-    ResetProcessState();
+    ResetKeepingLanguages();
     return 0;
 }

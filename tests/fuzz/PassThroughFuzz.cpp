@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "core/recorder/ProcessState.h"
 #include "fmttool/FmtGeometry.h"
 #include "fmttool/PassThrough.h"
 #include "fmttool/ScsiCdb.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzReset.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimScsiDevice.h"
 #include "tests/support/SimScsiDeviceIo.h"
@@ -85,7 +85,7 @@ void StopOnRequestFault()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ResetProcessState();
+    ResetKeepingLanguages();
     FuzzInput input(data, size);
     const auto inquiry = input.Bytes(input.U8() % (kMaxInquiry + 1));
     const auto identify = Take<12>(input);

@@ -12,8 +12,8 @@
 #include "core/flash/DriveFileList.h"
 #include "core/flash/SoundFileList.h"
 #include "core/protocol/RecXchange.h"
-#include "core/recorder/ProcessState.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzReset.h"
 #include "tests/fuzz/ScanFuzz.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
@@ -37,7 +37,7 @@ void FixHeaderCrcs(std::vector<std::uint8_t>& firstPage)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ResetProcessState();
+    ResetKeepingLanguages();
     const SimGeometry geometry = scan_fuzz::Geometry();
     SimRecorder recorder(geometry, SimPageStride::PageAndSpare);
     recorder.SetFirstDataBlock(scan_fuzz::kFirstDataBlock);

@@ -9,10 +9,10 @@
 #include "core/links/ConnectType.h"
 #include "core/links/Link.h"
 #include "core/protocol/RecXchange.h"
-#include "core/recorder/ProcessState.h"
 #include "core/settings/RecorderSettings.h"
 #include "core/settings/RecorderSettingsTransfer.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzReset.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ void Transaction(std::uint8_t code, const void*, std::uint32_t, void* reply, std
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ResetProcessState();
+    ResetKeepingLanguages();
     FuzzInput input(data, size);
     std::array<std::uint8_t, TRecorderSettings::kSize> record{};
     const auto head = input.Bytes(record.size());
@@ -53,6 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const TERecXchange&) {
     }
     Replies = nullptr;
-    ResetProcessState();
+    ResetKeepingLanguages();
     return 0;
 }

@@ -14,9 +14,9 @@
 #include "audio/FileNameMask.h"
 #include "audio/WaveAddInfo.h"
 #include "audio/WaveFile.h"
-#include "core/recorder/ProcessState.h"
 #include "tests/fuzz/FuzzFiles.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzReset.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ bool StaysInFolder(const QString& name)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ResetProcessState();
+    ResetKeepingLanguages();
     FuzzInput input(data, size);
     const auto maskBytes = input.Bytes(input.U8());
     const QString mask =
@@ -90,6 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         MakePartFileName(name, info.Version);
     }
     wave.Close();
-    ResetProcessState();
+    ResetKeepingLanguages();
     return 0;
 }

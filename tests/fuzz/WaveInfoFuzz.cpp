@@ -13,9 +13,9 @@
 #include "audio/WaveFileInfo.h"
 #include "core/flash/CallInfo.h"
 #include "core/flash/ScanTexts.h"
-#include "core/recorder/ProcessState.h"
 #include "tests/fuzz/FuzzFiles.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzReset.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void DecoderGetResult(std::uint16_t* result)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ResetProcessState();
+    ResetKeepingLanguages();
     FuzzInput input(data, size);
     g_result = {};
     const auto words = input.Bytes(sizeof g_result);
@@ -51,6 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString path = WriteFuzzFile(QStringLiteral("info.wav"), file.data(), file.size());
     const TAonFunctions decoder{DecoderInit, DecoderProcess, DecoderGetResult};
     BuildWaveFileInfo(path, &decoder);
-    ResetProcessState();
+    ResetKeepingLanguages();
     return 0;
 }

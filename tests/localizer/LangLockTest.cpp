@@ -92,9 +92,11 @@ TEST(LangLockTest, LookupsFromSeveralThreadsDuringSwitches)
     std::atomic<bool> stop{false};
     std::atomic<int> bad{0};
     std::atomic<long> lookups{0};
+    std::atomic<int> started{0};
     std::vector<std::thread> readers;
     for (int t = 0; t < 4; ++t) {
         readers.emplace_back([&] {
+            ++started;
             while (!stop) {
                 const QString text = LangConst("CantOpenStr");
                 if (std::find(allowed.begin(), allowed.end(), text) == allowed.end())
@@ -106,8 +108,13 @@ TEST(LangLockTest, LookupsFromSeveralThreadsDuringSwitches)
             }
         });
     }
+    // The switches start once every reader is looking up, and go on until
+    // lookups fell among them; a slow start of the threads under load must
+    // not leave the switches alone. The last one is back to 1033.
+    EXPECT_TRUE(WaitUntil([&] { return started == 4 && lookups > 0; })) << "the readers started";
     const quint16 ids[] = {1031, 1049, 1033};
-    for (int round = 0; round < 300; ++round)
+    const long before = lookups;
+    for (int round = 0; round < 300 || lookups == before || round % 3 != 0; ++round)
         manager.SetActiveLangID(ids[round % 3]);
     stop = true;
     for (std::thread& reader : readers)

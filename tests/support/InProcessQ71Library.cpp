@@ -23,3 +23,13 @@ TQ71Library InProcessQ71Library()
     };
     return library;
 }
+
+TQ71Library InProcessQ71LibraryFailingReceives()
+{
+    TQ71Library library = InProcessQ71Library();
+    library.ReceiveI2C = [](void* buffer, std::uint8_t length) -> unsigned char {
+        q71::ReceiveI2C(buffer, length);
+        return 0;
+    };
+    return library;
+}

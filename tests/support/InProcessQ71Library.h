@@ -6,3 +6,7 @@
 // the link runs over whatever stands behind the library's file seam (a
 // SimMailboxFileIo in tests).
 TQ71Library InProcessQ71Library();
+
+// The same, except that every receive reports failure after it has filled
+// the buffer with the reply: what the link must not take for an answer.
+TQ71Library InProcessQ71LibraryFailingReceives();

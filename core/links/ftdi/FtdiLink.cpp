@@ -170,12 +170,12 @@ bool SendFrame(std::uint8_t code, std::uint32_t length, const void* payload, std
     return FtdiWrite(static_cast<std::uint32_t>(frame.size()), frame.data(), timeoutMs);
 }
 
-bool ReceiveFrame(std::uint8_t code, std::uint32_t length, void* payload, std::uint32_t timeoutMs)
+bool ReceiveFrame(std::uint32_t length, void* payload, std::uint32_t timeoutMs)
 {
     std::vector<std::uint8_t> frame(frame::FrameSize(length));
     if (!FtdiRead(static_cast<std::uint32_t>(frame.size()), frame.data(), timeoutMs))
         return false;
-    return DecodeRecorderReply(frame.data(), code, length, payload);
+    return DecodeRecorderFrame(frame.data(), length, payload);
 }
 
 bool FtdiProbe()
@@ -191,8 +191,7 @@ bool FtdiProbe()
         return false;
     std::array<std::uint8_t, kAdapterIdentity.size()> identity{};
     if (SendFrame(cmdGetAdapterId, 0, nullptr, ftdi::kSendTimeoutMs) &&
-        ReceiveFrame(cmdGetAdapterId, static_cast<std::uint32_t>(identity.size()), identity.data(),
-                     ftdi::kIdentityTimeoutMs) &&
+        ReceiveFrame(static_cast<std::uint32_t>(identity.size()), identity.data(), ftdi::kIdentityTimeoutMs) &&
         identity == kAdapterIdentity)
         return true;
     FtdiClose();
@@ -212,7 +211,7 @@ void FtdiExecute(std::uint8_t code, const void* request, std::uint32_t requestLe
         TraceCommand(true, code, request);
         PurgeBoth();
         const bool sent = SendFrame(code, requestLength, request, ftdi::kSendTimeoutMs);
-        success = sent && (!replyExpected || ReceiveFrame(code, replyLength, reply, replyTimeout));
+        success = sent && (!replyExpected || ReceiveFrame(replyLength, reply, replyTimeout));
         if (!success)
             DebugLog(QStringLiteral("FAILED!!!"));
     }

@@ -60,10 +60,11 @@ bool FtdiWrite(std::uint32_t length, const void* data, std::uint32_t timeoutMs);
 bool FtdiRead(std::uint32_t length, void* data, std::uint32_t timeoutMs);
 
 bool SendFrame(std::uint8_t code, std::uint32_t length, const void* payload, std::uint32_t timeoutMs);
-// Reads the reply frame to command code, of a known payload length; its
-// marker, code and CRC are checked. payload is untouched unless the frame
-// arrived whole and passed.
-bool ReceiveFrame(std::uint8_t code, std::uint32_t length, void* payload, std::uint32_t timeoutMs);
+// Reads a reply frame of a known payload length; only its length and CRC
+// are checked, not its marker and code: silence on the adapter is a
+// time-out, never a frame of zeros. payload is untouched unless the frame
+// arrived whole and its CRC matched.
+bool ReceiveFrame(std::uint32_t length, void* payload, std::uint32_t timeoutMs);
 
 // LinkProbe of the adapters: open, configure and ask for the identity.
 bool FtdiProbe();

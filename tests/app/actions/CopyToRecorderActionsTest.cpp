@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <deque>
+#include <numeric>
 #include <stdexcept>
 
 #include "app/actions/CopyToRecorderActions.h"
@@ -20,6 +21,7 @@
 #include "core/flash/SoundFileInfo.h"
 #include "core/flash/SoundFileList.h"
 #include "core/recorder/CustomRecorder.h"
+#include "core/recorder/MessageBoxCodes.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/ModalDialogRunner.h"
 #include "tests/app/lists/DemoContent.h"
@@ -230,6 +232,28 @@ TEST_F(CopyToRecorderTest, NoRecordNumberBeyondTheRecordRange)
     EXPECT_TRUE(numbers.empty());
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_TRUE(boxes.Boxes[0].Text.startsWith(QStringLiteral("The recorder has no free record number")));
+}
+
+// A full recorder: the one OK/Cancel message for the first wave, nothing
+// uploaded and no file asked whether to be stored partly (which, answered
+// Yes, would store an empty recording and call it done).
+TEST_F(CopyToRecorderTest, NoFreeMemoryTellsOnceAndUploadsNothing)
+{
+    std::vector<std::uint16_t> full(31);
+    std::iota(full.begin(), full.end(), std::uint16_t{1});
+    Connect(full);
+    ASSERT_EQ(connection->Recorder()->GetFreeMemory(), 0);
+    const QString first = Wave(QStringLiteral("a.wav"));
+    selected = {first, Wave(QStringLiteral("b.wav"))};
+    boxes.Queue({IDOK, IDYES, IDYES});
+    ChooseCompression(true);
+    Run();
+    EXPECT_TRUE(numbers.empty());
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << boxes.Boxes.back().Text.toStdString();
+    EXPECT_EQ(boxes.Boxes[0].Text, "Not enough space to locate file " + first);
+    EXPECT_EQ(boxes.Boxes[0].Flags & 0xF, std::uint32_t{MB_OKCANCEL});
+    connection->RefreshRecorderContent();
+    EXPECT_EQ(RecordNumbers(), full);
 }
 
 TEST_F(CopyToRecorderTest, TreeLandsUnderTheViewFolderWithRelativeNames)

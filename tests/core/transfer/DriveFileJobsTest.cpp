@@ -381,6 +381,26 @@ TEST_P(DriveFileJobsTest, MissingOrForeignBlockFailsTheRead)
     EXPECT_THROW(ReadDriveFile(request, m_progress, m_abort), std::runtime_error);
 }
 
+// The file's last block lost and an old copy of its second block left
+// behind: blocks numbered 1, 2, 2, as many as the size needs. The scan keeps
+// both copies; the read refuses them rather than give block 2 twice.
+TEST_P(DriveFileJobsTest, BlocksNumberedOneTwoTwoFailTheRead)
+{
+    ContentBuilder builder(ContentGeometry::Of(m_sim));
+    DriveFileSpec spec;
+    spec.data = Numbered(kFirstBlockData + 2 * kBlockData - 9);
+    spec.blocks = {2, 4, 7};
+    builder.AddDriveFile(spec);
+    builder.WriteTo(m_sim);
+    for (std::uint32_t page = 0; page < kPages; ++page)
+        m_sim.WritePage(7 * kPages + page, m_sim.ReadPage(4 * kPages + page));
+    Scan();
+    ASSERT_EQ(m_drives.Count(), 1);
+    ASSERT_EQ(m_drives.Item(0)->Blocks->Count(), 3);
+    EXPECT_EQ(m_drives.Item(0)->Blocks->Item(2)->Header.DriveSequence(), 2);
+    EXPECT_THROW(Read(), std::runtime_error);
+}
+
 TEST_P(DriveFileJobsTest, AbortAndLinkFailureLeaveNoBlockOfTheFile)
 {
     const std::vector<std::uint8_t> data = Numbered(kFirstBlockData + 3 * kBlockData);

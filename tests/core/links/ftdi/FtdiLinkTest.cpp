@@ -299,12 +299,16 @@ TEST_F(FtdiExecuteTest, SetDefaultTriesOnceAndStaysSilent)
     EXPECT_EQ(LogCount("Result: OK"), 1u);
 }
 
-TEST_F(FtdiExecuteTest, WrongMarkerAndCodeWithGoodCrcIsAFailedAttempt)
+// The adapter judges a reply by its length and CRC only: silence here is a
+// time-out, never a frame of zeros, so a reply with another marker or code
+// byte but a good CRC is the recorder's answer (the mailbox link, whose
+// silence reads as zeros, checks marker and code as well).
+TEST_F(FtdiExecuteTest, WrongMarkerAndCodeWithGoodCrcIsAccepted)
 {
-    fake->WrongMarkerReplies = 2;
+    fake->WrongMarkerReplies = 1;
     EXPECT_EQ(ReadVoltage(), 3111);
-    EXPECT_EQ(fake->CountCalls("FT_Write"), 3u);
-    EXPECT_EQ(LogCount("FAILED!!!"), 2u);
+    EXPECT_EQ(fake->CountCalls("FT_Write"), 1u);
+    EXPECT_EQ(LogCount("FAILED!!!"), 0u);
 }
 
 TEST_F(FtdiExecuteTest, AnUnansweredCommandRaisesAndLeavesTheBufferAlone)

@@ -272,7 +272,9 @@ TEST_F(Q71LinkTest, FrameCommandsTravelOverTheByteChannel)
 }
 
 // An unanswered command reads its reply sector as zeros, whose CRC from 0
-// is 0: only the marker and code tell it from an answer.
+// is 0: only the marker and code tell it from an answer, so this link checks
+// them besides the CRC (the adapter link, where silence is a time-out,
+// checks length and CRC only).
 TEST_F(Q71LinkTest, ASilentOrDamagedReplyRaisesAndLeavesTheBufferAlone)
 {
     Probe();
@@ -291,6 +293,26 @@ TEST_F(Q71LinkTest, ASilentOrDamagedReplyRaisesAndLeavesTheBufferAlone)
         EXPECT_EQ(reply[1], 0xCD);
         EXPECT_EQ(GetU16(Execute(cmdGetVolt, {}, 2).data()), recorder.Voltage()) << "the next command is answered";
     }
+}
+
+// A receive the library reports failed is no answer, whatever its buffer
+// holds: here the reply itself, whole and with a good CRC.
+TEST_F(Q71LinkTest, AFailedReceiveRaisesThoughTheBufferHoldsAGoodReply)
+{
+    Probe();
+    SetQ71Library(InProcessQ71LibraryFailingReceives());
+    std::uint8_t reply[2] = {0xAB, 0xCD};
+    try {
+        Q71Execute(cmdGetVolt, nullptr, 0, reply, sizeof reply, 300);
+        ADD_FAILURE() << "no exception";
+    } catch (const TERecXchange& e) {
+        EXPECT_EQ(e.Text, QStringLiteral("I/O Error"));
+        EXPECT_EQ(e.Code, cmdGetVolt);
+    }
+    EXPECT_EQ(reply[0], 0xAB);
+    EXPECT_EQ(reply[1], 0xCD);
+    SetQ71Library(InProcessQ71Library());
+    EXPECT_EQ(GetU16(Execute(cmdGetVolt, {}, 2).data()), recorder.Voltage()) << "the next command is answered";
 }
 
 // A failed page function is a failed command: an unplug during an upload
