@@ -25,17 +25,6 @@ bool WriteAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// The mode of the file being replaced, else what a newly created file gets.
-mode_t ModeFor(const QByteArray& target)
-{
-    struct stat existing {};
-    if (::stat(target.constData(), &existing) == 0)
-        return existing.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 } // namespace
 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
@@ -45,10 +34,20 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, ModeFor(target)) == 0 && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, ReplacementFileMode(target)) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
     if (!ok)
         ::unlink(temporary.constData());
     return ok;
+}
+
+mode_t ReplacementFileMode(const QByteArray& target)
+{
+    struct stat existing {};
+    if (::stat(target.constData(), &existing) == 0)
+        return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <sys/types.h>
 
 // Replaces the file at path with bytes in one step: a temporary file beside
 // it, written in full and synced, then renamed over it. On any failure (a
@@ -9,3 +10,7 @@
 // temporary file is removed and false is returned. An existing file keeps
 // its permission bits.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The permission bits for a file that replaces target: those of the file
+// there, else what a newly created file gets under the umask.
+mode_t ReplacementFileMode(const QByteArray& target);

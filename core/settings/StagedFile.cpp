@@ -15,6 +15,7 @@
 #include <utility>
 #include <zlib.h>
 
+#include "core/settings/AtomicFile.h"
 #include "core/settings/FileUtils.h"
 #include "localizer/LangFormat.h"
 
@@ -47,17 +48,6 @@ std::uint32_t Crc32Of(std::uint32_t crc, const std::uint8_t* data, std::size_t l
         length -= piece;
     }
     return crc;
-}
-
-// The mode of the file being replaced, else what a newly created file gets.
-mode_t ModeFor(const QByteArray& target)
-{
-    struct stat existing {};
-    if (::stat(target.constData(), &existing) == 0)
-        return existing.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 int Close(int fd)
@@ -114,7 +104,7 @@ void TStagedFile::Create()
         throw EFileWriteError(m_finalPath, errno);
     m_fd = fd;
     m_temporaryPath = QFile::decodeName(name);
-    if (::fchmod(m_fd, ModeFor(QFile::encodeName(m_finalPath))) != 0)
+    if (::fchmod(m_fd, ReplacementFileMode(QFile::encodeName(m_finalPath))) != 0)
         Fail(errno);
     m_position = m_size = m_flushed = 0;
     m_crc = static_cast<std::uint32_t>(::crc32(0, nullptr, 0));
