@@ -22,6 +22,7 @@
 #include "app/main/AppForms.h"
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
+#include "bench/CountedBoxes.h"
 #include "audio/WaveFile.h"
 #include "core/flash/DriveFileList.h"
 #include "core/flash/SoundFileList.h"
@@ -39,27 +40,6 @@ namespace {
 
 constexpr int kFiles = 50;
 constexpr int kFileBytes = 1000;
-
-// Any message box means the run went wrong: it is counted and answered
-// with the default (OK, or No for a question).
-class CountedBoxes : public TMessageBoxAnswerer {
-public:
-    CountedBoxes() { SetMessageBoxAnswerer(this); }
-    ~CountedBoxes() override { SetMessageBoxAnswerer(nullptr); }
-    CountedBoxes(const CountedBoxes&) = delete;
-    CountedBoxes& operator=(const CountedBoxes&) = delete;
-
-    int Answer(const QString& text, std::uint32_t flags, const QString&) override
-    {
-        if (First.isEmpty())
-            First = text;
-        ++Count;
-        return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
-    }
-
-    int Count = 0;
-    QString First;
-};
 
 // The main window over a temporary home (documents and program folders),
 // connected in demo mode to the demo image it makes there, with the flash

@@ -40,6 +40,7 @@
 #include "app/main/AppForms.h"
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
+#include "bench/CountedBoxes.h"
 #include "audio/MarkExports.h"
 #include "audio/WaveAddInfo.h"
 #include "audio/WaveFile.h"
@@ -90,21 +91,6 @@ constexpr std::uint16_t kPageSize = 2048;
 constexpr std::uint8_t kSpare = 64;
 constexpr std::uint16_t kPages = 64;
 constexpr std::uint32_t kSeconds[] = {600, 3600, 36000};  // recordings 1, 2, 3
-
-class AnswerEveryBox : public TMessageBoxAnswerer {
-public:
-    AnswerEveryBox() { SetMessageBoxAnswerer(this); }
-    ~AnswerEveryBox() override { SetMessageBoxAnswerer(nullptr); }
-    AnswerEveryBox(const AnswerEveryBox&) = delete;
-    AnswerEveryBox& operator=(const AnswerEveryBox&) = delete;
-    int Answer(const QString& text, std::uint32_t flags, const QString&) override
-    {
-        if (First.isEmpty())
-            First = text;
-        return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
-    }
-    QString First;
-};
 
 std::uint32_t BlocksFor(std::uint32_t seconds)
 {
@@ -322,7 +308,7 @@ void BM_F6DownloadBesideSox(benchmark::State& state)
     double ours = 0, sox = 0, ourCpu = 0, soxCpu = 0;
     long ourPeak = 0, ourBefore = 0, soxPeak = 0;
     for (auto _ : state) {
-        AnswerEveryBox boxes;
+        CountedBoxes boxes;
         QFile::remove(target);
         if (!session.Select(number)) {
             state.SkipWithError("the recording is not listed");
