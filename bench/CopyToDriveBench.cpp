@@ -148,12 +148,43 @@ private:
     std::unique_ptr<TAppForms> m_forms;
 };
 
+// Copy to recorder triggered and timed, run after run, with the content
+// refreshes each run made.
+class TimedCopies {
+public:
+    void Run(DemoSession& session, benchmark::State& state)
+    {
+        const TConnectionController::TRefreshStats before = session.Connection->RefreshStats();
+        QElapsedTimer clock;
+        clock.start();
+        session.Window->actCopyToRec->trigger();
+        const qint64 elapsed = clock.nsecsElapsed();
+        const TConnectionController::TRefreshStats after = session.Connection->RefreshStats();
+        state.SetIterationTime(static_cast<double>(elapsed) / 1e9);
+        m_totalMs += static_cast<double>(elapsed) / 1e6;
+        m_refreshes += after.Count - before.Count;
+        m_refreshMs += static_cast<double>(after.Nanoseconds - before.Nanoseconds) / 1e6;
+    }
+
+    void Report(benchmark::State& state) const
+    {
+        const auto perRun = benchmark::Counter::kAvgIterations;
+        state.counters["total_ms"] = benchmark::Counter(m_totalMs, perRun);
+        state.counters["refreshes"] = benchmark::Counter(m_refreshes, perRun);
+        state.counters["refresh_ms"] = benchmark::Counter(m_refreshMs, perRun);
+        state.counters["refresh_share_pct"] = m_totalMs > 0 ? 100.0 * m_refreshMs / m_totalMs : 0.0;
+    }
+
+private:
+    double m_totalMs = 0;
+    double m_refreshes = 0;
+    double m_refreshMs = 0;
+};
+
 void BM_CopySmallFilesToDrive(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
-    double totalMs = 0;
-    double refreshes = 0;
-    double refreshMs = 0;
+    TimedCopies copies;
     for (auto _ : state) {
         CountedBoxes boxes;
         DemoSession session;
@@ -175,18 +206,7 @@ void BM_CopySmallFilesToDrive(benchmark::State& state)
             state.SkipWithError("copy to recorder is disabled");
             break;
         }
-        const TConnectionController::TRefreshStats before = session.Connection->RefreshStats();
-
-        QElapsedTimer clock;
-        clock.start();
-        session.Window->actCopyToRec->trigger();
-        const qint64 elapsed = clock.nsecsElapsed();
-
-        const TConnectionController::TRefreshStats after = session.Connection->RefreshStats();
-        state.SetIterationTime(static_cast<double>(elapsed) / 1e9);
-        totalMs += static_cast<double>(elapsed) / 1e6;
-        refreshes += after.Count - before.Count;
-        refreshMs += static_cast<double>(after.Nanoseconds - before.Nanoseconds) / 1e6;
+        copies.Run(session, state);
         const int onDrive = session.DriveFileCount();
         if (boxes.Count > 0 || asked > 0 || onDrive != count) {
             const std::string why = ("the copy did not go through: " + boxes.First).toStdString();
@@ -194,12 +214,8 @@ void BM_CopySmallFilesToDrive(benchmark::State& state)
             break;
         }
     }
-    const auto perRun = benchmark::Counter::kAvgIterations;
     state.counters["files"] = count;
-    state.counters["total_ms"] = benchmark::Counter(totalMs, perRun);
-    state.counters["refreshes"] = benchmark::Counter(refreshes, perRun);
-    state.counters["refresh_ms"] = benchmark::Counter(refreshMs, perRun);
-    state.counters["refresh_share_pct"] = totalMs > 0 ? 100.0 * refreshMs / totalMs : 0.0;
+    copies.Report(state);
 }
 // A fresh demo image for every run; the run's own clock.
 BENCHMARK(BM_CopySmallFilesToDrive)->Arg(kFiles)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -222,9 +238,7 @@ void WriteLargeImage(const std::string& path)
 void BM_UploadSmallWavesAsRecordings(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
-    double totalMs = 0;
-    double refreshes = 0;
-    double refreshMs = 0;
+    TimedCopies copies;
     for (auto _ : state) {
         CountedBoxes boxes;
         DemoSession session(WriteLargeImage);
@@ -242,18 +256,7 @@ void BM_UploadSmallWavesAsRecordings(benchmark::State& state)
         }
         WhenModalShown(QStringLiteral("frmFmtChoose"),
                        [](QWidget* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click(); });
-        const TConnectionController::TRefreshStats before = session.Connection->RefreshStats();
-
-        QElapsedTimer clock;
-        clock.start();
-        session.Window->actCopyToRec->trigger();
-        const qint64 elapsed = clock.nsecsElapsed();
-
-        const TConnectionController::TRefreshStats after = session.Connection->RefreshStats();
-        state.SetIterationTime(static_cast<double>(elapsed) / 1e9);
-        totalMs += static_cast<double>(elapsed) / 1e6;
-        refreshes += after.Count - before.Count;
-        refreshMs += static_cast<double>(after.Nanoseconds - before.Nanoseconds) / 1e6;
+        copies.Run(session, state);
         const int recordings = session.RecordingCount();
         if (boxes.Count > 0 || recordings != count) {
             const std::string why =
@@ -262,12 +265,8 @@ void BM_UploadSmallWavesAsRecordings(benchmark::State& state)
             break;
         }
     }
-    const auto perRun = benchmark::Counter::kAvgIterations;
     state.counters["files"] = count;
-    state.counters["total_ms"] = benchmark::Counter(totalMs, perRun);
-    state.counters["refreshes"] = benchmark::Counter(refreshes, perRun);
-    state.counters["refresh_ms"] = benchmark::Counter(refreshMs, perRun);
-    state.counters["refresh_share_pct"] = totalMs > 0 ? 100.0 * refreshMs / totalMs : 0.0;
+    copies.Report(state);
 }
 BENCHMARK(BM_UploadSmallWavesAsRecordings)->Arg(kFiles)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
