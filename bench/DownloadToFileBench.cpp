@@ -14,6 +14,7 @@
 #include <string>
 
 #include "audio/DownloadToFile.h"
+#include "bench/ProcessMemory.h"
 #include "core/flash/SoundFileInfo.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
@@ -54,22 +55,6 @@ bool Download(const QString& path, std::uint32_t seconds, bool dialect)
     TSoundFileInfo item;
     Describe(item, seconds);
     return DownloadRecordToFile(&recorder, path, &item, seconds, 0, ui);
-}
-
-// The resident-size peak of this process since the last reset, in KiB.
-long PeakRssKib()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
-
-void ResetPeakRss()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 void BM_DialectOneHourBesideSox(benchmark::State& state)

@@ -41,6 +41,7 @@
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
 #include "bench/CountedBoxes.h"
+#include "bench/ProcessMemory.h"
 #include "audio/MarkExports.h"
 #include "audio/WaveAddInfo.h"
 #include "audio/WaveFile.h"
@@ -133,21 +134,6 @@ void Flush(const QString& path)
     ::close(fd);
 }
 
-long PeakRssKib()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
-void ResetPeakRss()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
 // Runs a command to its end: false unless it exits with 0.
 bool Run(const std::vector<std::string>& arguments)
 {
@@ -185,16 +171,6 @@ double CpuSeconds()
     ::getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-long RssKib()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
 }
 
 // The marks of a downloaded wave file, read back from disk against the
