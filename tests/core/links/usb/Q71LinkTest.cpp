@@ -66,6 +66,22 @@ protected:
         recorder.SetReportedBlockCount(2048);
         files.AddCandidate("/media/rec/service.dat", &device);
     }
+    // GET_VOLT raises "I/O Error" with its code and leaves the caller's reply
+    // buffer as it was.
+    static void ExpectVoltageReadFailsUntouched()
+    {
+        std::uint8_t reply[2] = {0xAB, 0xCD};
+        try {
+            Q71Execute(cmdGetVolt, nullptr, 0, reply, sizeof reply, 300);
+            ADD_FAILURE() << "no exception";
+        } catch (const TERecXchange& e) {
+            EXPECT_EQ(e.Text, QStringLiteral("I/O Error"));
+            EXPECT_EQ(e.Code, cmdGetVolt);
+        }
+        EXPECT_EQ(reply[0], 0xAB);
+        EXPECT_EQ(reply[1], 0xCD);
+    }
+
     void TearDown() override
     {
         ResetQ71Library();
@@ -281,16 +297,7 @@ TEST_F(Q71LinkTest, ASilentOrDamagedReplyRaisesAndLeavesTheBufferAlone)
     for (SimFaultKind fault : {SimFaultKind::Silence, SimFaultKind::BadCrc, SimFaultKind::ShortReply}) {
         SCOPED_TRACE(static_cast<int>(fault));
         recorder.InjectFault({fault, 0, 1, cmdGetVolt});
-        std::uint8_t reply[2] = {0xAB, 0xCD};
-        try {
-            Q71Execute(cmdGetVolt, nullptr, 0, reply, sizeof reply, 300);
-            ADD_FAILURE() << "no exception";
-        } catch (const TERecXchange& e) {
-            EXPECT_EQ(e.Text, QStringLiteral("I/O Error"));
-            EXPECT_EQ(e.Code, cmdGetVolt);
-        }
-        EXPECT_EQ(reply[0], 0xAB);
-        EXPECT_EQ(reply[1], 0xCD);
+        ExpectVoltageReadFailsUntouched();
         EXPECT_EQ(GetU16(Execute(cmdGetVolt, {}, 2).data()), recorder.Voltage()) << "the next command is answered";
     }
 }
@@ -301,16 +308,7 @@ TEST_F(Q71LinkTest, AFailedReceiveRaisesThoughTheBufferHoldsAGoodReply)
 {
     Probe();
     SetQ71Library(InProcessQ71LibraryFailingReceives());
-    std::uint8_t reply[2] = {0xAB, 0xCD};
-    try {
-        Q71Execute(cmdGetVolt, nullptr, 0, reply, sizeof reply, 300);
-        ADD_FAILURE() << "no exception";
-    } catch (const TERecXchange& e) {
-        EXPECT_EQ(e.Text, QStringLiteral("I/O Error"));
-        EXPECT_EQ(e.Code, cmdGetVolt);
-    }
-    EXPECT_EQ(reply[0], 0xAB);
-    EXPECT_EQ(reply[1], 0xCD);
+    ExpectVoltageReadFailsUntouched();
     SetQ71Library(InProcessQ71Library());
     EXPECT_EQ(GetU16(Execute(cmdGetVolt, {}, 2).data()), recorder.Voltage()) << "the next command is answered";
 }
