@@ -6,6 +6,7 @@
 
 #include "fmttool/Fat12DirIterator.h"
 #include "fmttool/Fat12Table.h"
+#include "platform/PositionalIo.h"
 
 namespace {
 
@@ -158,14 +159,12 @@ std::uint64_t TFat12Image::ClusterOffset(std::uint16_t cluster) const
 
 bool TFat12Image::ReadAt(std::uint64_t offset, void* data, std::size_t length) const
 {
-    return m_file && fseeko(m_file.get(), static_cast<off_t>(offset), SEEK_SET) == 0 &&
-           std::fread(data, 1, length, m_file.get()) == length;
+    return m_file && ReadFullyAt(fileno(m_file.get()), data, length, offset) == length;
 }
 
 bool TFat12Image::WriteAt(std::uint64_t offset, const void* data, std::size_t length)
 {
-    return m_file && fseeko(m_file.get(), static_cast<off_t>(offset), SEEK_SET) == 0 &&
-           std::fwrite(data, 1, length, m_file.get()) == length;
+    return m_file && WriteFullyAt(fileno(m_file.get()), data, length, offset);
 }
 
 std::uint16_t TFat12Image::AllocateCluster(std::uint16_t linkFrom)

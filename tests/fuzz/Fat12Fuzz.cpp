@@ -1,6 +1,6 @@
 // A FAT12 volume image from the input, opened, walked directory by
-// directory with the iterator, and each directory found looked up again by
-// its path. A boot sector that claims more sectors than the input holds has
+// directory with the iterator, and the first directories found looked up
+// again by their paths. A boot sector that claims more sectors than the input holds has
 // the file grown with zeros up to them (within a bound), so short inputs
 // reach the walk.
 #include <QFile>
@@ -19,9 +19,12 @@ namespace {
 
 constexpr std::uint64_t kMaxVolumeBytes = 4 << 20;
 constexpr int kMaxDepth = 8;
+// Each lookup walks the path from the root again, one read per directory
+// sector; the first few reach every path of it, more only cost time.
+constexpr int kMaxLookups = 4;
 
 void Walk(TFat12Image& image, std::uint16_t directory, const std::string& path, int depth,
-          std::set<std::uint16_t>& seen)
+          std::set<std::uint16_t>& seen, int& lookups)
 {
     if (depth > kMaxDepth || !seen.insert(directory).second)
         return;
@@ -34,8 +37,9 @@ void Walk(TFat12Image& image, std::uint16_t directory, const std::string& path, 
         if (name.empty() || name == "." || name == "..")
             continue;
         const std::string child = path.empty() ? name : path + "\\" + name;
-        image.Fat12LookupDirectory(child);
-        Walk(image, Fat12EntryCluster(entry), child, depth + 1, seen);
+        if (lookups-- > 0)
+            image.Fat12LookupDirectory(child);
+        Walk(image, Fat12EntryCluster(entry), child, depth + 1, seen, lookups);
     }
 }
 
@@ -54,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (image.Fat12OpenImage(path.toStdString()) != fat12Ok)
         return 0;
     std::set<std::uint16_t> seen;
-    Walk(image, 1, "", 0, seen);
+    int lookups = kMaxLookups;
+    Walk(image, 1, "", 0, seen, lookups);
     image.Fat12FindFreeCluster();
     image.Fat12LookupDirectory("NO\\SUCH\\DIR");
     return 0;

@@ -27,9 +27,10 @@ const QString kProfileModel = QStringLiteral("Sorv Dare Q3");
 
 constexpr std::array<int, 6> kCodePages{1251, 1252, 1250, 932, 936, 1253};
 // Keys and sections read through every reader: each read scans the lines,
-// so reading them all would make long inputs slow without reaching more.
-constexpr qsizetype kKeysRead = 8;
-constexpr qsizetype kSectionsRead = 4;
+// so reading more would make long inputs slow without reaching more (a key
+// found, one not found, the value parsers on each key's text).
+constexpr qsizetype kKeysRead = 4;
+constexpr qsizetype kSectionsRead = 2;
 
 // The values of the first keys the lines name, through each reader and
 // parser.

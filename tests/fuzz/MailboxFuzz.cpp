@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "massstorage/MailboxFileIo.h"
@@ -17,8 +18,10 @@ namespace {
 
 constexpr std::array<std::uint32_t, 5> kSectorSizes{1024, 2048, 4096, 512, 1536};
 // A buffer larger than this is not asked for: a real caller sizes it from
-// the flash geometry, and the answers would have to come from the input.
-constexpr std::size_t kMaxBuffer = 1 << 18;
+// the flash geometry, and the answers come from the input (at most 16 KiB),
+// so a larger read fails as early. Larger buffers would also be mapped and
+// unmapped by the sanitizer's allocator at every call.
+constexpr std::size_t kMaxBuffer = 1 << 16;
 
 // A disk whose mailbox file answers reads from the input, zero-filled once
 // the input runs short and failing once it is spent; writes always succeed.
@@ -61,13 +64,13 @@ std::uint32_t PageSize()
 void CallOne(FuzzInput& input)
 {
     switch (input.U8() % 8) {
-    case 0: {
+    case 0: {  // no bytes, no buffer, as a caller with an empty vector passes
         const std::uint32_t first = input.U32();
         const std::uint16_t count = input.U8();
         const std::size_t bytes = std::size_t{count} * PageSize();
         if (bytes <= kMaxBuffer) {
-            std::vector<std::uint8_t> buffer(bytes);
-            Q71_ReadPages(first, buffer.data(), count);
+            const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+            Q71_ReadPages(first, bytes ? buffer.get() : nullptr, count);
         }
         break;
     }
@@ -79,8 +82,8 @@ void CallOne(FuzzInput& input)
         const std::uint16_t step = input.U16();
         const std::size_t bytes = std::size_t{count} * partSize;
         if (bytes <= kMaxBuffer) {
-            std::vector<std::uint8_t> buffer(bytes);
-            Q71_ReadPartsOfPages(first, count, offset, partSize, step, buffer.data());
+            const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+            Q71_ReadPartsOfPages(first, count, offset, partSize, step, bytes ? buffer.get() : nullptr);
         }
         break;
     }

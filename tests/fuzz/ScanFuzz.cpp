@@ -4,6 +4,7 @@
 // it, so bad copies stay reachable.
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/flash/BlockHeader.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-void FixHeaderCrcs(std::vector<std::uint8_t>& firstPage)
+void FixHeaderCrcs(std::span<std::uint8_t> firstPage)
 {
     for (std::size_t copy = 0; copy < 3; ++copy) {
         const auto at = firstPage.begin() + static_cast<std::ptrdiff_t>(copy * TBlockHeader::kSize);
@@ -45,21 +46,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput input(data, size);
     const bool skipSilence = input.U8() & 1;
     // Pages are put together here and stored once each, and erased ones not
-    // at all, as the simulated flash checks every write it takes.
-    std::vector<std::vector<std::uint8_t>> pages(geometry.TotalPages(),
-                                                 std::vector<std::uint8_t>(geometry.RawPageSize(), 0xFF));
+    // at all, as the simulated flash checks every write it takes; only the
+    // pages a record reached are looked at.
+    const std::size_t pageBytes = geometry.RawPageSize();
+    std::vector<std::uint8_t> flash(geometry.TotalPages() * pageBytes, 0xFF);
+    std::vector<bool> touched(geometry.TotalPages(), false);
     while (input.Left() >= scan_fuzz::kRecordHeader) {
-        auto& page = pages[input.U8() % pages.size()];
-        const std::uint32_t offset = input.U16() % geometry.RawPageSize();
-        const std::size_t length = std::min<std::size_t>(input.U16(), geometry.RawPageSize() - offset);
+        const std::size_t page = input.U8() % touched.size();
+        const std::uint32_t offset = input.U16() % pageBytes;
+        const std::size_t length = std::min<std::size_t>(input.U16(), pageBytes - offset);
         const auto bytes = input.Bytes(length);
-        std::copy(bytes.begin(), bytes.end(), page.begin() + offset);
+        std::copy(bytes.begin(), bytes.end(), flash.begin() + static_cast<std::ptrdiff_t>(page * pageBytes + offset));
+        touched[page] = touched[page] || !bytes.empty();
     }
-    for (std::uint64_t page = 0; page < pages.size(); ++page) {
+    for (std::uint64_t page = 0; page < touched.size(); ++page) {
+        if (!touched[page])
+            continue;
+        const std::span<std::uint8_t> bytes(flash.data() + page * pageBytes, pageBytes);
         if (page % scan_fuzz::kPagesPerBlock == 0)
-            FixHeaderCrcs(pages[page]);
-        if (std::any_of(pages[page].begin(), pages[page].end(), [](std::uint8_t b) { return b != 0xFF; }))
-            recorder.WritePage(page, pages[page]);
+            FixHeaderCrcs(bytes);
+        if (std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0xFF; }))
+            recorder.WritePage(page, bytes);
     }
 
     SimRecorderLink link(recorder);

@@ -9,6 +9,7 @@
 #include "core/links/LinkGeometry.h"
 #include "core/links/image/ImageHeader.h"
 #include "core/protocol/RecorderCommands.h"
+#include "platform/PositionalIo.h"
 
 static_assert(sizeof(off_t) == 8, "image offsets are 64-bit");
 
@@ -80,34 +81,12 @@ void CloseImage()
 
 std::size_t ReadImageAt(std::uint64_t offset, void* buffer, std::size_t length)
 {
-    auto* out = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n =
-            ::pread(LinkGeometry.imageHandle, out + done, length - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    return ReadFullyAt(LinkGeometry.imageHandle, buffer, length, offset);
 }
 
 bool WriteImageAt(std::uint64_t offset, const void* buffer, std::size_t length)
 {
-    const auto* in = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n =
-            ::pwrite(LinkGeometry.imageHandle, in + done, length - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return WriteFullyAt(LinkGeometry.imageHandle, buffer, length, offset);
 }
 
 std::optional<std::uint64_t> ImageFileSize()
