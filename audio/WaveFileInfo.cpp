@@ -1,6 +1,5 @@
 #include "audio/WaveFileInfo.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -12,6 +11,7 @@
 #include "audio/WaveAddInfo.h"
 #include "core/protocol/Crc32.h"
 #include "core/recorder/RecorderHost.h"
+#include "core/settings/FileUtils.h"
 #include "localizer/LangFormat.h"
 
 namespace {
@@ -145,10 +145,10 @@ QString CallText(const TAonResult& w)
 TWaveFileInfoText BuildWaveFileInfo(const QString& path, const TAonFunctions* decoder)
 {
     const QString notWave = path + QLatin1Char(' ') + Const("NotWaveFileStr");
-    // A folder opens for reading here; it is no wave file either way.
     if (QFileInfo(path).isDir())
         return {notWave};
-    if (QFile probe(path); !probe.open(QIODevice::ReadOnly))
+    // A FIFO or a device would hold the program in the read or never end it.
+    if (!FileCanBeOpened(path, false))
         return {Const("CantOpenStr") + QLatin1Char(' ') + path};
     TWaveFile wave(path);
     if (!wave.Open())

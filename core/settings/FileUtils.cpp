@@ -3,7 +3,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 SYSTEMTIME SystemTimeOf(const QDateTime& local)
 {
@@ -28,12 +31,15 @@ QString GetSystemErrorText(int errorCode)
 
 bool FileCanBeOpened(const QString& path, bool forWrite)
 {
-    if (QFileInfo(path).isDir())
+    // Without O_NONBLOCK a FIFO would hold the program until a writer came.
+    const int flags = (forWrite ? O_WRONLY | O_APPEND : O_RDONLY) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0)
         return false;
-    QFile file(path);
-    const QIODevice::OpenMode mode = forWrite ? QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly
-                                              : QIODevice::ReadOnly | QIODevice::ExistingOnly;
-    return file.open(mode);
+    struct stat status {};
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    ::close(fd);
+    return regular;
 }
 
 void GetFileLocalTime(const QString& path, SYSTEMTIME& time)

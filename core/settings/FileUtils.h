@@ -13,8 +13,8 @@ SYSTEMTIME SystemTimeOf(const QDateTime& local);
 QString GetSystemErrorText(int errorCode);
 
 // True when an existing file opens for reading (or, with forWrite, for
-// writing without being truncated); the file is closed at once. Folders
-// never count as files.
+// writing without being truncated); the file is closed at once. Only
+// regular files count: folders, FIFOs, sockets and devices never do.
 bool FileCanBeOpened(const QString& path, bool forWrite);
 
 // The local time of the file's last write when the file opens for reading;

@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QLocale>
 
+#include <fcntl.h>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "audio/WaveAddInfo.h"
 #include "audio/WaveFileInfo.h"
@@ -217,18 +220,30 @@ TEST_F(WaveFileInfoTest, AFolderAnUnreadableFileAndATextFileGiveTheirMessage)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("RIFF is the start of these notes, no more.\n");
     }
+    // A FIFO with bytes waiting, so a reader that took it for a file would
+    // not block but find no wave in it.
+    const std::string fifoName = dir.File("pipe.wav");
+    ASSERT_EQ(::mkfifo(fifoName.c_str(), 0600), 0);
+    const int fifoEnds = ::open(fifoName.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fifoEnds, 0);
+    const std::string waiting(64, 'X');
+    ASSERT_EQ(::write(fifoEnds, waiting.data(), waiting.size()), static_cast<ssize_t>(waiting.size()));
+    const QString fifo = QString::fromStdString(fifoName);
 
     const std::pair<QString, QString> cases[] = {
         {folder, folder + QStringLiteral(" is not wave file.")},
         {missing, QStringLiteral("Can't open ") + missing},
         {dangling, QStringLiteral("Can't open ") + dangling},
         {text, text + QStringLiteral(" is not wave file.")},
+        {fifo, QStringLiteral("Can't open ") + fifo},
+        {QStringLiteral("/dev/zero"), QStringLiteral("Can't open /dev/zero")},
     };
     for (const auto& [path, message] : cases) {
         const TWaveFileInfoText info = BuildWaveFileInfo(path, nullptr);
         EXPECT_EQ(info.Text, message);
         EXPECT_FALSE(info.Beep);
     }
+    ::close(fifoEnds);
 }
 
 namespace {

@@ -15,6 +15,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/dialogs/SplashWindow.h"
 #include "app/main/CommandLine.h"
@@ -61,6 +64,19 @@ TEST(FileUtils, OnlyExistingFilesCanBeOpenedAndWritingKeepsThem)
     EXPECT_FALSE(FileCanBeOpened(file + QStringLiteral(".missing"), true));
     EXPECT_FALSE(QFile::exists(file + QStringLiteral(".missing")));
     EXPECT_FALSE(FileCanBeOpened(QString::fromStdString(dir.Path().string()), false));
+}
+
+TEST(FileUtils, AFifoIsNoFile)
+{
+    TempDir dir;
+    const std::string fifo = dir.File("pipe.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A writer is there, so even a blocking open would come back at once.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    EXPECT_FALSE(FileCanBeOpened(QString::fromStdString(fifo), false));
+    EXPECT_FALSE(FileCanBeOpened(QString::fromStdString(fifo), true));
+    ::close(writer);
 }
 
 TEST(FileUtils, FileTimeIsTheLastWriteOrLeftAlone)
