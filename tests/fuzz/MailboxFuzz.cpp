@@ -102,9 +102,11 @@ void CallOne(FuzzInput& input)
     case 4: {
         const std::uint32_t first = input.U32();
         const std::uint16_t count = input.U8() % 4;
-        const std::vector<std::uint8_t> data(std::size_t{count} * PageSize(), 0xA5);
-        if (data.size() <= kMaxBuffer)
+        const std::size_t bytes = std::size_t{count} * PageSize();
+        if (bytes <= kMaxBuffer) {
+            const std::vector<std::uint8_t> data(bytes, 0xA5);
             Q71_WritePages(first, data.data(), count);
+        }
         break;
     }
     case 5:
