@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <utility>
 
 #include "core/settings/AtomicFile.h"
@@ -55,6 +56,17 @@ bool SameName(QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// A key under which names that compare equal without regard to case meet;
+// names that do not may meet too, so a match is still compared.
+QString FoldedName(QStringView name)
+{
+    QString folded;
+    folded.reserve(name.size());
+    for (const char32_t c : name.toUcs4())
+        folded.append(QChar::fromUcs4(QChar::toCaseFolded(c)));
+    return folded;
+}
+
 QStringView WithoutQuotes(QStringView value)
 {
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
@@ -98,23 +110,38 @@ TIniFile::TIniFile(const QString& fileName, int legacyCodePage) : m_fileName(fil
     TIniText text = DecodeIniText(*bytes, legacyCodePage);
     m_lines = std::move(text.Lines);
     m_encoding = text.Encoding;
+    IndexSections();
+}
+
+void TIniFile::IndexSections()
+{
+    m_headerLines.clear();
+    m_headersByName.clear();
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (const auto name = SectionNameOf(m_lines[i])) {
+            m_headerLines.push_back(i);
+            m_headersByName[FoldedName(*name)].push_back(i);
+        }
+    }
 }
 
 TIniFile::Range TIniFile::FindSection(const QString& section) const
 {
     Range range;
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const auto name = SectionNameOf(m_lines[i]);
-        if (!name)
-            continue;
-        if (range.Header >= 0) {
-            range.End = i;
-            return range;
-        }
-        if (SameName(*name, section))
-            range.Header = i;
-    }
     range.End = m_lines.size();
+    const auto named = m_headersByName.constFind(FoldedName(section));
+    if (named == m_headersByName.cend())
+        return range;
+    for (const qsizetype header : *named) {
+        if (!SameName(*SectionNameOf(m_lines[header]), section))
+            continue;
+        range.Header = header;
+        // The section ends at the next header, whatever its name.
+        const auto next = std::upper_bound(m_headerLines.begin(), m_headerLines.end(), header);
+        if (next != m_headerLines.end())
+            range.End = *next;
+        return range;
+    }
     return range;
 }
 
@@ -175,10 +202,15 @@ std::optional<QByteArray> TIniFile::ReadBinary(const QString& section, const QSt
 QStringList TIniFile::SectionNames() const
 {
     QStringList names;
-    for (const QString& line : m_lines) {
-        const auto name = SectionNameOf(line);
-        if (name && !names.contains(*name, Qt::CaseInsensitive))
-            names.append(name->toString());
+    for (const qsizetype header : m_headerLines) {
+        const QStringView name = *SectionNameOf(m_lines[header]);
+        // Named once, by the first header of that name.
+        const std::vector<qsizetype>& sameKey = *m_headersByName.constFind(FoldedName(name));
+        const bool first = std::none_of(sameKey.begin(), sameKey.end(), [&](qsizetype other) {
+            return other < header && SameName(*SectionNameOf(m_lines[other]), name);
+        });
+        if (first)
+            names.append(name.toString());
     }
     return names;
 }
@@ -189,10 +221,12 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     if (range.Header < 0) {
         m_lines.append(u'[' + section + u']');
         m_lines.append(key + u'=' + value);
+        IndexSections();
         return;
     }
     if (const qsizetype line = FindKey(range, key); line >= 0) {
-        // Keep the file's own spelling of the key.
+        // Keep the file's own spelling of the key. The line starts with
+        // that name, so it stays an entry and the index holds.
         m_lines[line] = EntryOf(m_lines[line])->Name.toString() + u'=' + value;
         return;
     }
@@ -201,6 +235,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         if (EntryOf(m_lines[i]))
             insertAt = i + 1;
     m_lines.insert(insertAt, key + u'=' + value);
+    IndexSections();
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, std::int64_t value)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/settings/IniText.h"
 
@@ -79,9 +81,17 @@ private:
     };
     Range FindSection(const QString& section) const;
     qsizetype FindKey(const Range& range, const QString& key) const;
+    // Rebuilds the section index from the lines; after every change of them.
+    void IndexSections();
+
 
     QString m_fileName;
     QStringList m_lines;
     TIniEncoding m_encoding = TIniEncoding::Utf8;
     std::optional<QString> m_readError;
+    // The "[section]" lines in file order, and per case-folded name the ones
+    // of that name: a lookup costs no scan of the lines, so a file of many
+    // sections reads in linear time.
+    std::vector<qsizetype> m_headerLines;
+    QHash<QString, std::vector<qsizetype>> m_headersByName;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QStringEncoder>
@@ -68,6 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, IniLookupTest,
     ::testing::Values(
         LookupCase{"LetterCaseOfNames", "[settings]\r\nconnecttype=5\r\n", "Settings", "ConnectType", "5"},
+        LookupCase{"LetterCaseBeyondAscii", "[\xC3\x84rger]\r\nK=1\r\n", "\xC3\xA4RGER", "K", "1"},
         LookupCase{"BlanksAroundNameAndValue", "[ S ]\r\n\t Key \t=  some value \t\r\n", "S", "Key", "some value"},
         LookupCase{"FirstKeyWins", "[S]\r\nK=1\r\nk=2\r\n", "S", "K", "1"},
         LookupCase{"FirstSectionWins", "[S]\r\nA=1\r\n[s]\r\nA=2\r\nB=3\r\n", "S", "A", "1"},
@@ -311,6 +313,42 @@ TEST_F(IniFileTest, MissingOrReadableFileHasNoReadError)
 
 // Random bytes in every encoding the reader knows: values read as text or
 // as nothing, and the file saves without losing its lines.
+TEST_F(IniFileTest, SectionsAreNamedOnceInFileOrderAndEachEndsAtTheNextHeader)
+{
+    TIniFile ini = Open("[A]\r\nK=1\r\n[b]\r\n[a]\r\nK=2\r\n[c]\r\n[B]\r\nL=3\r\n");
+    EXPECT_EQ(ini.SectionNames(), (QStringList{u"A"_s, u"b"_s, u"c"_s}));
+    EXPECT_EQ(ini.Value(u"b"_s, u"K"_s), std::nullopt);
+    EXPECT_EQ(ini.Value(u"B"_s, u"L"_s), std::nullopt);
+    // A written section and key are found at once.
+    ini.WriteString(u"d"_s, u"M"_s, u"4"_s);
+    ini.WriteString(u"b"_s, u"K"_s, u"5"_s);
+    EXPECT_EQ(ini.Value(u"D"_s, u"m"_s), u"4"_s);
+    EXPECT_EQ(ini.Value(u"B"_s, u"K"_s), u"5"_s);
+    EXPECT_EQ(ini.Value(u"a"_s, u"K"_s), u"1"_s);
+    EXPECT_EQ(ini.SectionNames(), (QStringList{u"A"_s, u"b"_s, u"c"_s, u"d"_s}));
+}
+
+// A damaged file of many sections: reading every section's keys used to scan
+// every line per key, hours for a file of the largest size read.
+TEST_F(IniFileTest, AFileOfManySectionsReadsInLinearTime)
+{
+    QByteArray text;
+    constexpr int kSections = 5000;
+    for (int i = 0; i < kSections; ++i)
+        text += "[s" + QByteArray::number(i) + "]\r\nT1=" + QByteArray::number(i) + "\r\n";
+    const TIniFile ini = Open(text);
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList sections = ini.SectionNames();
+    ASSERT_EQ(sections.size(), kSections);
+    qint64 sum = 0;
+    for (const QString& section : sections)
+        for (const char* key : {"T1", "T2", "T3", "X1", "X2"})
+            sum += ini.ReadInteger(section, QString::fromLatin1(key), 0);
+    EXPECT_EQ(sum, qint64{kSections} * (kSections - 1) / 2);
+    EXPECT_LT(timer.elapsed(), 10000) << "a scan of the lines per lookup";
+}
+
 TEST(IniFileHostile, RandomBytesReadAndSaveWithoutHarm)
 {
     std::mt19937 random(29);
