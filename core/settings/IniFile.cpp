@@ -57,13 +57,21 @@ bool SameName(QStringView a, QStringView b)
 }
 
 // A key under which names that compare equal without regard to case meet;
-// names that do not may meet too, so a match is still compared.
+// names that do not may meet too, so a match is still compared. Code point
+// by code point, a lone surrogate as the replacement character.
 QString FoldedName(QStringView name)
 {
     QString folded;
     folded.reserve(name.size());
-    for (const char32_t c : name.toUcs4())
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t unit = name[i].unicode();
+        char32_t c = unit;
+        if (QChar::isHighSurrogate(unit) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(unit, name[++i].unicode());
+        else if (QChar::isSurrogate(unit))
+            c = QChar::ReplacementCharacter;
         folded.append(QChar::fromUcs4(QChar::toCaseFolded(c)));
+    }
     return folded;
 }
 

@@ -70,6 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LookupCase{"LetterCaseOfNames", "[settings]\r\nconnecttype=5\r\n", "Settings", "ConnectType", "5"},
         LookupCase{"LetterCaseBeyondAscii", "[\xC3\x84rger]\r\nK=1\r\n", "\xC3\xA4RGER", "K", "1"},
+        LookupCase{"LetterCaseBeyondTheFirstPlane", "[\xF0\x90\x90\x80]\r\nK=1\r\n", "\xF0\x90\x90\xA8", "K", "1"},
         LookupCase{"BlanksAroundNameAndValue", "[ S ]\r\n\t Key \t=  some value \t\r\n", "S", "Key", "some value"},
         LookupCase{"FirstKeyWins", "[S]\r\nK=1\r\nk=2\r\n", "S", "K", "1"},
         LookupCase{"FirstSectionWins", "[S]\r\nA=1\r\n[s]\r\nA=2\r\nB=3\r\n", "S", "A", "1"},
