@@ -92,6 +92,17 @@ protected:
         ProgramOptions.ConnectType = connectType;
     }
 
+    // The window shown and connected to the demo image by two idle passes.
+    void ShowConnectedToDemo()
+    {
+        StartWith(3);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        Pass();
+        Pass();
+        ASSERT_TRUE(connection->FConnected);
+    }
+
     // One idle pass; returns Done.
     bool Pass()
     {

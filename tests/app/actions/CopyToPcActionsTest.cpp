@@ -94,12 +94,7 @@ protected:
 
     void Connect(bool voiceParts = false, bool fakeDownload = true)
     {
-        StartWith(3);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        Pass();
-        Pass();
-        ASSERT_TRUE(connection->FConnected);
+        ASSERT_NO_FATAL_FAILURE(ShowConnectedToDemo());
         ProgramOptions.DefFolder = out;
         ProgramOptions.FileNameMask = QStringLiteral("rec[RN].wav");
         ProgramOptions.ShowVoiceParts = voiceParts;

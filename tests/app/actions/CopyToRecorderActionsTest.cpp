@@ -74,12 +74,7 @@ protected:
                  const std::vector<std::pair<std::u16string, std::size_t>>& files = {})
     {
         WriteImage((DocumentsPath() + QStringLiteral("ZEL4_DEMO.QDM")).toStdString(), records, files);
-        StartWith(3);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        Pass();
-        Pass();
-        ASSERT_TRUE(connection->FConnected);
+        ASSERT_NO_FATAL_FAILURE(ShowConnectedToDemo());
         window->actRecRefresh->trigger();
         actions = &window->CopyToRecorder();
         actions->SelectedPaths = [this] { return selected; };

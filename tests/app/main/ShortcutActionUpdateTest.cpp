@@ -23,12 +23,7 @@ class ShortcutActionUpdateTest : public MainWindowFixture {};
 TEST_F(ShortcutActionUpdateTest, F6RightAfterTheClickThatSelectsARowDownloadsIt)
 {
     WriteDemoContentImage((DocumentsPath() + QStringLiteral("ZEL4_DEMO.QDM")).toStdString());
-    StartWith(3);
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    Pass();
-    Pass();
-    ASSERT_TRUE(connection->FConnected);
+    ASSERT_NO_FATAL_FAILURE(ShowConnectedToDemo());
     const QString out = HomePath() + QStringLiteral("/Out");
     QDir().mkpath(out);
     ProgramOptions.DefFolder = out;
