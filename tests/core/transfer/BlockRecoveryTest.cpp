@@ -273,6 +273,14 @@ const THealCase kCases[] = {
          ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(t.PathOf(kFirst)).constData()), 0);
      },
      kFirst, false, "RecoveryNotRegularStr", true},
+    // A link to a genuine copy is not followed either.
+    {"ALinkToACopy",
+     [](BlockRecoveryTest& t) {
+         const QString elsewhere = t.Folder() + QStringLiteral("/elsewhere.bin");
+         ASSERT_TRUE(QFile::rename(t.PathOf(kFirst), elsewhere));
+         ASSERT_TRUE(QFile::link(elsewhere, t.PathOf(kFirst)));
+     },
+     kFirst, false, "RecoveryNotRegularStr", true},
     {"AHugeFile",
      [](BlockRecoveryTest& t) {
          const int fd = ::open(QFile::encodeName(t.PathOf(kFirst)).constData(), O_WRONLY | O_TRUNC);
