@@ -281,6 +281,12 @@ const THealCase kCases[] = {
          ASSERT_TRUE(QFile::link(elsewhere, t.PathOf(kFirst)));
      },
      kFirst, false, "RecoveryNotRegularStr", true},
+    {"AFolder",
+     [](BlockRecoveryTest& t) {
+         QFile::remove(t.PathOf(kFirst));
+         ASSERT_TRUE(QDir().mkpath(t.PathOf(kFirst)));
+     },
+     kFirst, false, "RecoveryNotRegularStr", true},
     {"AHugeFile",
      [](BlockRecoveryTest& t) {
          const int fd = ::open(QFile::encodeName(t.PathOf(kFirst)).constData(), O_WRONLY | O_TRUNC);
