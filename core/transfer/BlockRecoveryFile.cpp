@@ -298,6 +298,7 @@ void RemoveBlockRecovery(const QString& path)
 QString SetBlockRecoveryAside(const QString& path)
 {
     const QByteArray from = QFile::encodeName(path);
+    int error = 0;
     for (int n = 1; n < 1000; ++n) {
         const QString aside = n == 1 ? path + QLatin1String(kAsideSuffix)
                                      : path + QLatin1Char('.') + QString::number(n) + QLatin1String(kAsideSuffix);
@@ -305,11 +306,12 @@ QString SetBlockRecoveryAside(const QString& path)
             SyncFolder(RecoveryFolder());
             return aside;
         }
-        if (errno != EEXIST)
+        error = errno;
+        if (error != EEXIST)
             break;
     }
     DebugLog(QStringLiteral("Recovery file %1 could not be set aside: %2")
-                 .arg(path, QString::fromUtf8(std::strerror(errno))));
+                 .arg(path, QString::fromUtf8(std::strerror(error))));
     return path;
 }
 
