@@ -162,7 +162,8 @@ public:
         const TLoadedRecovery loaded = LoadBlockRecovery(PathOf(kFirst), m_recorder->Geometry());
         ASSERT_TRUE(loaded.Data.has_value());
         m_saved = *loaded.Data;
-        ASSERT_TRUE(std::all_of(Block(kFirst).begin(), Block(kFirst).end(), [](const auto& page) {
+        const TPages erased = Block(kFirst);
+        ASSERT_TRUE(std::all_of(erased.begin(), erased.end(), [](const auto& page) {
             return std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0xFF; });
         }));
     }
