@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/flash/BlockHeader.h"
@@ -431,4 +433,32 @@ TEST_F(BlockRecoveryTest, AStatusChangeWhoseCopyCannotBeSavedChangesNothing)
     EXPECT_NE(files.Item(files.IndexOfNumber(1))->Status, 0x55);
     // Nothing of the failed save is left beside the folder in its way.
     EXPECT_EQ(Entries(), QStringList{QFileInfo(PathOf(kFirst)).fileName()});
+}
+
+// The copy is written and renamed, but its folder cannot be synced (here:
+// not opened, the folder unreadable to this thread): a copy that may vanish
+// is no copy, so the change fails with that reason, leaves no file and
+// changes nothing on the flash.
+TEST_F(BlockRecoveryTest, AFolderThatCannotBeSyncedFailsTheStatusChange)
+{
+    const TPages before = WholeFlash();
+    m_sim.ClearLog();
+    const QByteArray folder = QFile::encodeName(Folder());
+    ASSERT_EQ(::chmod(folder.constData(), 0333), 0);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        ::setfsuid(65534);
+    int error = 0;
+    try {
+        m_recorder->SetSoundFileStatus(1, 0x55);
+    } catch (const EFileWriteError& e) {
+        error = e.Error();
+    }
+    if (root)
+        ::setfsuid(0);
+    ::chmod(folder.constData(), 0700);
+    EXPECT_EQ(error, EACCES);
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
+    EXPECT_EQ(WholeFlash(), before);
+    EXPECT_TRUE(Entries().isEmpty()) << Entries().join(' ').toStdString();
 }
