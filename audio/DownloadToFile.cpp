@@ -149,8 +149,9 @@ bool DownloadWave(TCustomRecorder& recorder, const QString& fileName, TCustomSou
             // This build cannot change the status yet: the file is good.
             DebugLog(QString::fromUtf8(e.what()));
         } catch (const EFileWriteError& e) {
-            // No recovery file, no rewrite: the file is good, the mark waits.
-            DebugLog(QString::fromUtf8(e.what()));
+            // No recovery file, no rewrite: the file is good, the mark waits,
+            // and the user hears why.
+            ShowFileError(e.Text());
         } catch (const EContentChanged& e) {
             ShowFileError(QString::fromUtf8(e.what()));
         }

@@ -1,145 +1,197 @@
 #include "core/transfer/BlockRecovery.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
-#include <fcntl.h>
-#include <unistd.h>
-#include <zlib.h>
+#include <vector>
 
 #include "core/flash/BlockHeader.h"
 #include "core/flash/PageReads.h"
 #include "core/flash/PageWrites.h"
 #include "core/protocol/DebugLog.h"
 #include "core/protocol/RecXchange.h"
-#include "core/settings/AtomicFile.h"
-#include "core/settings/MainSettingsFile.h"
-#include "core/settings/StagedFile.h"
+#include "core/transfer/BlockOwner.h"
 #include "localizer/LangFormat.h"
 
 namespace {
 
-constexpr char kMagic[8] = {'T', 'V', 'X', 'B', 'L', 'K', '0', '1'};
-constexpr std::size_t kHead = sizeof(kMagic) + 4 + 4 + 2;  // magic, block, length, record
-constexpr char kSuffix[] = ".blk";
+using TBytes = std::span<const std::uint8_t>;
 
-void PutU32(QByteArray& out, std::uint32_t value)
+bool Erased(TBytes bytes)
 {
-    for (int i = 0; i < 4; ++i)
-        out.append(static_cast<char>(value >> (8 * i)));
+    return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0xFF; });
 }
 
-std::uint32_t GetU32(const QByteArray& in, qsizetype at)
+bool Same(TBytes a, TBytes b)
 {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(in[at + i])) << (8 * i);
-    return value;
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
-std::uint32_t CrcOf(const char* data, qsizetype length)
-{
-    return static_cast<std::uint32_t>(
-        ::crc32(::crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data), static_cast<uInt>(length)));
-}
-
-QString RecoveryFolder()
-{
-    return QFileInfo(SettingsFilePath()).absolutePath();
-}
-
-// Serial numbers are digits; anything else in one stays out of file names.
-QString SafeSerial(const QString& serial)
-{
-    QString safe;
-    for (const QChar c : serial)
-        safe.append(c.isLetterOrNumber() ? c : QLatin1Char('_'));
-    return safe.isEmpty() ? QStringLiteral("unknown") : safe;
-}
-
-void SyncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-bool ReadsBackAs(const TFlashGeometry& geometry, std::uint32_t block, std::span<const std::uint8_t> data)
+bool ReadsBackAs(const TFlashGeometry& geometry, std::uint32_t block, TBytes data)
 {
     std::vector<std::uint8_t> back(geometry.BlockBytes());
     ReadBlock(geometry, back.data(), block);
-    return back.size() == data.size() && std::equal(back.begin(), back.end(), data.begin());
+    return Same(back, data);
+}
+
+// Erased, or cut while it was written: each page erased or the saved one.
+bool HalfWritten(const TFlashGeometry& geometry, TBytes now, TBytes saved)
+{
+    for (std::uint64_t at = 0; at < now.size(); at += geometry.PageSize) {
+        const TBytes page = now.subspan(at, geometry.PageSize);
+        if (!Erased(page) && !Same(page, saved.subspan(at, geometry.PageSize)))
+            return false;
+    }
+    return true;
+}
+
+// The block before its status change: that rewrites only the three header
+// copies at the start of the first page, from one voted header whose status
+// bits (byte 11, bits 7-6) and CRC changed. All else is the saved block.
+bool OldBlock(TBytes now, TBytes saved)
+{
+    constexpr std::size_t kCopies = TBlockHeader::kCopiesSize;
+    if (!Same(now.subspan(kCopies), saved.subspan(kCopies)))
+        return false;
+    const TBlockHeader before = TBlockHeader::Vote(now.data());
+    const TBlockHeader after = TBlockHeader::Vote(saved.data());
+    if (!before.IsCrcValid())
+        return false;
+    constexpr std::size_t kStatusByte = 11;
+    constexpr std::size_t kCrcByte = 18;
+    for (std::size_t i = 0; i < kCrcByte; ++i) {
+        const std::uint8_t mask = i == kStatusByte ? TBlockHeader::kVasMask : 0xFF;
+        if ((before.Bytes[i] & mask) != (after.Bytes[i] & mask))
+            return false;
+    }
+    return true;
+}
+
+bool Carries(const TBlockHeader& onFlash, const TBlockHeader& listed)
+{
+    return onFlash.IsOwned() && SameOwner(onFlash, listed, TBlockOwnerKind::Recording);
+}
+
+// Another block with the saved block's owner, time and sequence: the
+// recording's first block is whole elsewhere (the file names a wrong block).
+bool FirstBlockElsewhere(const TFlashGeometry& geometry, std::uint32_t block, const TBlockHeader& wanted)
+{
+    std::vector<TBlockHeader> headers(kHeadersPerRead);
+    const std::uint32_t total = geometry.TotalBlocks();
+    for (std::uint32_t first = geometry.FirstDataBlock; first < total; first += kHeadersPerRead) {
+        const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(kHeadersPerRead, total - first));
+        ReadBlockHeaders(geometry, headers.data(), first, count);
+        for (std::uint16_t i = 0; i < count; ++i)
+            if (first + i != block && Carries(headers[i], wanted))
+                return true;
+    }
+    return false;
+}
+
+bool NextBlockGone(const TFlashGeometry& geometry, const TBlockRecoveryData& saved)
+{
+    if (!saved.NextBlock)
+        return false;
+    const std::uint32_t next = *saved.NextBlock;
+    if (next < geometry.FirstDataBlock || next >= geometry.TotalBlocks())
+        return true;
+    TBlockHeader onFlash;
+    ReadBlockHeaders(geometry, &onFlash, next, 1);
+    return !Carries(onFlash, saved.NextHeader);
+}
+
+bool SameGeometry(const TFlashGeometry& a, const TFlashGeometry& b)
+{
+    return a.ChipCount == b.ChipCount && a.BlocksPerChip == b.BlocksPerChip && a.PagesPerBlock == b.PagesPerBlock &&
+           a.PageSize == b.PageSize && a.FirstDataBlock == b.FirstDataBlock;
+}
+
+// The file is of this recorder (its name and its content) and this flash.
+bool OfThisFlash(const TBlockRecoveryData& saved, const QString& path, const QString& serial,
+                 const TFlashGeometry& geometry)
+{
+    const std::optional<TRecoveryName> name = ParseBlockRecoveryName(path);
+    return name && name->Block == saved.Block && name->SafeSerial == SafeRecoverySerial(serial) &&
+           saved.Serial == StoredRecoverySerial(serial) && SameGeometry(saved.Geometry, geometry) &&
+           saved.Block >= geometry.FirstDataBlock && saved.Block < geometry.TotalBlocks() &&
+           saved.Data.size() == geometry.BlockBytes();
+}
+
+QString FaultText(TRecoveryFileFault fault)
+{
+    switch (fault) {
+    case TRecoveryFileFault::NotRegular:
+        return LangConst(QStringLiteral("RecoveryNotRegularStr"));
+    case TRecoveryFileFault::WrongSize:
+        return LangConst(QStringLiteral("RecoveryWrongSizeStr"));
+    case TRecoveryFileFault::Unreadable:
+        return LangConst(QStringLiteral("RecoveryUnreadableStr"));
+    case TRecoveryFileFault::Damaged:
+    case TRecoveryFileFault::None:
+        break;
+    }
+    return LangConst(QStringLiteral("RecoveryDamagedStr"));
+}
+
+QString TraceText(TRewriteTrace trace)
+{
+    switch (trace) {
+    case TRewriteTrace::FirstElsewhere:
+        return LangConst(QStringLiteral("RecoveryBlockElsewhereStr"));
+    case TRewriteTrace::NextGone:
+        return LangConst(QStringLiteral("RecoveryNextBlockGoneStr"));
+    case TRewriteTrace::OtherData:
+    case TRewriteTrace::Finished:
+    case TRewriteTrace::Interrupted:
+        break;
+    }
+    return LangConst(QStringLiteral("RecoveryOtherDataStr"));
+}
+
+QString Native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString KeepAside(const QString& path, std::uint16_t record, const QString& reason)
+{
+    const QString aside = SetBlockRecoveryAside(path);
+    DebugLog(QStringLiteral("Recovery file %1 not used (%2); kept as %3").arg(path, reason, aside));
+    return LangConstFormat(QStringLiteral("RecoveryCopyKeptStr"), QString::number(record), reason, Native(aside));
+}
+
+// One file: the text for the user, none when it only went.
+std::optional<QString> HealOne(std::uint32_t connectType, const TFlashGeometry& geometry, const QString& serial,
+                               const QString& path)
+{
+    const TLoadedRecovery loaded = LoadBlockRecovery(path, geometry);
+    if (!loaded.Data) {
+        const QString aside = SetBlockRecoveryAside(path);
+        DebugLog(QStringLiteral("Recovery file %1 not read; kept as %2").arg(path, aside));
+        return LangConstFormat(QStringLiteral("RecoveryFileSetAsideStr"), Native(path), FaultText(loaded.Fault),
+                               Native(aside));
+    }
+    const TBlockRecoveryData& saved = *loaded.Data;
+    if (!OfThisFlash(saved, path, serial, geometry))
+        return KeepAside(path, saved.Record, LangConst(QStringLiteral("RecoveryOtherFlashStr")));
+    const TRewriteTrace trace = TraceRewrite(geometry, saved);
+    if (trace == TRewriteTrace::Finished) {
+        RemoveBlockRecovery(path);
+        return std::nullopt;
+    }
+    if (trace != TRewriteTrace::Interrupted)
+        return KeepAside(path, saved.Record, TraceText(trace));
+    DebugLog(QStringLiteral("Writing block %1 back from %2").arg(saved.Block).arg(path));
+    if (!RewriteBlock(connectType, geometry, saved.Block, saved.Data)) {
+        DebugLog(QStringLiteral("Block %1 did not read back as written; kept for the next connect").arg(saved.Block));
+        return LangConstFormat(QStringLiteral("RecordNotRepairedStr"), QString::number(saved.Record), Native(path));
+    }
+    RemoveBlockRecovery(path);
+    return LangConstFormat(QStringLiteral("RecordRepairedStr"), QString::number(saved.Record));
 }
 
 }  // namespace
 
-QString BlockRecoveryPath(const QString& serial, std::uint32_t block)
-{
-    return RecoveryFolder() + QLatin1Char('/') + SafeSerial(serial) + QLatin1Char('-') + QString::number(block) +
-           QLatin1String(kSuffix);
-}
-
-void SaveBlockRecovery(const TBlockRecoveryData& data)
-{
-    QByteArray bytes(kMagic, sizeof(kMagic));
-    PutU32(bytes, data.Block);
-    PutU32(bytes, static_cast<std::uint32_t>(data.Data.size()));
-    bytes.append(static_cast<char>(data.Record));
-    bytes.append(static_cast<char>(data.Record >> 8));
-    bytes.append(reinterpret_cast<const char*>(data.Data.data()), static_cast<qsizetype>(data.Data.size()));
-    PutU32(bytes, CrcOf(bytes.constData(), bytes.size()));
-    const QString path = BlockRecoveryPath(data.Serial, data.Block);
-    QDir().mkpath(RecoveryFolder());
-    if (!WriteFileAtomically(path, bytes))
-        throw EFileWriteError(path, errno);
-    SyncFolder(RecoveryFolder());
-}
-
-std::optional<TBlockRecoveryData> LoadBlockRecovery(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() < static_cast<qsizetype>(kHead + 4) || !bytes.startsWith(QByteArray(kMagic, sizeof(kMagic))))
-        return std::nullopt;
-    const std::uint32_t length = GetU32(bytes, sizeof(kMagic) + 4);
-    if (static_cast<std::uint64_t>(bytes.size()) != kHead + std::uint64_t{length} + 4)
-        return std::nullopt;
-    if (CrcOf(bytes.constData(), bytes.size() - 4) != GetU32(bytes, bytes.size() - 4))
-        return std::nullopt;
-    TBlockRecoveryData data;
-    const QString name = QFileInfo(path).completeBaseName();
-    data.Serial = name.left(name.lastIndexOf(QLatin1Char('-')));
-    data.Block = GetU32(bytes, sizeof(kMagic));
-    data.Record = static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[kHead - 2]) |
-                                             static_cast<std::uint8_t>(bytes[kHead - 1]) << 8);
-    const auto* at = reinterpret_cast<const std::uint8_t*>(bytes.constData()) + kHead;
-    data.Data.assign(at, at + length);
-    return data;
-}
-
-void RemoveBlockRecovery(const QString& serial, std::uint32_t block)
-{
-    QFile::remove(BlockRecoveryPath(serial, block));
-    SyncFolder(RecoveryFolder());
-}
-
-QStringList BlockRecoveryFiles(const QString& serial)
-{
-    const QDir folder(RecoveryFolder());
-    QStringList paths;
-    for (const QString& name : folder.entryList({SafeSerial(serial) + QStringLiteral("-*") + QLatin1String(kSuffix)},
-                                                QDir::Files, QDir::Name))
-        paths.append(folder.filePath(name));
-    return paths;
-}
-
-bool RewriteBlock(std::uint32_t connectType, const TFlashGeometry& geometry, std::uint32_t block,
-                  std::span<const std::uint8_t> data)
+bool RewriteBlock(std::uint32_t connectType, const TFlashGeometry& geometry, std::uint32_t block, TBytes data)
 {
     // NAND takes a write only onto an erased block.
     EraseBlock(block);
@@ -152,44 +204,26 @@ bool RewriteBlock(std::uint32_t connectType, const TFlashGeometry& geometry, std
     return ReadsBackAs(geometry, block, data);
 }
 
+TRewriteTrace TraceRewrite(const TFlashGeometry& geometry, const TBlockRecoveryData& saved)
+{
+    std::vector<std::uint8_t> now(geometry.BlockBytes());
+    ReadBlock(geometry, now.data(), saved.Block);
+    if (Same(now, saved.Data))
+        return TRewriteTrace::Finished;
+    if (!HalfWritten(geometry, now, saved.Data) && !OldBlock(now, saved.Data))
+        return TRewriteTrace::OtherData;
+    if (FirstBlockElsewhere(geometry, saved.Block, TBlockHeader::Vote(saved.Data.data())))
+        return TRewriteTrace::FirstElsewhere;
+    if (NextBlockGone(geometry, saved))
+        return TRewriteTrace::NextGone;
+    return TRewriteTrace::Interrupted;
+}
+
 QStringList HealBlockRewrites(std::uint32_t connectType, const TFlashGeometry& geometry, const QString& serial)
 {
-    QStringList repaired;
-    for (const QString& path : BlockRecoveryFiles(serial)) {
-        const std::optional<TBlockRecoveryData> saved = LoadBlockRecovery(path);
-        if (!saved || saved->Data.size() != geometry.BlockBytes() || saved->Block < geometry.FirstDataBlock ||
-            saved->Block >= geometry.TotalBlocks()) {
-            DebugLog(QStringLiteral("Recovery file %1 is damaged or of another flash; left alone").arg(path));
-            continue;
-        }
-        if (ReadsBackAs(geometry, saved->Block, saved->Data)) {
-            QFile::remove(path);
-            continue;
-        }
-        // The block as it is now: erased, half-written or the old one are
-        // ours to write back; a valid header of another item is not.
-        std::vector<std::uint8_t> now(geometry.BlockBytes());
-        ReadBlock(geometry, now.data(), saved->Block);
-        const TBlockHeader header = TBlockHeader::Vote(now.data());
-        const TBlockHeader wanted = TBlockHeader::Vote(saved->Data.data());
-        if (header.IsOwned() && (header.Owner() != wanted.Owner() || header.Time() != wanted.Time() ||
-                                 header.Sequence() != wanted.Sequence())) {
-            DebugLog(QStringLiteral("Block %1 belongs to another item now; recovery file %2 dropped")
-                         .arg(saved->Block)
-                         .arg(path));
-            QFile::remove(path);
-            continue;
-        }
-        DebugLog(QStringLiteral("Writing block %1 back from %2").arg(saved->Block).arg(path));
-        if (!RewriteBlock(connectType, geometry, saved->Block, saved->Data)) {
-            DebugLog(
-                QStringLiteral("Block %1 did not read back as written; kept for the next connect").arg(saved->Block));
-            continue;
-        }
-        QFile::remove(path);
-        repaired.append(LangConstFormat(QStringLiteral("RecordRepairedStr"), QString::number(saved->Record)));
-    }
-    if (!repaired.isEmpty())
-        SyncFolder(RecoveryFolder());
-    return repaired;
+    QStringList told;
+    for (const QString& path : BlockRecoveryFiles(serial))
+        if (const std::optional<QString> text = HealOne(connectType, geometry, serial, path))
+            told.append(*text);
+    return told;
 }

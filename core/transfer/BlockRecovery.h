@@ -3,49 +3,42 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <vector>
 
 #include "core/flash/FlashGeometry.h"
+#include "core/transfer/BlockRecoveryFile.h"
 
 // A block rewritten in place (erased, then written again) is kept on the PC
-// meanwhile: a recovery file in the folder of the main settings file, named
-// by the recorder's serial number and the block number, with a CRC-32. It
-// is flushed before the erase and removed once the block reads back as it
-// was written; a file left behind (the program killed, the link lost) lets
-// the next connect write the block back.
-
-// What a recovery file holds.
-struct TBlockRecoveryData {
-    QString Serial;
-    std::uint32_t Block = 0;
-    std::uint16_t Record = 0;  // the recording whose first block it is
-    std::vector<std::uint8_t> Data;
-};
-
-// Where the recovery file of a block goes: "<serial>-<block>.blk" beside
-// the main settings file.
-QString BlockRecoveryPath(const QString& serial, std::uint32_t block);
-
-// Writes the file and syncs it and its folder. EFileWriteError on a failure.
-void SaveBlockRecovery(const TBlockRecoveryData& data);
-// The file's content; none when it is missing or damaged (size, CRC).
-std::optional<TBlockRecoveryData> LoadBlockRecovery(const QString& path);
-void RemoveBlockRecovery(const QString& serial, std::uint32_t block);
-// The recovery files of this recorder.
-QStringList BlockRecoveryFiles(const QString& serial);
+// meanwhile: a recovery file (BlockRecoveryFile.h), saved and synced before
+// the erase and removed once the block reads back as it was written. A file
+// left behind (the program killed, the link lost) lets the next connect
+// write the block back, but only onto that block's own interrupted rewrite.
 
 // Rewrites a block from data: erase, write (tried once more on a link
 // failure), read back. False when it read back otherwise.
 bool RewriteBlock(std::uint32_t connectType, const TFlashGeometry& geometry, std::uint32_t block,
                   std::span<const std::uint8_t> data);
 
+// What the flash shows of the rewrite a recovery file was saved for.
+enum class TRewriteTrace : std::uint8_t {
+    Finished,        // the block holds the saved bytes
+    Interrupted,     // erased, half-written with the saved pages, or the old block
+    OtherData,       // anything else: another item, other audio
+    FirstElsewhere,  // another block carries the saved block's header
+    NextGone,        // the recording's next block no longer carries its header
+};
+
+// Reads the flash around the saved block and tells which. The file must be
+// of this recorder and this flash (the caller checks).
+TRewriteTrace TraceRewrite(const TFlashGeometry& geometry, const TBlockRecoveryData& saved);
+
 // The connect path: for each recovery file of this recorder, a block that
-// holds the saved bytes only loses its file; an erased block, a half-written
-// one or the old one is written back from the file. A block that another
-// item owns now (the recorder was formatted and used since) is left alone
-// and the file dropped. Answers one text per recording repaired
-// (RecordRepairedStr). Link failures (TERecXchange) reach the caller; the
-// files not done yet stay for the next connect.
+// holds the saved bytes only loses its file; the block's own interrupted
+// rewrite is written back from the file (RecordRepairedStr). A file of
+// another recorder or flash, one that is not a regular file of a block
+// copy's size, or one whose block shows anything else is set aside unread
+// or unused, and the flash is left alone; each such file is told once, and
+// so is a rewrite that did not read back (its file stays for the next
+// connect). Answers the texts for the user. Link failures (TERecXchange)
+// reach the caller; the files not done yet stay for the next connect.
 QStringList HealBlockRewrites(std::uint32_t connectType, const TFlashGeometry& geometry, const QString& serial);

@@ -68,11 +68,20 @@ void RewriteSoundFileStatus(std::uint32_t connectType, const TFlashGeometry& geo
 
     // Between the erase and the write the block lives only in memory: a
     // copy on the disk first, for the next connect to write back.
-    SaveBlockRecovery({serial, first.Block, recording.Number, data});
+    // It names the recorder, the flash and the recording's next block, so
+    // that the next connect writes it back only onto this rewrite.
+    TBlockRecoveryData copy{serial, geometry, first.Block, recording.Number, std::nullopt, {}, data};
+    if (recording.Blocks->Count() > 1) {
+        copy.NextBlock = recording.Blocks->Item(1)->Block;
+        copy.NextHeader = recording.Blocks->Item(1)->Header;
+    }
+    // A copy that cannot be saved stops the change before the erase.
+    SaveBlockRecovery(copy);
+    const QString copyPath = BlockRecoveryPath(serial, first.Block);
     if (!RewriteBlock(connectType, geometry, first.Block, data))
         throw std::runtime_error("The first block of recording " + std::to_string(recording.Number) +
                                  " did not read back as written; it is written again on the next connect.");
-    RemoveBlockRecovery(serial, first.Block);
+    RemoveBlockRecovery(copyPath);
     first.Header = header;
     recording.Header = header;
     recording.Status = status;

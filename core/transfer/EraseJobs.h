@@ -31,7 +31,8 @@ TJobOutcome FormatDataBlocks(const TFlashGeometry& geometry, std::atomic<std::ui
 // first block: reads it (its header must still be the recording's, else
 // EContentChanged), votes and patches the header, keeps the new block in a
 // recovery file of serial (BlockRecovery.h), erases the block and writes it
-// back. A failed write is tried once more from the copy in memory; a second
+// back. A recovery file that cannot be saved raises EFileWriteError before
+// anything on the flash changes. A failed write is tried once more from the copy in memory; a second
 // failure is raised (TERecXchange) and the recovery file stays for the next
 // connect. Once the block reads back as written the file goes. The
 // recording's status and header change only after that.

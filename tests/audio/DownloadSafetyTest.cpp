@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/StagedFile.h"
+#include "core/transfer/BlockRecovery.h"
 #include "core/transfer/DownloadJob.h"
 #include "localizer/LangConst.h"
 #include "core/recorder/CustomFile.h"
@@ -243,4 +245,24 @@ TEST_F(DownloadSafetyTest, AReplacedImageIsADisconnectAndErasesNothingOfIt)
     EXPECT_EQ(m_recorder->GetSoundFiles()->Count(), 2);
     EXPECT_EQ(FileBytes(path), before);
     EXPECT_EQ(m_host.Messages.size(), 1);
+}
+
+// The downloaded mark needs a recovery copy of the recording's first block;
+// when it cannot be saved (a folder in its way) the WAV stays, the "Writing
+// error" naming the copy and the system's reason is told once, and the
+// flash is as it was.
+TEST_F(DownloadSafetyTest, AMarkWhoseRecoveryCopyCannotBeSavedIsToldOnceAndChangesNothing)
+{
+    TSoundFileInfo& recording = Recording(1);
+    const QString copy = BlockRecoveryPath(m_recorder->GetSerialNumber(), recording.Blocks->Item(0)->Block);
+    ASSERT_TRUE(QDir().mkpath(copy));
+    const std::vector<char> image = FileBytes(m_dir.File("content.qdm"));
+    const QString wav = QString::fromStdString(m_dir.File("rec.wav"));
+
+    EXPECT_TRUE(DownloadRecordToFile(m_recorder.get(), wav, &recording, recording.Length, 0, m_ui));
+    EXPECT_TRUE(QFileInfo::exists(wav));
+    ASSERT_EQ(m_host.Messages.size(), 1);
+    EXPECT_EQ(m_host.Messages[0], EFileWriteError(copy, EISDIR).Text());
+    EXPECT_NE(recording.Status, 0x55);
+    EXPECT_EQ(FileBytes(m_dir.File("content.qdm")), image);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -29,6 +31,8 @@
 #include "core/recorder/NoPasswordBytes.h"
 #include "core/recorder/Recorder.h"
 #include "core/recorder/RecorderSettingsModel.h"
+#include "core/transfer/BlockRecovery.h"
+#include "localizer/LangFormat.h"
 #include "tests/app/CancelOnCommand.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/connection/StubRecorder.h"
@@ -561,6 +565,46 @@ TEST_F(SimConnectionTest, ARewriteCutByACrashIsHealedOnTheNextConnect)
     ASSERT_EQ(files.Count(), 1);
     EXPECT_EQ(files.Item(0)->Status, 0x55);
     EXPECT_EQ(files.Item(0)->Blocks->Count(), 2);
+}
+
+// The recording was erased on the recorder itself after the crash: the
+// copy is not written, the connect tells which recording, why and where the
+// copy is now, once, and the next connect says nothing.
+TEST_F(SimConnectionTest, ACopyWhoseRecordingIsGoneIsToldOnceAndWritesNothing)
+{
+    ContentBuilder builder(ContentGeometry::Of(sim));
+    RecordingSpec recording;
+    recording.number = 1;
+    recording.blockCount = 2;
+    const std::vector<std::uint32_t> blocks = builder.AddRecording(recording).blocks;
+    builder.WriteTo(sim);
+    ConnectSim(3);
+    Pass();
+    const QString copy = BlockRecoveryPath(connection->Recorder()->GetSerialNumber(), blocks[0]);
+    sim.InjectFault({SimFaultKind::Fail, 0, SimFault::kEveryTime, cmdWriteBlock});
+    EXPECT_THROW(connection->Recorder()->SetSoundFileStatus(1, 0x55), TERecXchange);
+    sim.ClearFaults();
+    window->actDisconnect->trigger();
+    Pass();
+    sim.EraseBlock(blocks[1]);
+
+    window->actConnect->trigger();
+    Pass();
+    ASSERT_TRUE(connection->FConnected);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, LangConstFormat(QStringLiteral("RecoveryCopyKeptStr"), QStringLiteral("1"),
+                                                   LangConst(QStringLiteral("RecoveryNextBlockGoneStr")),
+                                                   QDir::toNativeSeparators(copy + QStringLiteral(".kept"))));
+    EXPECT_EQ(boxes.Boxes[0].Flags, static_cast<std::uint32_t>(MB_ICONWARNING));
+    EXPECT_TRUE(QFileInfo::exists(copy + QStringLiteral(".kept")));
+    EXPECT_EQ(window->Lists().RecordList().Count(), 0);
+
+    window->actDisconnect->trigger();
+    Pass();
+    window->actConnect->trigger();
+    Pass();
+    ASSERT_TRUE(connection->FConnected);
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
 }
 
 TEST_F(ConnectionTest, ShiftTurnsTheCopyButtonsIntoMoveButtons)

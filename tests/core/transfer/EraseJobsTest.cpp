@@ -5,6 +5,7 @@
 #include <QDir>
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <stdexcept>
 
 #include "core/flash/BlockHeader.h"
@@ -92,7 +93,8 @@ protected:
     bool BlockErased(std::uint32_t block) const
     {
         for (std::uint32_t p = 0; p < SmallFlash().pagesPerBlock; ++p) {
-            const std::vector<std::uint8_t> page = m_sim.ReadPage(std::uint64_t{block} * SmallFlash().pagesPerBlock + p);
+            const std::vector<std::uint8_t> page =
+                m_sim.ReadPage(std::uint64_t{block} * SmallFlash().pagesPerBlock + p);
             if (std::any_of(page.begin(), page.end(), [](std::uint8_t b) { return b != 0xFF; }))
                 return false;
         }
@@ -109,25 +111,36 @@ protected:
             codes.push_back(record.code);
         return codes;
     }
-    void RunJob()
-    {
-        m_recorder->WaitForJob();
-    }
+    void RunJob() { m_recorder->WaitForJob(); }
     // The block now carries the header of another item (another owner, as
     // after the image or the recorder's content was replaced).
     void GiveBlockToAnotherOwner(std::uint32_t block)
     {
-        const std::uint64_t first = std::uint64_t{block} * SmallFlash().pagesPerBlock;
+        EditHeader(block,
+                   [](TBlockHeader& header) { header.SetOwner(static_cast<std::uint16_t>(header.Owner() + 40)); });
+    }
+    std::vector<std::vector<std::uint8_t>> BlockPages(std::uint32_t block) const
+    {
         std::vector<std::vector<std::uint8_t>> pages;
         for (std::uint32_t p = 0; p < SmallFlash().pagesPerBlock; ++p)
-            pages.push_back(m_sim.ReadPage(first + p));
-        TBlockHeader header = TBlockHeader::Vote(pages[0].data());
-        header.SetOwner(static_cast<std::uint16_t>(header.Owner() + 40));
-        header.UpdateCrc();
-        header.WriteCopies(pages[0].data());
+            pages.push_back(m_sim.ReadPage(std::uint64_t{block} * SmallFlash().pagesPerBlock + p));
+        return pages;
+    }
+    void PutBlockPages(std::uint32_t block, const std::vector<std::vector<std::uint8_t>>& pages)
+    {
         m_sim.EraseBlock(block);
         for (std::uint32_t p = 0; p < SmallFlash().pagesPerBlock; ++p)
-            m_sim.WritePage(first + p, pages[p]);
+            m_sim.WritePage(std::uint64_t{block} * SmallFlash().pagesPerBlock + p, pages[p]);
+    }
+    // The block's header changed by edit, its CRC valid.
+    void EditHeader(std::uint32_t block, const std::function<void(TBlockHeader&)>& edit)
+    {
+        auto pages = BlockPages(block);
+        TBlockHeader header = TBlockHeader::Vote(pages[0].data());
+        edit(header);
+        header.UpdateCrc();
+        header.WriteCopies(pages[0].data());
+        PutBlockPages(block, pages);
     }
     QStringList RecoveryFiles() const
     {
@@ -204,16 +217,21 @@ TEST_F(EraseJobsTest, TheRewriteKeepsARecoveryFileOnlyWhileTheBlockIsOnTheWay)
 {
     const QString serial = m_recorder->GetSerialNumber();
     ASSERT_FALSE(serial.isEmpty());
+    const TFlashGeometry geometry = m_recorder->Geometry();
     std::optional<TBlockRecoveryData> atErase;
     m_sim.SetCommandHook([&](std::uint8_t code) {
         if (code == cmdEraseBlock)
-            atErase = LoadBlockRecovery(BlockRecoveryPath(serial, m_firstBlock));
+            atErase = LoadBlockRecovery(BlockRecoveryPath(serial, m_firstBlock), geometry).Data;
     });
     m_recorder->SetSoundFileStatus(1, 0x55);
     m_sim.SetCommandHook({});
     ASSERT_TRUE(atErase.has_value());
+    EXPECT_EQ(atErase->Serial, serial);
+    EXPECT_EQ(atErase->Geometry.TotalBlocks(), geometry.TotalBlocks());
+    EXPECT_EQ(atErase->Geometry.PageSize, geometry.PageSize);
     EXPECT_EQ(atErase->Block, m_firstBlock);
     EXPECT_EQ(atErase->Record, 1);
+    EXPECT_EQ(atErase->NextBlock, std::optional<std::uint32_t>{4});
     EXPECT_EQ(TBlockHeader::Vote(atErase->Data.data()).Bytes[11], 0x40 | 0x15);
     EXPECT_TRUE(RecoveryFiles().isEmpty());
 }
@@ -255,27 +273,20 @@ TEST_F(EraseJobsTest, ARewriteCutBetweenEraseAndWriteIsHealedOnTheNextConnect)
 }
 
 // A recovery file whose block already holds its bytes (killed after the
-// write) only goes; one whose block another item owns now leaves the block.
-TEST_F(EraseJobsTest, HealingLeavesAFinishedOrForeignBlockAlone)
+// write) only goes: nothing is written.
+TEST_F(EraseJobsTest, HealingOnlyRemovesTheFileOfAFinishedRewrite)
 {
     const QString serial = m_recorder->GetSerialNumber();
     std::vector<std::uint8_t> block(m_recorder->Geometry().BlockBytes());
     ReadBlock(m_recorder->Geometry(), block.data(), m_firstBlock);
-    SaveBlockRecovery({serial, m_firstBlock, 1, block});
-    std::vector<std::uint8_t> other(block.size());
-    ReadBlock(m_recorder->Geometry(), other.data(), 7);
-    other[100] ^= 0xFF;  // not what block 7 holds, and recording 2's own header
-    TBlockHeader foreign = TBlockHeader::Vote(other.data());
-    foreign.SetOwner(static_cast<std::uint16_t>(foreign.Owner() + 1));
-    foreign.UpdateCrc();
-    foreign.WriteCopies(other.data());
-    SaveBlockRecovery({serial, 7, 2, other});
-    ASSERT_EQ(RecoveryFiles().size(), 2);
+    SaveBlockRecovery({serial, m_recorder->Geometry(), m_firstBlock, 1, std::nullopt, {}, block});
+    ASSERT_EQ(RecoveryFiles().size(), 1);
 
     m_sim.ClearLog();
     EXPECT_TRUE(m_recorder->HealInterruptedRewrites().isEmpty());
     EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
     EXPECT_TRUE(RecoveryFiles().isEmpty());
+    EXPECT_TRUE(QDir(QString::fromStdString(m_dir.Path().string())).entryList({QStringLiteral("*.kept")}).isEmpty());
 }
 
 // What the lists say is no longer on the flash: the erase (and the status
@@ -302,6 +313,46 @@ TEST_F(EraseJobsTest, AChangedContentEndsTheEraseFailedAndErasesNothing)
     EXPECT_TRUE(RecoveryFiles().isEmpty());
     EXPECT_FALSE(BlockErased(4));
     EXPECT_FALSE(BlockErased(9));
+}
+
+// Owner alone is not enough: a block of the same owner with another time or
+// sequence (a drive file's own sequence field) is another item's block.
+TEST_F(EraseJobsTest, ABlockOfAnotherTimeOrSequenceIsNotErased)
+{
+    struct TChange {
+        const char* name;
+        std::uint32_t block;
+        bool driveFile;
+        void (*edit)(TBlockHeader&);
+    };
+    const TChange changes[] = {
+        {"recording, time", 4, false, [](TBlockHeader& h) { h.SetTime(h.Time() + 1); }},
+        {"recording, sequence", 4, false,
+         [](TBlockHeader& h) { h.SetSequence(static_cast<std::uint16_t>(h.Sequence() + 1)); }},
+        {"drive file, time", 9, true, [](TBlockHeader& h) { h.SetTime(h.Time() + 1); }},
+        {"drive file, sequence", 9, true,
+         [](TBlockHeader& h) { h.SetDriveSequence(static_cast<std::uint16_t>(h.DriveSequence() + 1)); }},
+    };
+    for (const TChange& change : changes) {
+        SCOPED_TRACE(change.name);
+        const auto pages = BlockPages(change.block);
+        EditHeader(change.block, change.edit);
+        m_sim.ClearLog();
+        if (change.driveFile)
+            m_recorder->StartEraseDriveFile(0);
+        else
+            m_recorder->StartEraseSoundFile(1);
+        RunJob();
+        EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+        EXPECT_EQ(m_recorder->LastJobError().Text, LangConst(QStringLiteral("ContentChangedStr")));
+        EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
+        PutBlockPages(change.block, pages);
+    }
+    // The status change reads the same check.
+    EditHeader(m_firstBlock, [](TBlockHeader& h) { h.SetTime(h.Time() + 1); });
+    m_sim.ClearLog();
+    EXPECT_THROW(m_recorder->SetSoundFileStatus(1, 0x55), EContentChanged);
+    EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 0u);
 }
 
 TEST_F(EraseJobsTest, AStatusForAMissingRecordingIsAnError)
@@ -391,7 +442,7 @@ TEST_F(EraseJobsTest, AnAbortStopsTheFormatAfterTheBlockInProgress)
     std::atomic<std::uint8_t> progress{0};
     m_sim.ClearLog();
     const TFlashGeometry geometry{1, static_cast<std::uint16_t>(SmallFlash().blocksPerChip),
-                                   static_cast<std::uint16_t>(SmallFlash().pagesPerBlock), 2112, kFirstDataBlock};
+                                  static_cast<std::uint16_t>(SmallFlash().pagesPerBlock), 2112, kFirstDataBlock};
     EXPECT_EQ(FormatDataBlocks(geometry, progress, abortFlag), TJobOutcome::Aborted);
     EXPECT_EQ(m_sim.CommandCount(cmdEraseBlock), 1u);
     EXPECT_EQ(progress.load(), kFirstDataBlock * 100 / SmallFlash().blocksPerChip);
