@@ -41,7 +41,6 @@ struct TPauseOutput {
 
 class PauseSink : public TCustomFile, public TPauseOutput {
 public:
-
     std::int32_t Read(void*, std::int32_t) override { return 0; }
     std::int32_t Write(const void* buffer, std::int32_t length) override
     {
