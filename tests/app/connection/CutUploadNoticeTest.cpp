@@ -11,14 +11,17 @@
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
+#include "app/actions/DriveFileTransfers.h"
 #include "app/connection/CutUploadNotice.h"
 #include "app/dialogs/StatusWindow.h"
+#include "app/lists/FileList.h"
 #include "app/services/LongOperation.h"
 #include "app/services/MainUiLock.h"
 #include "app/services/RecorderErrorText.h"
@@ -28,6 +31,7 @@
 #include "core/flash/SoundFileList.h"
 #include "core/links/ConnectType.h"
 #include "core/links/Link.h"
+#include "core/protocol/RecorderClock.h"
 #include "core/protocol/RecorderCommands.h"
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
@@ -243,72 +247,138 @@ TEST_F(CutUploadNoticeTest, OtherRecordersAndDamagedJournalsAreLeftAlone)
     EXPECT_TRUE(QFile::exists(UploadJournalPath(other)));
 }
 
-// The program killed while it uploads over an image file: the next connect
-// over the same image tells what arrived.
-TEST_F(CutUploadNoticeTest, AnUploadCutByAKilledProgramIsToldOnTheNextConnect)
+namespace {
+
+// The child's hook: after `s_count` commands of code `s_code` the parent is
+// told through the pipe, and the job waits there for its end.
+int s_pipe = -1;
+std::uint8_t s_code = 0;
+int s_count = 0;
+TLinkTransaction s_inner = nullptr;
+
+void HaltingTransaction(std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
+                        std::uint32_t replyLength, std::uint32_t timeoutMs)
 {
-    const std::string image = m_dir.File("recorder.qdm");
+    if (code == s_code && --s_count < 0) {
+        (void)!::write(s_pipe, "k", 1);
+        for (;;)
+            ::pause();
+    }
+    s_inner(code, request, requestLength, reply, replyLength, timeoutMs);
+}
+
+}  // namespace
+
+class KilledUploadTest : public CutUploadNoticeTest {
+protected:
+    void SetUp() override
     {
+        CutUploadNoticeTest::SetUp();
         ImageBuilder builder;
         builder.Geometry(2048, 64, 32).Blocks(24).FirstDataBlock(1).SerialNumber(4200000001u);
-        const std::vector<std::uint8_t> bytes = builder.Bytes();
-        QFile file(QString::fromStdString(image));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())),
-                  static_cast<qint64>(bytes.size()));
+        builder.Write(m_image);
     }
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(ready[0]);
-        TRecorder recorder(ctImageFile);
-        recorder.SetImageFile(QString::fromStdString(image));
-        if (!recorder.CheckConnection() || !recorder.CheckPassword(QString()))
-            ::_exit(4);
+
+    void Open(TRecorder& recorder)
+    {
+        recorder.SetImageFile(QString::fromStdString(m_image));
+        ASSERT_TRUE(recorder.CheckConnection());
+        ASSERT_TRUE(recorder.CheckPassword(QString()));
         recorder.RefreshContent();
         recorder.WaitForJob();
-        // After 80 page writes the parent is told, and the job waits for its end.
-        static int s_pipe = ready[1];
-        static TLinkTransaction s_inner = LinkTransaction;
-        static int s_writes = 0;
-        SetLink(LinkProbe, [](std::uint8_t code, const void* request, std::uint32_t requestLength, void* reply,
-                              std::uint32_t replyLength, std::uint32_t timeoutMs) {
-            if (code == cmdWritePage && ++s_writes == 80) {
-                (void)!::write(s_pipe, "k", 1);
-                for (;;)
-                    ::pause();
-            }
-            s_inner(code, request, requestLength, reply, replyLength, timeoutMs);
-        });
+        ASSERT_EQ(recorder.LastJobOutcome(), TJobOutcome::Completed);
+    }
+
+    // Runs the upload in a child process over the image and kills it when
+    // `count` commands of `code` have gone; then connects over the image as
+    // the next start of the program does.
+    void KillMidway(std::uint8_t code, int count, const std::function<void(TRecorder&)>& upload)
+    {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            TRecorder recorder(ctImageFile);
+            Open(recorder);
+            s_pipe = ready[1];
+            s_code = code;
+            s_count = count;
+            s_inner = LinkTransaction;
+            SetLink(LinkProbe, HaltingTransaction);
+            upload(recorder);
+            ::_exit(3);
+        }
+        ::close(ready[1]);
+        char signal = 0;
+        const ssize_t got = ::read(ready[0], &signal, 1);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(ready[0]);
+        ASSERT_EQ(got, 1) << "the child ended with " << status;
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(Journals().size(), 1);
+        m_recorder = std::make_unique<TRecorder>(ctImageFile);
+        Open(*m_recorder);
+    }
+
+    const std::string m_image = m_dir.File("recorder.qdm");
+};
+
+// Killed after 80 of 160 page writes: the next connect over the same image
+// names the file and the seconds that arrived, once.
+TEST_F(KilledUploadTest, ARecordingCutByAKilledProgramIsToldOnTheNextConnect)
+{
+    KillMidway(cmdWritePage, 80, [this](TRecorder& recorder) {
         WaitingUi ui;
         UploadWaveAsRecord(&recorder, m_wave, kRecord, ui);
-        ::_exit(3);
-    }
-    ::close(ready[1]);
-    char signal = 0;
-    const ssize_t got = ::read(ready[0], &signal, 1);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(ready[0]);
-    ASSERT_EQ(got, 1) << "child ended with " << status;
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(Journals().size(), 1);
-
-    m_recorder = std::make_unique<TRecorder>(ctImageFile);
-    m_recorder->SetImageFile(QString::fromStdString(image));
-    ASSERT_TRUE(m_recorder->CheckConnection());
-    ASSERT_TRUE(m_recorder->CheckPassword(QString()));
-    m_recorder->RefreshContent();
-    m_recorder->WaitForJob();
+    });
     const std::vector<QString> told = Connect();
     const std::uint32_t seconds = ListedSeconds(*m_recorder);
-    EXPECT_GT(seconds, 0u);
-    EXPECT_LT(seconds, kSeconds);
+    EXPECT_GE(seconds, 9u);
+    EXPECT_LE(seconds, 11u);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_EQ(told[0], CutText(seconds));
+    EXPECT_TRUE(Journals().isEmpty());
+    EXPECT_TRUE(Connect().empty());
+}
+
+// Killed after 3 of 7 blocks of a flash-drive file: the bytes of those
+// blocks are told; a whole upload of the same file tells nothing.
+TEST_F(KilledUploadTest, AFlashDriveFileCutByAKilledProgramIsToldInBytes)
+{
+    const QString source = QString::fromStdString(m_dir.File("big.bin"));
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(400000, 'b'));
+    }
+    TFileListItem entry;
+    entry.Name = QStringLiteral("big.bin");
+    entry.Size = 400000;
+    entry.Time = RtcToSystemTime(1700000000);
+    KillMidway(cmdWriteBlock, 3, [&](TRecorder& recorder) {
+        WaitingUi ui;
+        UploadFileToDrive(&recorder, source, entry, QStringLiteral("big.bin"), ui);
+    });
+    // The first block holds data from its page 1, the others after their
+    // header area: 31 + 2 x 32 pages of 2024 data bytes, less 2 x 64.
+    const std::uint32_t pageData = 8 * 253;
+    ASSERT_EQ(m_recorder->Geometry().PageSize, 2112);
+    const std::uint32_t arrived = 31 * pageData + 2 * (32 * pageData - 64);
+    const std::vector<QString> told = Connect();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0],
+              QStringLiteral("The upload of %1 was cut off: flash drive file big.bin holds %2 of 400000 bytes.")
+                  .arg(source)
+                  .arg(arrived));
+    EXPECT_TRUE(Journals().isEmpty());
+    EXPECT_TRUE(Connect().empty());
+
+    entry.Name = QStringLiteral("whole.bin");
+    EXPECT_TRUE(UploadFileToDrive(m_recorder.get(), source, entry, QStringLiteral("whole.bin"), m_ui));
     EXPECT_TRUE(Journals().isEmpty());
     EXPECT_TRUE(Connect().empty());
 }
