@@ -242,9 +242,41 @@ TEST_F(CutUploadNoticeTest, OtherRecordersAndDamagedJournalsAreLeftAlone)
     ASSERT_TRUE(QFile::rename(UploadJournalPath(linked), folder + QStringLiteral("target")));
     ASSERT_TRUE(QFile::link(folder + QStringLiteral("target"), UploadJournalPath(linked)));
 
+    // Another recorder's journal under this recorder's name, and a file
+    // larger than any journal.
+    ASSERT_TRUE(QFile::copy(UploadJournalPath(other), folder + serial + QStringLiteral("-upload-r4.tvu")));
+    {
+        QFile huge(folder + serial + QStringLiteral("-upload-r5.tvu"));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.resize(1 << 20));
+    }
+
     EXPECT_TRUE(Connect().empty());
-    EXPECT_EQ(Journals().size(), 4);
+    EXPECT_EQ(Journals().size(), 6);
     EXPECT_TRUE(QFile::exists(UploadJournalPath(other)));
+}
+
+// Killed after its last write, before its journal went: the recording is
+// whole, and the journal goes without a message.
+TEST_F(CutUploadNoticeTest, AJournalOfAWholeRecordingGoesWithoutAMessage)
+{
+    ConnectSim();
+    ASSERT_TRUE(UploadWaveAsRecord(m_recorder.get(), m_wave, kRecord, m_ui));
+    m_recorder->RefreshContent();
+    m_recorder->WaitForJob();
+    const TSoundFileList& sounds = *m_recorder->GetSoundFiles();
+    ASSERT_GE(sounds.IndexOfNumber(kRecord), 0);
+    TUploadJournal journal;
+    journal.Serial = m_recorder->GetSerialNumber();
+    journal.Source = m_wave;
+    journal.Record = kRecord;
+    journal.Stamp = sounds.Item(sounds.IndexOfNumber(kRecord))->Header.Time();
+    journal.Total = kSeconds * kRate;
+    journal.Rate = kRate;
+    SaveUploadJournal(journal);
+
+    EXPECT_TRUE(Connect().empty());
+    EXPECT_TRUE(Journals().isEmpty());
 }
 
 namespace {
