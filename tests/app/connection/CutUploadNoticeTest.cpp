@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -42,6 +43,7 @@
 #include "tests/app/ScriptedMessageBoxes.h"
 #include "tests/support/FakeRecorderHost.h"
 #include "tests/support/ImageBuilder.h"
+#include "tests/support/RecorderFields.h"
 #include "tests/support/SimRecorder.h"
 #include "tests/support/SimRecorderLink.h"
 #include "tests/support/TempDir.h"
@@ -213,6 +215,12 @@ TEST_F(CutUploadNoticeTest, AnUploadThatEndedLeavesNothingToTell)
     EXPECT_TRUE(Journals().isEmpty());
     EXPECT_TRUE(Connect().empty());
     EXPECT_EQ(m_boxes.Boxes.size(), 1u);
+
+    // Refused before it starts: the content must be read again first.
+    Fields(*m_recorder).FContentChanged = 1;
+    const QString second = MakeWave(QString::fromStdString(m_dir.File("second.wav")), kRate);
+    EXPECT_THROW(UploadWaveAsRecord(m_recorder.get(), second, kRecord + 2, m_ui), std::logic_error);
+    EXPECT_TRUE(Journals().isEmpty());
 }
 
 // Journals of another recorder stay untouched; a damaged one, a link and a
