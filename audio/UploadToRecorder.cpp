@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <QtEndian>
 #include <cmath>
+#include <optional>
+#include <stdexcept>
 
 #include "audio/TransferUi.h"
 #include "audio/WaveFile.h"
@@ -12,6 +14,8 @@
 #include "core/recorder/RecorderHost.h"
 #include "core/recorder/RecorderJobs.h"
 #include "core/settings/FileUtils.h"
+#include "core/settings/StagedFile.h"
+#include "core/transfer/UploadJournal.h"
 #include "localizer/LangConst.h"
 #include "localizer/LangFormat.h"
 
@@ -62,6 +66,16 @@ bool UploadWaveAsRecord(TCustomRecorder* recorder, const QString& fileName, std:
         Box(LangConst(QStringLiteral("NotEnoughSpaceLoadPartlyStr")), MB_YESNO | MB_ICONWARNING) != IDYES)
         return false;
 
+    // Noted before the first page is written: a cut upload is told on the
+    // next connect. No note, no upload.
+    std::optional<TUploadJournalScope> journal;
+    try {
+        journal.emplace(RecordingUploadJournal(*recorder, fileName, record, wave.SourceFormat(), time, needed));
+    } catch (const EFileWriteError& error) {
+        Box(error.Text(), 0);
+        return false;
+    }
+
     ui.SetStatusText(LangConst(QStringLiteral("StatusPreparingStr")));
     // The job runner serves the event loop while it waits: the timer keeps
     // the speed in the status line and hands Cancel on (the upload itself
@@ -80,11 +94,20 @@ bool UploadWaveAsRecord(TCustomRecorder* recorder, const QString& fileName, std:
         if (ui.CancelRequested())
             recorder->Abort();
     });
-    const TJobOutcome outcome = ui.RunJob(*recorder, fileName, true, [&] {
-        clock.start();
-        recorder->StartUpload(record, &wave, time);
-        status.start();
-    });
+    TJobOutcome outcome = TJobOutcome::None;
+    try {
+        outcome = ui.RunJob(*recorder, fileName, true, [&] {
+            clock.start();
+            recorder->StartUpload(record, &wave, time);
+            status.start();
+        });
+    } catch (const std::logic_error&) {
+        // Refused before it started: nothing was written.
+        journal->Ended();
+        throw;
+    }
     status.stop();
+    // The end was seen: whole, or its failure shown by RunJob.
+    journal->Ended();
     return outcome == TJobOutcome::Completed;
 }

@@ -14,4 +14,7 @@ class TTransferUi;
 // in the status line. True only when the job ran to its end; an open
 // failure, a refused format or a refused partial upload are told with a
 // message box and write nothing. A failed job was shown by ui.RunJob.
+// Until the job's end is seen, a journal beside the main settings file
+// notes the upload, so that a cut one is told on the next connect; when
+// the journal cannot be written the upload does not start ("Writing error").
 bool UploadWaveAsRecord(TCustomRecorder* recorder, const QString& fileName, std::uint16_t record, TTransferUi& ui);

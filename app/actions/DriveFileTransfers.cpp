@@ -22,6 +22,7 @@
 #include "core/recorder/CustomRecorder.h"
 #include "core/recorder/RecorderJobs.h"
 #include "core/settings/StagedFile.h"
+#include "core/transfer/UploadJournal.h"
 #include "localizer/LangConst.h"
 
 namespace {
@@ -123,8 +124,8 @@ bool UploadFileToDrive(TCustomRecorder* recorder, const QString& source, const T
     // does not wait (a FIFO would block it) and only a regular file is read.
     TOpenFile file(entry.IsFolder ? INVALID_HANDLE_VALUE
                                   : ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
     if (!entry.IsFolder) {
-        struct stat info {};
         if (file.Fd() < 0 || ::fstat(file.Fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
             Tell(QStringLiteral("CantOpenStr"), shortName);
             return false;
@@ -138,9 +139,33 @@ bool UploadFileToDrive(TCustomRecorder* recorder, const QString& source, const T
         Tell(QStringLiteral("NotEnoughSpaceStr"), source);
         return false;
     }
-    const TJobOutcome outcome = ui.RunJob(*recorder, line, true, [&] {
-        recorder->StartDriveFileUpload(TrimBackslashes(storedName), file.Fd(), entry.Time);
-    });
+    // A file's upload is noted before its first block is written, so that a
+    // cut one is told on the next connect; a folder entry is one block.
+    std::optional<TUploadJournalScope> journal;
+    if (!entry.IsFolder) {
+        try {
+            journal.emplace(DriveFileUploadJournal(*recorder, source, storedName,
+                                                   static_cast<std::uint64_t>(info.st_size), entry.Time));
+        } catch (const EFileWriteError& error) {
+            AppMessageBox(error.Text(), 0, ApplicationTitle());
+            return false;
+        }
+    }
+    TJobOutcome outcome = TJobOutcome::None;
+    try {
+        outcome = ui.RunJob(*recorder, line, true, [&] {
+            recorder->StartDriveFileUpload(TrimBackslashes(storedName), file.Fd(), entry.Time);
+        });
+    } catch (const std::logic_error&) {
+        // Refused before it started: nothing was written.
+        if (journal)
+            journal->Ended();
+        throw;
+    }
+    // The end was seen: whole, cancelled (the job erased its blocks), or its
+    // failure shown by RunJob.
+    if (journal)
+        journal->Ended();
     return outcome == TJobOutcome::Completed;
 }
 

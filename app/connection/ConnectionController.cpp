@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/connection/CutUploadNotice.h"
 #include "app/connection/StatusPanel.h"
 #include "app/dialogs/PasswordDialog.h"
 #include "app/dialogs/RecSettingsDialog.h"
@@ -320,8 +321,10 @@ void TConnectionController::ClearPasswordAndContent()
 void TConnectionController::EnterGranted(bool& done)
 {
     // Before the first scan: blocks a crash left half-rewritten are written back.
-    if (FFreshConnection)
+    if (FFreshConnection) {
         HealInterruptedRewrites();
+        TellCutUploads(*FRecorder, *m_ui.Operation);
+    }
     FContentChanged = FContentChanged || FRecorder->IsContentChanged();
     if (FFreshConnection && m_ui.Views)
         m_ui.Views->DriveFolderToTop();

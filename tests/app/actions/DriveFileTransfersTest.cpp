@@ -23,6 +23,7 @@
 #include "core/protocol/RecorderCommands.h"
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
+#include "core/settings/DocumentsFolder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/StagedFile.h"
 #include "tests/app/ScriptedMessageBoxes.h"
@@ -58,6 +59,8 @@ protected:
     {
         ResetProcessState();
         SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        // An upload keeps its journal beside the settings while it runs.
+        SetDocumentsFolderOverride(QString::fromStdString(m_dir.Path().string()));
         m_recorder = std::make_unique<TRecorder>(ctUsb20Adapter);
         m_link.emplace(m_sim);
         Refresh();
