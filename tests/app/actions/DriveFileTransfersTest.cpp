@@ -160,6 +160,29 @@ TEST_F(DriveFileTransfersTest, RefusalsBeforeAnyJob)
     EXPECT_TRUE(UploadFileToDrive(m_recorder.get(), fits, Entry(fits), QStringLiteral("fits"), m_ui));
 }
 
+// Every entry takes a block for its name: with none free, an empty file
+// and a folder entry are refused before any job, as a file too large is.
+TEST_F(DriveFileTransfersTest, AnEmptyFileOrFolderIsRefusedByAFullDrive)
+{
+    const ContentGeometry geometry = ContentGeometry::Of(m_sim);
+    DriveFileSpec filler;
+    filler.data.assign((geometry.totalBlocks - geometry.firstDataBlock) * 16128 - (2024 - 64), 0x41);
+    ContentBuilder builder(geometry);
+    builder.AddDriveFile(filler);
+    builder.WriteTo(m_sim);
+    Refresh();
+    ASSERT_EQ(m_recorder->GetFreeDriveMemory(), 0);
+    const QString empty = Source({});
+    m_sim.ClearLog();
+    EXPECT_FALSE(UploadFileToDrive(m_recorder.get(), empty, Entry(empty), QStringLiteral("empty"), m_ui));
+    EXPECT_FALSE(
+        UploadFileToDrive(m_recorder.get(), Path("Docs"), Entry(Path("Docs"), true), QStringLiteral("Docs"), m_ui));
+    EXPECT_EQ(m_boxes.Texts(), (std::vector<QString>{"Not enough space to locate file " + empty,
+                                                     "Not enough space to locate file " + Path("Docs")}));
+    EXPECT_EQ(m_sim.CommandCount(), 0u);
+    EXPECT_TRUE(m_ui.Captions.isEmpty());
+}
+
 TEST_F(DriveFileTransfersTest, FailedOrCancelledDownloadsAnswerFalse)
 {
     ContentBuilder builder(ContentGeometry::Of(m_sim));
