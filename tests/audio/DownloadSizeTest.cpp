@@ -163,6 +163,20 @@ TEST_F(DownloadSizeTest, ThePlannedSizeIsTheSizeWritten)
     }
 }
 
+// A download larger than the disk has free writes nothing, and the one
+// message names the file refused.
+TEST_F(DownloadSizeTest, ARefusalNamesTheFile)
+{
+    const QString target = Out() + QStringLiteral("/rec.wav");
+    EXPECT_FALSE(DownloadRecordToFile(m_recorder.get(), target, &Recording(1), 0xFFFFFFFFu, 0, m_ui));
+    EXPECT_TRUE(m_ui.Captions.isEmpty());
+    ASSERT_EQ(m_host.Messages.size(), 1);
+    EXPECT_TRUE(m_host.Messages[0].startsWith(QStringLiteral("Not enough disk space in ")));
+    EXPECT_TRUE(m_host.Messages[0].endsWith(QStringLiteral("\n") + QDir::toNativeSeparators(target)))
+        << m_host.Messages[0].toStdString();
+    EXPECT_EQ(BytesOnDisk(), 0u);
+}
+
 // The wave layout the plan counts is the one the writer makes.
 TEST_F(DownloadSizeTest, TheHeaderCountIsWhatCreateWrites)
 {
