@@ -191,11 +191,11 @@ TEST_F(DriveNamesTest, EveryActionReachesTheEntryChosen)
     // Erase takes the row chosen, of two of one name too, and a folder
     // stored with "\" with everything in it.
     boxes.Queue({IDYES, IDYES});
-    RunOn(QStringLiteral("\\twin.bin"), window->actRecErase);
+    RunOn(QStringLiteral("twin.bin"), window->actRecErase);
     RunOn(QStringLiteral("\\Docs"), window->actRecErase);
-    EXPECT_EQ(StoredNames(), (QStringList{"big.bin", "twin.bin"}));
-    RunOn(QStringLiteral("twin.bin"), window->actCopyToDefFolder);
-    EXPECT_EQ(Copied(QStringLiteral("twin.bin")), QByteArray(40, 'P'));
+    EXPECT_EQ(StoredNames(), (QStringList{"\\twin.bin", "big.bin"}));
+    RunOn(QStringLiteral("\\twin.bin"), window->actCopyToDefFolder);
+    EXPECT_EQ(Copied(QStringLiteral("twin.bin")), QByteArray(30, 'L'));
     for (const QString& text : boxes.Texts())
         EXPECT_FALSE(text.startsWith(QStringLiteral("Can't open"))) << text.toStdString();
 }
