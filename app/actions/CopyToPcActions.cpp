@@ -254,7 +254,8 @@ void TCopyToPcActions::CollectSelectedDrvFiles()
         for (int i = 0; i < all.Count(); ++i) {
             const TFileListItem& inner = *all.Items(i);
             const QString path = CanonicalDriveFolder(inner.Path);
-            if (!path.startsWith(fullFolder, Qt::CaseInsensitive))
+            // Case counts, as in the list: "DOCS" is another folder than "Docs".
+            if (!path.startsWith(fullFolder))
                 continue;
             TFileListItem copy = inner;
             copy.Path = CanonicalDriveFolder(below + QLatin1Char('\\') + path.mid(fullFolder.size()));

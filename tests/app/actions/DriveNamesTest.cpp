@@ -162,9 +162,11 @@ TEST_F(DriveNamesTest, EveryActionReachesTheEntryChosen)
                                      {u"\\Docs\\", {}},
                                      {u"\\Docs\\a.txt", QByteArray(50, 'a')},
                                      {u"\\twin.bin", QByteArray(30, 'L')},
-                                     {u"twin.bin", QByteArray(40, 'P')}}));
+                                     {u"twin.bin", QByteArray(40, 'P')},
+                                     {u"DOCS\\", {}},
+                                     {u"DOCS\\b.txt", QByteArray(20, 'b')}}));
     // Both forms are listed in the folder they name, each as its own row.
-    ASSERT_EQ(window->Lists().DriveFolderView().Count(), 4);
+    ASSERT_EQ(window->Lists().DriveFolderView().Count(), 5);
 
     // Copy: each row gives its own file's bytes.
     RunOn(QStringLiteral("\\twin.bin"), window->actCopyToDefFolder);
@@ -173,6 +175,7 @@ TEST_F(DriveNamesTest, EveryActionReachesTheEntryChosen)
     EXPECT_EQ(Copied(QStringLiteral("twin.bin")), QByteArray(40, 'P'));
     RunOn(QStringLiteral("\\Docs"), window->actCopyToDefFolder);
     EXPECT_EQ(Copied(QStringLiteral("Docs/a.txt")), QByteArray(50, 'a'));
+    EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("Docs/b.txt")));
 
     // Copy to recorder finds the entries stored with "\": the existing
     // folder is skipped, each file asked about and overwritten in place.
@@ -180,7 +183,8 @@ TEST_F(DriveNamesTest, EveryActionReachesTheEntryChosen)
     CopyToRecorder({PcFile(QStringLiteral("big.bin"), QByteArray(200, 'N')), pc + QStringLiteral("Docs")});
     EXPECT_EQ(asked, (QStringList{"big.bin", "Docs\\a.txt"}));
     EXPECT_EQ(uploaded, (QStringList{"big.bin", "Docs\\a.txt"}));
-    EXPECT_EQ(StoredNames(), (QStringList{"Docs\\a.txt", "\\Docs", "\\twin.bin", "big.bin", "twin.bin"}));
+    EXPECT_EQ(StoredNames(),
+              (QStringList{"DOCS", "DOCS\\b.txt", "Docs\\a.txt", "\\Docs", "\\twin.bin", "big.bin", "twin.bin"}));
 
     // The download of the overwritten entries gives the new bytes.
     RunOn(QStringLiteral("big.bin"), window->actCopyToDefFolder);
@@ -189,11 +193,12 @@ TEST_F(DriveNamesTest, EveryActionReachesTheEntryChosen)
     EXPECT_EQ(Copied(QStringLiteral("Docs/a.txt")), QByteArray(60, 'z'));
 
     // Erase takes the row chosen, of two of one name too, and a folder
-    // stored with "\" with everything in it.
+    // stored with "\" with everything in it (not a folder whose name differs
+    // in case).
     boxes.Queue({IDYES, IDYES});
     RunOn(QStringLiteral("twin.bin"), window->actRecErase);
     RunOn(QStringLiteral("\\Docs"), window->actRecErase);
-    EXPECT_EQ(StoredNames(), (QStringList{"\\twin.bin", "big.bin"}));
+    EXPECT_EQ(StoredNames(), (QStringList{"DOCS", "DOCS\\b.txt", "\\twin.bin", "big.bin"}));
     RunOn(QStringLiteral("\\twin.bin"), window->actCopyToDefFolder);
     EXPECT_EQ(Copied(QStringLiteral("twin.bin")), QByteArray(30, 'L'));
     for (const QString& text : boxes.Texts())
