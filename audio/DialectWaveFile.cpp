@@ -1,5 +1,6 @@
 #include "audio/DialectWaveFile.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "audio/SoxResampler.h"
@@ -7,6 +8,17 @@
 #include "audio/TransferUi.h"
 #include "core/flash/SoundFileInfo.h"
 #include "core/protocol/DebugLog.h"
+
+std::uint64_t dialect::FileBytes(std::uint64_t pcmBytes, std::uint32_t inputRate, std::uint16_t channels)
+{
+    const std::uint64_t perChannel = pcmBytes / 2 / std::max<std::uint16_t>(channels, 1);
+    if (inputRate == 0 || perChannel == 0)
+        return kHeaderSize;
+    // As the rate effect counts at its end: input / (in / out) + 0.5, cut.
+    const double factor = static_cast<double>(inputRate) / kRate;
+    const auto out = static_cast<std::uint64_t>(static_cast<double>(perChannel) / factor + 0.5);
+    return kHeaderSize + 2 * out * std::max<std::uint16_t>(channels, 1);
+}
 
 TDialectWaveFile::TDialectWaveFile(TStagedFile& file) : FFile(file) {}
 

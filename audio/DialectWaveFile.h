@@ -24,6 +24,10 @@ constexpr std::uint16_t Word(std::int16_t sample)
 {
     return static_cast<std::uint16_t>(sample / 16 + 0x800);
 }
+// The bytes of a file made of pcmBytes of 16-bit audio at inputRate: the
+// header and SoX's rate output, which ends at the input's sample count per
+// channel times kRate / inputRate, rounded to the nearest.
+std::uint64_t FileBytes(std::uint64_t pcmBytes, std::uint32_t inputRate, std::uint16_t channels);
 }  // namespace dialect
 
 // The download sink of a Dialect file: pieces go to the resampler; its

@@ -1,5 +1,6 @@
 #include "audio/DownloadToFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include "audio/TransferMessages.h"
 #include "audio/TransferUi.h"
 #include "audio/WaveAddInfo.h"
+#include "core/flash/BlockList.h"
 #include "core/flash/SoundFileInfo.h"
 #include "core/protocol/DebugLog.h"
 #include "core/recorder/CustomRecorder.h"
@@ -67,8 +69,14 @@ std::optional<std::uint64_t> PlannedPcmBytes(const TCustomSoundFileInfo& item, s
     request.Length = length;
     if (item.Parent)
         request.PartIndex = item.Number;
-    request.Geometry.PagesPerBlock =
-        static_cast<std::uint32_t>(std::lround(item.SecondsPerBlock / row->SecondsPerPage));
+    const auto perBlock = static_cast<std::uint32_t>(std::lround(item.SecondsPerBlock / row->SecondsPerPage));
+    // A recording's size is its blocks' pages: the page size follows.
+    const std::uint64_t pages =
+        recording->Blocks ? static_cast<std::uint64_t>(recording->Blocks->Count()) * perBlock : 0;
+    if (pages == 0 || recording->Size <= 0 || static_cast<std::uint64_t>(recording->Size) % pages != 0)
+        return std::nullopt;
+    request.Geometry.PagesPerBlock = perBlock;
+    request.Geometry.PageSize = static_cast<std::uint16_t>(static_cast<std::uint64_t>(recording->Size) / pages);
     try {
         return DownloadOutputBytes(request);
     } catch (const std::invalid_argument&) {
@@ -76,24 +84,14 @@ std::optional<std::uint64_t> PlannedPcmBytes(const TCustomSoundFileInfo& item, s
     }
 }
 
-// The whole output against the target's free space: headers and marks of
-// each wave part on top, or the Dialect file's words at its own rate.
-bool EnoughSpace(const QString& fileName, const TCustomSoundFileInfo& item, std::uint32_t length, std::uint32_t start)
+// What the download will write against the target's free space; a refusal
+// names the file.
+bool EnoughSpace(const QString& fileName, std::optional<std::uint64_t> bytes)
 {
-    const std::optional<std::uint64_t> pcm = PlannedPcmBytes(item, length, start);
-    if (!pcm)
+    if (!bytes)
         return true;
-    constexpr std::uint64_t kPerFile = 4096;
-    std::uint64_t bytes = 0;
-    if (ProgramOptions.DialectFormat) {
-        const std::uint32_t rate = std::max<std::uint32_t>(item.Format.SamplesPerSec, 1);
-        bytes = dialect::kHeaderSize + *pcm * dialect::kRate / rate + kPerFile;
-    } else {
-        const std::uint64_t limit = PartLimitFromOptions(ProgramOptions.Split, ProgramOptions.MaxOutputSize);
-        bytes = *pcm + (*pcm / limit + 1) * kPerFile;
-    }
-    if (const std::optional<QString> text = CheckDiskSpace(QFileInfo(fileName).absolutePath(), bytes)) {
-        ShowFileError(*text);
+    if (const std::optional<QString> text = CheckDiskSpace(QFileInfo(fileName).absolutePath(), *bytes)) {
+        ShowFileError(*text + QLatin1Char('\n') + QDir::toNativeSeparators(fileName));
         return false;
     }
     return true;
@@ -161,6 +159,21 @@ bool DownloadWave(TCustomRecorder& recorder, const QString& fileName, TCustomSou
 
 }  // namespace
 
+std::optional<std::uint64_t> PlannedDownloadBytes(const TCustomSoundFileInfo& item, std::uint32_t length,
+                                                  std::uint32_t start)
+{
+    const std::optional<std::uint64_t> pcm = PlannedPcmBytes(item, length, start);
+    if (!pcm)
+        return std::nullopt;
+    if (ProgramOptions.DialectFormat)
+        return dialect::FileBytes(*pcm, item.Format.SamplesPerSec, item.Format.Channels);
+    // The layout DownloadWave sets up: the recording's format, the private
+    // chunk unless it came from the PC, the part limit of the options.
+    const std::int32_t chunk = item.Status == kStatusUploaded ? -1 : waveaddinfo::kVersion5Size;
+    return PlannedWaveBytes(FormatBlockOf(item), chunk,
+                            PartLimitFromOptions(ProgramOptions.Split, ProgramOptions.MaxOutputSize), *pcm);
+}
+
 bool DownloadRecordToFile(TCustomRecorder* recorder, const QString& fileName, TCustomSoundFileInfo* item,
                           std::uint32_t length, std::uint32_t start, TTransferUi& ui,
                           std::vector<TWrittenFile>* written)
@@ -169,7 +182,7 @@ bool DownloadRecordToFile(TCustomRecorder* recorder, const QString& fileName, TC
         written->clear();
     if (recorder == nullptr || item == nullptr)
         return false;
-    if (!EnoughSpace(fileName, *item, length, start))
+    if (!EnoughSpace(fileName, PlannedDownloadBytes(*item, length, start)))
         return false;
     if (ProgramOptions.DialectFormat) {
         TWrittenFile file;

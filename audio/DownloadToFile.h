@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/settings/StagedFile.h"
@@ -27,3 +28,11 @@ class TTransferUi;
 bool DownloadRecordToFile(TCustomRecorder* recorder, const QString& fileName, TCustomSoundFileInfo* item,
                           std::uint32_t length, std::uint32_t start, TTransferUi& ui,
                           std::vector<TWrittenFile>* written = nullptr);
+
+// The bytes DownloadRecordToFile will put on the disk for item's span with
+// the program options as they are: every part of the wave file (headers,
+// mark frame, private chunk, audio), or the Dialect file. Checked against
+// the target's free space before the job starts. None for a row without
+// pages to plan from.
+std::optional<std::uint64_t> PlannedDownloadBytes(const TCustomSoundFileInfo& item, std::uint32_t length,
+                                                  std::uint32_t start);

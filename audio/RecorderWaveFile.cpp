@@ -15,6 +15,23 @@ constexpr std::uint32_t kChunkHeader = 8;
 // The framed mark stream adds a sealed block before and after the audio.
 constexpr std::uint32_t kMarkFrame = 2 * sizeof(TMarkBlock);
 
+// What a part holds besides its audio: the headers, the mark's frame and
+// the private chunk (length -1: none). Counted against the limit, so no
+// part passes it.
+std::uint64_t PartOverhead(std::uint64_t headerBytes, std::int32_t privateChunkLength)
+{
+    std::uint64_t fixed = headerBytes + kMarkFrame;
+    if (privateChunkLength >= 0)
+        fixed += kChunkHeader + ((static_cast<std::uint32_t>(privateChunkLength) + 1u) & ~1u);
+    return fixed;
+}
+
+// The audio bytes a part of that overhead takes (even: whole samples).
+std::uint64_t PartCapacity(std::uint32_t limit, std::uint64_t overhead)
+{
+    return limit > overhead ? (limit - overhead) & ~std::uint64_t{1} : 0;
+}
+
 void StoreU32(std::uint8_t* at, std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
@@ -28,6 +45,24 @@ std::uint32_t PartLimitFromOptions(bool split, std::int64_t maxOutputSizeMiB)
     if (!split || maxOutputSizeMiB <= 0)
         return TRecorderWaveFile::kDefaultLimit;
     return static_cast<std::uint32_t>(std::min<std::int64_t>(maxOutputSizeMiB, 4095)) * 1024u * 1024u;
+}
+
+std::optional<std::uint64_t> PlannedWaveBytes(const TWaveFormatBlock& format, std::int32_t privateChunkLength,
+                                              std::uint32_t limit, std::uint64_t pcmBytes)
+{
+    const std::int64_t header = TWaveFile::HeaderBytes(format);
+    if (header < 0)
+        return std::nullopt;
+    // No piece of audio, no part (see Finish).
+    if (pcmBytes == 0)
+        return 0;
+    const std::uint64_t overhead = PartOverhead(static_cast<std::uint64_t>(header), privateChunkLength);
+    const std::uint64_t capacity = PartCapacity(limit, overhead);
+    if (capacity == 0)
+        return std::nullopt;
+    // Every part but the last is full; an odd data chunk gets its pad.
+    const std::uint64_t parts = (pcmBytes + capacity - 1) / capacity;
+    return parts * overhead + pcmBytes + (pcmBytes & 1u);
 }
 
 TRecorderWaveFile::TRecorderWaveFile(TCrcWaveFile& waveFile, const QString& serialNumber)
@@ -189,11 +224,8 @@ bool TRecorderWaveFile::OpenPart()
     m_partFiles.append(name);
     FWaveFile.ResetCrc();
     SetupRecordMarks(m_mark, FWaveFile, m_serial, FCodec, FNoPrivateChunk);
-    // Everything but the input counts against the limit, so no part passes it.
-    std::uint64_t fixed = static_cast<std::uint64_t>(FWaveFile.WritePosition()) + kMarkFrame;
-    if (FWaveFile.PrivateChunkLength() >= 0)
-        fixed += kChunkHeader + ((static_cast<std::uint32_t>(FWaveFile.PrivateChunkLength()) + 1u) & ~1u);
-    m_capacity = FLimit > fixed ? (FLimit - fixed) & ~std::uint64_t{1} : 0;
+    m_capacity = PartCapacity(
+        FLimit, PartOverhead(static_cast<std::uint64_t>(FWaveFile.WritePosition()), FWaveFile.PrivateChunkLength()));
     m_partInput = 0;
     return true;
 }

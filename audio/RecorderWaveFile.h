@@ -4,10 +4,12 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "audio/MarkStream.h"
+#include "audio/WaveFile.h"
 #include "core/recorder/CustomFile.h"
 #include "core/settings/StagedFile.h"
 
@@ -87,6 +89,14 @@ private:
     bool m_errorShown = false;
     bool m_failed = false;
 };
+
+// The bytes a download of pcmBytes of audio puts on the disk, every part
+// file together: each part's headers, mark frame and private chunk (of
+// privateChunkLength bytes, -1 for none) around its share of the audio,
+// parts of at most limit bytes, as the sink writes them. None for a format
+// the wave file refuses or a limit no audio fits.
+std::optional<std::uint64_t> PlannedWaveBytes(const TWaveFormatBlock& format, std::int32_t privateChunkLength,
+                                              std::uint32_t limit, std::uint64_t pcmBytes);
 
 // The part-size limit the program options ask for: the default without
 // Split or with a size <= 0, else the size in MiB, at most 4095.

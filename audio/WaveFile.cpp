@@ -93,6 +93,21 @@ bool TWaveFile::IsWaveFile(const QString& fileName)
     return opened;
 }
 
+std::int64_t TWaveFile::HeaderBytes(const TWaveFormatBlock& block)
+{
+    constexpr std::int64_t kRiffHeader = 12;
+    constexpr std::int64_t kChunkHeader = 8;
+    constexpr std::int64_t kFactChunk = kChunkHeader + 4;
+    const TWaveFormatEx format = TWaveFormatEx::FromBlock(block);
+    const std::optional<TWaveFormatTag> tag = FindWaveFormatTag(format.FormatTag);
+    if (!tag || format.BitsPerSample == 0)
+        return -1;
+    // Ascend pads an odd chunk.
+    const std::int64_t fmt = kChunkHeader + ((tag->FormatSize + 1) & ~1);
+    const std::int64_t fact = format.FormatTag != kWaveFormatPcm ? kFactChunk : 0;
+    return kRiffHeader + fmt + fact + kChunkHeader;
+}
+
 void TWaveFile::SetPrivateChunk(std::uint8_t* data, std::int32_t length)
 {
     DropOwnPrivateChunk();

@@ -73,6 +73,10 @@ public:
     static bool SetPcmFormat(TWaveFormatBlock* block, std::uint16_t channels, std::uint32_t samplesPerSec,
                              std::uint16_t bitsPerSample);
     static bool IsWaveFile(const QString& fileName);
+    // The bytes Create writes before the first data byte for that format
+    // block (the RIFF header, 'fmt ', 'fact' for formats other than PCM,
+    // the 'data' header); -1 for a block Create refuses.
+    static std::int64_t HeaderBytes(const TWaveFormatBlock& block);
 
     TWaveSourceFormat SourceFormat() const override;
     std::int32_t ReadSamples(std::int16_t* out, std::int32_t count) override;

@@ -254,7 +254,8 @@ void TCopyToPcActions::CollectSelectedDrvFiles()
         for (int i = 0; i < all.Count(); ++i) {
             const TFileListItem& inner = *all.Items(i);
             const QString path = CanonicalDriveFolder(inner.Path);
-            if (!path.startsWith(fullFolder, Qt::CaseInsensitive))
+            // Case counts, as in the list: "DOCS" is another folder than "Docs".
+            if (!path.startsWith(fullFolder))
                 continue;
             TFileListItem copy = inner;
             copy.Path = CanonicalDriveFolder(below + QLatin1Char('\\') + path.mid(fullFolder.size()));
@@ -285,13 +286,10 @@ void TCopyToPcActions::CopyDriveFiles(const QString& folder, std::vector<TDriveC
             QDir().mkpath(target);
             continue;
         }
-        const QString driveName = TrimBackslashes(DriveNameInFolder(viewFolder, relative));
-        int index = -1;
-        if (TDriveFileList* files = recorder ? recorder->GetDriveFiles() : nullptr) {
-            for (int f = 0; f < files->Count() && index < 0; ++f)
-                if (TrimBackslashes(files->Item(f)->Name) == driveName)
-                    index = f;
-        }
+        // The row's own file, also where two stored forms of one name are two rows.
+        const QString driveName = StoredDriveName(viewFolder, relative);
+        const TDriveFileList* files = recorder ? recorder->GetDriveFiles() : nullptr;
+        const int index = files ? files->IndexOfEntry(entry.DriveFileIndex, driveName) : -1;
         if (index < 0) {
             AppMessageBox(LangConst(QStringLiteral("CantOpenStr")) + QLatin1Char(' ') + relative, MB_OK,
                           ApplicationTitle());

@@ -19,6 +19,7 @@
 #include "app/lists/FileList.h"
 #include "app/services/AppMessageBox.h"
 #include "app/services/ApplicationTitle.h"
+#include "app/services/GuiJobRunner.h"
 #include "app/services/LongOperation.h"
 #include "app/services/MainUiLock.h"
 #include "audio/UploadToRecorder.h"
@@ -31,6 +32,7 @@
 #include "core/protocol/RecXchange.h"
 #include "core/recorder/CustomRecorder.h"
 #include "core/recorder/MessageBoxCodes.h"
+#include "core/recorder/RecorderCapacity.h"
 #include "core/settings/FileUtils.h"
 #include "localizer/LangConst.h"
 
@@ -212,6 +214,19 @@ void TCopyToRecorderActions::CopyToDrive(const QStringList& paths)
     }
 }
 
+bool TCopyToRecorderActions::EraseOldFile(TCustomRecorder& recorder, int driveFileIndex, const QString& drivePath)
+{
+    // Cancel only asks to stop after this entry: the erase ends whole, and
+    // a request made before is kept.
+    const bool cancelled = m_ui.Operation->CancelRequested();
+    const TRecorderJobResult result =
+        RunRecorderJob(*m_ui.Operation, recorder, Const("StatusErasingStr") + QLatin1Char(' ') + drivePath,
+                       TJobCancel::FlagOnly, [&] { recorder.StartEraseDriveFile(driveFileIndex); });
+    if (cancelled)
+        m_ui.Operation->RequestCancel();
+    return result.Outcome == TJobOutcome::Completed;
+}
+
 void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem& entry, const QString& viewFolder)
 {
     if (entry.Name.contains(QLatin1Char('\\'))) {
@@ -264,15 +279,23 @@ void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem&
             }
         }
         if (!skip) {
-            // The old file goes only when the new one fits into what it frees.
-            const std::int64_t freed = files->Item(existing)->Size;
-            if (size > recorder->GetFreeDriveMemory() + freed) {
+            // The old file goes only when the new one fits into the room
+            // its erase leaves.
+            if (!DriveEntryFits(size, recorder->GetFreeDriveMemoryAfterErase(existing))) {
                 if (!AskSpace(rel))
                     m_ui.Operation->RequestCancel();
                 return;
             }
-            recorder->StartEraseDriveFile(existing);
-            WaitForRecorderJob(*recorder, *m_ui.Operation, Const("StatusErasingStr") + QLatin1Char(' ') + drivePath);
+            // Nothing is uploaded beside an old file that is still there:
+            // a failed erase (shown) ends the copy.
+            if (!EraseOldFile(*recorder, existing, drivePath)) {
+                // The lists follow however far the erase got (the scan
+                // clears Cancel, so the stop is asked for after it).
+                if (Recorder() && Recorder()->IsContentChanged())
+                    m_ui.RefreshContent();
+                m_ui.Operation->RequestCancel();
+                return;
+            }
         }
     }
     // Also for a skipped entry: an overwrite's erase changed the content.
@@ -284,7 +307,7 @@ void TCopyToRecorderActions::CopyEntry(const QString& base, const TFileListItem&
         m_skipped << Const("DriveNameTooLongStr") + QLatin1Char(' ') + drivePath;
         return;
     }
-    if (size > recorder->GetFreeDriveMemory()) {
+    if (!DriveEntryFits(size, recorder->GetFreeDriveMemory())) {
         if (!AskSpace(rel))
             m_ui.Operation->RequestCancel();
         return;

@@ -56,6 +56,9 @@ private:
     void UploadRecords(const QStringList& paths);
     void CopyToDrive(const QStringList& paths);
     void CopyEntry(const QString& base, const TFileListItem& entry, const QString& viewFolder);
+    // Erases the drive file an overwrite replaces and waits; false (the
+    // failure shown) unless the erase completed.
+    bool EraseOldFile(TCustomRecorder& recorder, int driveFileIndex, const QString& drivePath);
 
     TCopyToRecorderUi m_ui;
     bool m_overwriteAll = false;

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <stdexcept>
@@ -20,6 +22,7 @@
 #include "core/flash/DriveFileList.h"
 #include "core/flash/DrivePath.h"
 #include "core/recorder/CustomRecorder.h"
+#include "core/recorder/RecorderCapacity.h"
 #include "core/recorder/RecorderJobs.h"
 #include "core/settings/StagedFile.h"
 #include "core/transfer/UploadJournal.h"
@@ -71,10 +74,16 @@ bool DownloadDriveFile(TCustomRecorder* recorder, const QString& target, int dri
     if (driveFileIndex < 0 || driveFileIndex >= files.Count())
         throw std::out_of_range("No flash-drive file has that index.");
     const QString name = files.Item(driveFileIndex)->Name;
+    const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(files.Item(driveFileIndex)->Size, 0));
 
     // A folder cannot take the file's name.
     if (QFileInfo(target).isDir()) {
         Tell(QStringLiteral("CantCreateStr"), target);
+        return false;
+    }
+    // The file is written as stored: its size is what the disk must hold.
+    if (const std::optional<QString> text = CheckDiskSpace(QFileInfo(target).absolutePath(), size)) {
+        AppMessageBox(*text + QLatin1Char('\n') + QDir::toNativeSeparators(target), 0, ApplicationTitle());
         return false;
     }
     // Written under a temporary name: the final name appears only once the
@@ -132,10 +141,10 @@ bool UploadFileToDrive(TCustomRecorder* recorder, const QString& source, const T
         }
         ::fcntl(file.Fd(), F_SETFL, ::fcntl(file.Fd(), F_GETFL) & ~O_NONBLOCK);
     }
-    // A folder carries its entry count in Size; it takes a block for its name.
+    // A folder carries its entry count in Size; it takes a block for its
+    // name, as an empty file does.
     const std::int64_t size = entry.IsFolder ? 0 : entry.Size;
-    const std::int64_t room = recorder->GetFreeDriveMemory();
-    if (room <= 0 || room < size) {
+    if (!DriveEntryFits(size, recorder->GetFreeDriveMemory())) {
         Tell(QStringLiteral("NotEnoughSpaceStr"), source);
         return false;
     }

@@ -51,25 +51,21 @@ void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
         if (record->IsVoicePart())
             continue;
         const std::uint16_t number = record->RecordNumber;
-        if (ProgramOptions.NonSavedEraseDisable &&
-            ListedStatus(recorder, number, record->Status) == kNeverDownloaded) {
+        if (ProgramOptions.NonSavedEraseDisable && ListedStatus(recorder, number, record->Status) == kNeverDownloaded) {
             AppMessageBox(LangConstFormat(QStringLiteral("RecordNonDownloadedStr"), int{number}), MB_ICONINFORMATION,
                           ApplicationTitle());
             continue;
         }
-        if (!EraseAndWait(recorder, operation, QString::number(number),
-                          [&] { recorder.StartEraseSoundFile(number); }))
+        if (!EraseAndWait(recorder, operation, QString::number(number), [&] { recorder.StartEraseSoundFile(number); }))
             return;
     }
     for (auto it = driveEntries.rbegin(); it != driveEntries.rend(); ++it) {
         if (operation.CancelRequested())
             return;
-        QString relative = (*it)->Path + (*it)->Name;
-        if (relative.startsWith(QLatin1Char('\\')))
-            relative.remove(0, 1);
-        const QString name = StoredDriveName(driveFolder, relative);
+        const QString name = StoredDriveName(driveFolder, (*it)->Path + (*it)->Name);
+        // The row's own file, also where two stored forms of one name are two rows.
         const TDriveFileList* files = recorder.GetDriveFiles();
-        const int index = files ? files->IndexOfName(name) : -1;
+        const int index = files ? files->IndexOfEntry((*it)->DriveFileIndex, name) : -1;
         if (index < 0) {
             AppMessageBox(LangConst(QStringLiteral("CantOpenStr")) + QLatin1Char(' ') + name, MB_OK,
                           ApplicationTitle());

@@ -14,8 +14,10 @@ class TRecordItem;
 // with only the items whose copy completed. Erases the recordings in order
 // (voice parts skipped; with NonSavedEraseDisable a recording the recorder
 // lists as never downloaded is reported instead), then the flash-drive
-// entries from the last to the first by their stored name under
-// driveFolder ("Can't open <name>" for one the recorder no longer lists).
+// entries from the last to the first, each the file its row shows (its
+// index while that file still has the row's name under driveFolder, else
+// the file of that name; "Can't open <name>" for one the recorder no longer
+// lists).
 // Each job is waited for with the status window; Cancel stops before the
 // next item. A failed job is shown once and ends the loop.
 void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,

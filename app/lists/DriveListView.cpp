@@ -4,12 +4,12 @@
 #include <QTreeView>
 
 #include "app/lists/DriveListModel.h"
-#include "core/flash/DrivePath.h"
 #include "app/lists/FileList.h"
 #include "app/lists/ListSortRule.h"
 #include "app/lists/ListViewSetup.h"
 #include "app/lists/ViewSelection.h"
 #include "core/flash/DriveFileList.h"
+#include "core/flash/DrivePath.h"
 
 TDriveListView::TDriveListView(QTreeView& view, TFileList& files, TFilteredFileList& folderView, QObject* parent)
     : QObject(parent), m_view(view), m_files(files), m_folderView(folderView),
@@ -26,9 +26,11 @@ void TDriveListView::Fill(const TDriveFileList* driveFiles)
     if (driveFiles) {
         for (int i = 0; i < driveFiles->Count(); ++i) {
             const TDriveFileInfo& file = *driveFiles->Item(i);
+            // Placed by the name's one comparable form, as every action finds it.
+            const QString name = DriveNameKey(file.Name);
             TFileListItem item;
-            item.Name = DriveNamePart(file.Name);
-            item.Path = CanonicalDriveFolder(DriveFolderPart(file.Name));
+            item.Name = DriveNamePart(name);
+            item.Path = CanonicalDriveFolder(DriveFolderPart(name));
             item.Size = file.Size;
             item.Time = file.Time;
             item.IsFolder = file.Flag != 0;

@@ -54,6 +54,36 @@ std::uint32_t SoundDataStart(TPageFraming framing, TSoundPageKind kind)
     throw std::logic_error("Unknown sound page kind");
 }
 
+std::size_t DecodedSampleCount(const TBlockHeader& header, TSoundPageKind firstKind, std::uint32_t pageSize,
+                               std::size_t pages)
+{
+    const TCodecInfo* codec = FindCodec(header.Compress(), header.CompressParam());
+    if (!codec || pageSize <= kBlockStartBytes + kAdpcmLeadBytes + 2)
+        return 0;
+    const std::size_t frame = RateCodeToHz(header.RateCode()) / 50;
+    std::size_t samples = 0;
+    TSoundPageKind kind = firstKind;
+    for (std::size_t p = 0; p < pages; ++p, kind = NextPageKind(kind)) {
+        const std::size_t bytes = SoundDataEnd(pageSize) - SoundDataStart(codec->framing, kind);
+        switch (codec->codecId) {
+        case scNoCompression:
+            samples += bytes / 2;
+            break;
+        case scCompanded8:
+            // Each page starts a frame: a header byte, then frame samples.
+            samples += bytes - (bytes + frame) / (frame + 1);
+            break;
+        case scAdpcm4:
+            samples += 2 * bytes;
+            break;
+        case scAdpcm2:
+            samples += 4 * bytes;
+            break;
+        }
+    }
+    return samples;
+}
+
 void DecodeSoundPages(const TBlockHeader& header, TSoundPageKind firstKind, std::span<std::uint8_t> pages,
                       std::uint32_t pageSize, bool lastIsBreak, std::vector<std::int16_t>& out)
 {

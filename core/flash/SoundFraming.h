@@ -42,6 +42,12 @@ constexpr TSoundPageKind NextPageKind(TSoundPageKind kind)
     return kind == TSoundPageKind::Stamp ? TSoundPageKind::AfterStamp : TSoundPageKind::Plain;
 }
 
+// The number of samples DecodeSoundPages makes of a run of pages of one
+// block from firstKind on (it depends on the codec, the framing and the
+// page size only), without the pages.
+std::size_t DecodedSampleCount(const TBlockHeader& header, TSoundPageKind firstKind, std::uint32_t pageSize,
+                               std::size_t pages);
+
 // Decodes a run of consecutive pages of one block (pageSize bytes each,
 // back to back) into 16-bit samples by the recording's header (its codec
 // by bytes 8-9 from the codec table, its rate by byte 10),

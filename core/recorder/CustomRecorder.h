@@ -99,4 +99,11 @@ public:
     // The flash-drive path ("A\B\c.txt") is stored whole; the upload job
     // refuses one that is not (it would be cut).
     virtual bool DriveNameFits(const QString& name) { return !name.isEmpty(); }
+    // GetFreeDriveMemory as it will be once the flash-drive file of that
+    // index is erased (an overwrite); a lower bound by default.
+    virtual std::int64_t GetFreeDriveMemoryAfterErase(int driveFileIndex)
+    {
+        (void)driveFileIndex;
+        return GetFreeDriveMemory();
+    }
 };

@@ -407,6 +407,15 @@ std::int64_t TRecorder::GetFreeDriveMemory()
     return static_cast<std::int64_t>(FreeDriveFileBytes(Geometry(), static_cast<std::uint64_t>(FFreeBlocks->Count())));
 }
 
+std::int64_t TRecorder::GetFreeDriveMemoryAfterErase(int driveFileIndex)
+{
+    std::uint64_t freed = 0;
+    if (driveFileIndex >= 0 && driveFileIndex < FDriveFiles->Count() && FDriveFiles->Item(driveFileIndex)->Blocks)
+        freed = static_cast<std::uint64_t>(FDriveFiles->Item(driveFileIndex)->Blocks->Count());
+    const auto free = static_cast<std::uint64_t>(FFreeBlocks->Count());
+    return static_cast<std::int64_t>(FreeDriveFileBytes(Geometry(), free + freed));
+}
+
 TJobError TRecorder::LastJobError()
 {
     // Written by the job before its final state; stable while idle.

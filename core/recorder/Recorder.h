@@ -86,6 +86,7 @@ public:
     TJobError LastJobError() override;
     QStringList HealInterruptedRewrites() override;
     bool DriveNameFits(const QString& name) override;
+    std::int64_t GetFreeDriveMemoryAfterErase(int driveFileIndex) override;
 
     // The object's own slot after the interface's.
     virtual void StoreRecorderSettings();

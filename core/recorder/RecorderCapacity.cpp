@@ -59,3 +59,8 @@ std::uint64_t FreeDriveFileBytes(const TFlashGeometry& geometry, std::uint64_t f
         return 0;
     return drive_layout::FileBytesThatFit(geometry, freeBlocks);
 }
+
+bool DriveEntryFits(std::int64_t size, std::int64_t room)
+{
+    return room > 0 && size <= room;
+}

@@ -5,8 +5,8 @@
 #include "core/recorder/WaveSource.h"
 
 // Audio seconds that one full block holds with the given profile values.
-double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param,
-                       std::uint32_t pagesPerBlock, std::uint32_t pageSize);
+double SecondsPerBlock(std::uint8_t rateCode, std::uint8_t compress, std::uint8_t param, std::uint32_t pagesPerBlock,
+                       std::uint32_t pageSize);
 
 // Whole seconds of a profile over a number of free blocks (never negative).
 std::uint64_t ProfileRecordSeconds(double secondsPerBlock, std::uint64_t freeBlocks);
@@ -25,3 +25,8 @@ struct TFlashGeometry;
 // whole (the first block gives its first page to the name, each block its
 // header area); 0 without a free block or a geometry.
 std::uint64_t FreeDriveFileBytes(const TFlashGeometry& geometry, std::uint64_t freeBlocks);
+
+// Whether an entry of size bytes (a folder entry: 0) fits a flash drive
+// with room bytes (GetFreeDriveMemory): every entry takes a block for its
+// name, so nothing fits a drive without a free block.
+bool DriveEntryFits(std::int64_t size, std::int64_t room);

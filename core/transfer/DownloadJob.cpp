@@ -179,8 +179,10 @@ std::uint64_t DownloadOutputBytes(const TDownloadRequest& request)
     std::uint32_t lengthSeconds = 0;
     const TSoundFileInfo& file = Resolve(request, startSeconds, lengthSeconds);
     const std::uint32_t perBlock = request.Geometry.PagesPerBlock;
-    if (perBlock == 0)
+    const std::uint32_t pageSize = request.Geometry.PageSize;
+    if (perBlock == 0 || pageSize == 0)
         throw std::invalid_argument("The recorder's flash geometry is not known");
+    const TPageSpan span = SpanOf(file);
     const TSoundPageList* const list = file.Pages.get();
     const int total = list ? list->Count() : 0;
     auto page = [&](int i) -> const TSoundPage& { return *list->Item(i); };
@@ -189,8 +191,8 @@ std::uint64_t DownloadOutputBytes(const TDownloadRequest& request)
     const TDownloadWalk walk = WalkOf(list, s * perBlock, startSeconds, lengthSeconds, file.Length);
     const int k = walk.First;
 
-    // The job's walk without the reads: audio by the page times, the
-    // pauses, the tail in whole seconds.
+    // The job's walk without the reads: the samples each run decodes to,
+    // the pauses by the page times, the tail in whole seconds.
     std::uint64_t samples = 0;
     std::uint64_t skipped = 0;
     double t = walk.T;
@@ -209,7 +211,8 @@ std::uint64_t DownloadOutputBytes(const TDownloadRequest& request)
             ++n;
         afterBreak = page(k + j + n - 1).Break != 0;
         t += s * n;
-        samples += SamplesOver(s * n, rate);
+        samples += DecodedSampleCount(file.Header, KindAt(*span.All, span.First + k + j, perBlock), pageSize,
+                                      static_cast<std::size_t>(n));
         if (afterBreak && k + j + n < total && page(k + j + n).Page % perBlock != 0)
             ++n;
         j += n;

@@ -43,9 +43,9 @@ enum class TDownloadResult : std::uint8_t {
 // A missing recording, a part index outside the list or no sink raise
 // std::invalid_argument before anything is read; link failures raise
 // TERecXchange.
-// The bytes of PCM that DownloadRecording would write for the request
-// (audio by the page times, inserted silence, the tail), read from the
-// lists alone; ReadPages is not used. A pause of more than 31 days is a
+// The bytes of PCM that DownloadRecording writes for the request (the
+// samples its runs of pages decode to, inserted silence, the tail), read
+// from the lists and the geometry alone; ReadPages is not used. A pause of more than 31 days is a
 // damaged time stamp: the download writes no silence for it (and says so
 // in the debug log), and it counts nothing here.
 std::uint64_t DownloadOutputBytes(const TDownloadRequest& request);

@@ -163,6 +163,50 @@ TEST_F(DriveFileTransfersTest, RefusalsBeforeAnyJob)
     EXPECT_TRUE(UploadFileToDrive(m_recorder.get(), fits, Entry(fits), QStringLiteral("fits"), m_ui));
 }
 
+// A file larger than the target's disk has free is refused before any job,
+// and the message names the file.
+TEST_F(DriveFileTransfersTest, ADownloadLargerThanTheDiskHasFreeWritesNothing)
+{
+    ContentBuilder builder(ContentGeometry::Of(m_sim));
+    DriveFileSpec spec;
+    spec.data.assign(100, 0x41);
+    builder.AddDriveFile(spec);
+    builder.WriteTo(m_sim);
+    Refresh();
+    // As a listed size far beyond any disk.
+    m_recorder->GetDriveFiles()->Item(0)->Size = std::int64_t{1} << 58;
+    m_sim.ClearLog();
+    EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), Path("copy.bin"), 0, m_ui));
+    ASSERT_EQ(m_boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(m_boxes.Boxes[0].Text.startsWith(QStringLiteral("Not enough disk space in ")));
+    EXPECT_TRUE(m_boxes.Boxes[0].Text.endsWith(QStringLiteral("\n") + Path("copy.bin")));
+    EXPECT_EQ(m_sim.CommandCount(), 0u);
+    EXPECT_FALSE(QFileInfo::exists(Path("copy.bin")));
+}
+
+// Every entry takes a block for its name: with none free, an empty file
+// and a folder entry are refused before any job, as a file too large is.
+TEST_F(DriveFileTransfersTest, AnEmptyFileOrFolderIsRefusedByAFullDrive)
+{
+    const ContentGeometry geometry = ContentGeometry::Of(m_sim);
+    DriveFileSpec filler;
+    filler.data.assign((geometry.totalBlocks - geometry.firstDataBlock) * 16128 - (2024 - 64), 0x41);
+    ContentBuilder builder(geometry);
+    builder.AddDriveFile(filler);
+    builder.WriteTo(m_sim);
+    Refresh();
+    ASSERT_EQ(m_recorder->GetFreeDriveMemory(), 0);
+    const QString empty = Source({});
+    m_sim.ClearLog();
+    EXPECT_FALSE(UploadFileToDrive(m_recorder.get(), empty, Entry(empty), QStringLiteral("empty"), m_ui));
+    EXPECT_FALSE(
+        UploadFileToDrive(m_recorder.get(), Path("Docs"), Entry(Path("Docs"), true), QStringLiteral("Docs"), m_ui));
+    EXPECT_EQ(m_boxes.Texts(), (std::vector<QString>{"Not enough space to locate file " + empty,
+                                                     "Not enough space to locate file " + Path("Docs")}));
+    EXPECT_EQ(m_sim.CommandCount(), 0u);
+    EXPECT_TRUE(m_ui.Captions.isEmpty());
+}
+
 TEST_F(DriveFileTransfersTest, FailedOrCancelledDownloadsAnswerFalse)
 {
     ContentBuilder builder(ContentGeometry::Of(m_sim));

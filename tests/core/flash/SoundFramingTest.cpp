@@ -61,12 +61,29 @@ TEST(SoundFramingTest, SampleCountsFollowEachPagesFraming)
         {2, 2, TSoundPageKind::BlockStart, 2 * (kPage - 68) + 2 * (kPage - 4)},
         {2, 1, TSoundPageKind::Plain, 4 * (kPage - 4) + 4 * (kPage - 4)},
         {2, 2, TSoundPageKind::Stamp, 2 * (kPage - 14) + 2 * (kPage - 8)},
+        {1, 3, TSoundPageKind::AfterStamp,
+         (kPage - 6) - (kPage - 6 + 159) / 161 + (kPage - 2) - (kPage - 2 + 159) / 161},
         {7, 0, TSoundPageKind::Plain, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << int{c.compress} << "/" << int{c.param} << " kind " << int(c.first));
         EXPECT_EQ(Decode(Header(c.compress, c.param), c.first, two, false).size(), c.samples);
+        EXPECT_EQ(DecodedSampleCount(Header(c.compress, c.param), c.first, kPage, 2), c.samples);
     }
+    // The count without the pages is the decoder's, for every codec, rate,
+    // first kind and run length.
+    for (const auto& [compress, param] : {std::pair{0, 0}, {1, 0}, {1, 3}, {2, 1}, {2, 2}})
+        for (std::uint8_t rate : {0, 1, 2})
+            for (TSoundPageKind kind :
+                 {TSoundPageKind::BlockStart, TSoundPageKind::Stamp, TSoundPageKind::AfterStamp, TSoundPageKind::Plain})
+                for (std::size_t pages : {1u, 3u}) {
+                    const TBlockHeader header =
+                        Header(static_cast<std::uint8_t>(compress), static_cast<std::uint8_t>(param), rate);
+                    const std::vector<std::uint8_t> run(pages * kPage, 0x5A);
+                    SCOPED_TRACE(testing::Message() << compress << "/" << param << " rate " << int{rate} << " kind "
+                                                    << int(kind) << " pages " << pages);
+                    EXPECT_EQ(DecodedSampleCount(header, kind, kPage, pages), Decode(header, kind, run, false).size());
+                }
 }
 
 // The erased words that end a stretch's last page decode as code 0, not as
