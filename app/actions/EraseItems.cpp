@@ -43,7 +43,8 @@ std::uint8_t ListedStatus(TCustomRecorder& recorder, std::uint16_t number, std::
 
 void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                         const std::vector<const TRecords::TRecordItem*>& records,
-                        const std::vector<const TFileListItem*>& driveEntries, const QString& driveFolder)
+                        const std::vector<const TFileListItem*>& driveEntries, const QString& driveFolder,
+                        const TEraseGate& gate)
 {
     for (const TRecords::TRecordItem* record : records) {
         if (operation.CancelRequested())
@@ -51,14 +52,14 @@ void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
         if (record->IsVoicePart())
             continue;
         const std::uint16_t number = record->RecordNumber;
-        if (ProgramOptions.NonSavedEraseDisable &&
-            ListedStatus(recorder, number, record->Status) == kNeverDownloaded) {
+        if (ProgramOptions.NonSavedEraseDisable && ListedStatus(recorder, number, record->Status) == kNeverDownloaded) {
             AppMessageBox(LangConstFormat(QStringLiteral("RecordNonDownloadedStr"), int{number}), MB_ICONINFORMATION,
                           ApplicationTitle());
             continue;
         }
-        if (!EraseAndWait(recorder, operation, QString::number(number),
-                          [&] { recorder.StartEraseSoundFile(number); }))
+        if (gate.Record && !gate.Record(*record))
+            continue;
+        if (!EraseAndWait(recorder, operation, QString::number(number), [&] { recorder.StartEraseSoundFile(number); }))
             return;
     }
     for (auto it = driveEntries.rbegin(); it != driveEntries.rend(); ++it) {
@@ -75,6 +76,8 @@ void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                           ApplicationTitle());
             continue;
         }
+        if (gate.DriveEntry && !gate.DriveEntry(**it))
+            continue;
         if (!EraseAndWait(recorder, operation, name, [&] { recorder.StartEraseDriveFile(index); }))
             return;
     }

@@ -2,14 +2,15 @@
 
 #include <QHeaderView>
 #include <QTreeView>
+#include <algorithm>
 
 #include "app/lists/DriveListModel.h"
-#include "core/flash/DrivePath.h"
 #include "app/lists/FileList.h"
 #include "app/lists/ListSortRule.h"
 #include "app/lists/ListViewSetup.h"
 #include "app/lists/ViewSelection.h"
 #include "core/flash/DriveFileList.h"
+#include "core/flash/DrivePath.h"
 
 TDriveListView::TDriveListView(QTreeView& view, TFileList& files, TFilteredFileList& folderView, QObject* parent)
     : QObject(parent), m_view(view), m_files(files), m_folderView(folderView),
@@ -88,6 +89,19 @@ void TDriveListView::SetFolder(const QString& folder)
 void TDriveListView::SelectAll()
 {
     SelectAllRows(m_view);
+}
+
+void TDriveListView::SelectEntries(const std::vector<const TFileListItem*>& entries)
+{
+    std::vector<int> rows;
+    for (int row = 0; row < m_folderView.Count(); ++row) {
+        const TFileListItem& shown = *m_folderView.Items(row);
+        if (std::any_of(entries.begin(), entries.end(), [&shown](const TFileListItem* entry) {
+                return entry->Name == shown.Name && entry->Path == shown.Path;
+            }))
+            rows.push_back(row);
+    }
+    SelectOnlyRows(m_view, rows);
 }
 
 void TDriveListView::ShowFolder()
