@@ -252,6 +252,11 @@ struct MidwayStop {
     bool Exception;  // else the second erase job fails
 };
 
+void PrintTo(const MidwayStop& stop, std::ostream* out)
+{
+    *out << stop.Name;
+}
+
 }  // namespace
 
 class EraseMidwayTest : public EraseActionsTest, public ::testing::WithParamInterface<MidwayStop> {};

@@ -20,6 +20,11 @@ struct MoveCase {
     TMoveKind Kind;
 };
 
+void PrintTo(const MoveCase& move, std::ostream* out)
+{
+    *out << move.Name;
+}
+
 }  // namespace
 
 class MoveEraseTest : public CopyToPcTest {
