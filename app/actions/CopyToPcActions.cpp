@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <map>
+#include <set>
 #include <stdexcept>
 
 #include "app/actions/DriveFileTransfers.h"
@@ -432,9 +433,15 @@ void TCopyToPcActions::EraseCopied(const std::vector<TCopiedRecord>& records,
                                    const std::vector<TDriveCopy>& driveEntries)
 {
     TMovedCopies copies;
+    // A voice part goes only with its recording: alone it is no erasable
+    // item, and the question shows only what goes.
+    std::set<std::uint16_t> recordings;
+    for (const TCopiedRecord& copied : records)
+        if (!copied.Files.empty() && !copied.Row->IsVoicePart())
+            recordings.insert(copied.Row->RecordNumber);
     TRecordList eraseRecords;
     for (const TCopiedRecord& copied : records) {
-        if (copied.Files.empty())
+        if (copied.Files.empty() || !recordings.count(copied.Row->RecordNumber))
             continue;
         copies.AddRecord(*copied.Row, copied.Files);
         eraseRecords.Add(copied.Row);

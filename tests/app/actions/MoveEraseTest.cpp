@@ -177,6 +177,29 @@ TEST_F(MoveEraseTest, TheQuestionAfterMoveShowsOnlyWhatItErasesSelected)
     EXPECT_EQ(RecorderRecords(), (QStringList{"1", "2", "3"}));
 }
 
+// A voice part goes with its recording, and alone it is not erased: the
+// question shows a part selected only beside its recording, and a part
+// moved alone brings no question.
+TEST_F(MoveEraseTest, TheQuestionAfterMoveShowsAVoicePartOnlyWithItsRecording)
+{
+    Connect(true);
+    actions->EraseItems = realErase;
+    QStringList selectedWhenAsked;
+    AnswerEraseQuestion(IDNO, [&] { selectedWhenAsked = SelectedCaptions(*window->lvRecContent); });
+    SelectRows(window->lvRecContent, {"1", "1.1", "3.1"});
+    Run(window->actMoveToDefFolder);
+    EXPECT_EQ(Targets(), (QStringList{"rec1.wav", "rec1_1.wav", "rec3_1.wav"}));
+    EXPECT_EQ(selectedWhenAsked, (QStringList{"1", "1.1"}));
+
+    boxes.Boxes.clear();
+    answers = {mrYes};  // rec3_1.wav is there now
+    SelectRows(window->lvRecContent, {"3.1"});
+    Run(window->actMoveToDefFolder);
+    EXPECT_EQ(Targets().size(), 4);
+    EXPECT_FALSE(Asked("ReallyEraseSelRecStr"));
+    EXPECT_EQ(RecorderRecords(), (QStringList{"1", "2", "3"}));
+}
+
 TEST_F(MoveEraseTest, TheQuestionAfterADriveMoveShowsOnlyWhatItErasesSelected)
 {
     Connect();
