@@ -6,6 +6,9 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QWidget>
+#include <algorithm>
+#include <map>
+#include <set>
 #include <stdexcept>
 
 #include "app/actions/DriveFileTransfers.h"
@@ -57,6 +60,124 @@ QString JoinPath(const QString& folder, const QString& name)
 {
     return QDir(folder).filePath(name);
 }
+
+// A flash-drive entry's name relative to the view's folder (SUB\X.TXT).
+QString RelativeDriveName(const TFileListItem& entry)
+{
+    const QString prefix = TrimBackslashes(entry.Path);
+    return prefix.isEmpty() ? entry.Name : prefix + QLatin1Char('\\') + entry.Name;
+}
+
+// The copies of a move, read back at the erase: each item's right before
+// its own erase. The question may stand for as long as the user likes, and
+// a removable disk or a network folder may go meanwhile. Each file is read
+// once; every bad one is named in Kept.
+class TMovedCopies {
+public:
+    TMovedCopies() = default;
+    // The gate holds this object.
+    TMovedCopies(const TMovedCopies&) = delete;
+    TMovedCopies& operator=(const TMovedCopies&) = delete;
+
+    void AddRecord(const TRecordItem& row, const std::vector<TWrittenFile>& files)
+    {
+        std::vector<std::size_t>& own = m_records[&row];
+        for (const TWrittenFile& file : files)
+            own.push_back(AddFile(file));
+    }
+    void AddDriveEntry(const QString& relative, bool isFolder, const std::optional<TWrittenFile>& file)
+    {
+        m_drive.push_back({relative, isFolder, file ? std::optional<std::size_t>(AddFile(*file)) : std::nullopt});
+    }
+
+    TEraseGate Gate()
+    {
+        TEraseGate gate;
+        gate.Record = [this](const TRecordItem& row) { return RecordWhole(row); };
+        gate.DriveEntry = [this](const TFileListItem& entry) { return DriveEntryWhole(RelativeDriveName(entry)); };
+        return gate;
+    }
+    const QStringList& Kept() const { return m_kept; }
+
+private:
+    struct TCopy {
+        TWrittenFile File;
+        std::optional<bool> Whole;  // once read back
+    };
+    struct TDriveEntry {
+        QString Relative;
+        bool Folder = false;
+        std::optional<std::size_t> File;
+    };
+
+    std::size_t AddFile(const TWrittenFile& file)
+    {
+        m_files.push_back({file, std::nullopt});
+        return m_files.size() - 1;
+    }
+
+    bool Whole(std::size_t index)
+    {
+        TCopy& copy = m_files[index];
+        if (!copy.Whole) {
+            const TFileCheck check = VerifyWrittenFile(copy.File);
+            copy.Whole = check.Good();
+            if (!check.Good())
+                m_kept << QDir::toNativeSeparators(copy.File.Path) + QStringLiteral(": ") + check.Reason;
+        }
+        return *copy.Whole;
+    }
+
+    // Every file is read, so that each bad one is named.
+    bool AllWhole(const std::vector<std::size_t>& indexes)
+    {
+        bool all = true;
+        for (std::size_t index : indexes)
+            all = Whole(index) && all;
+        return all;
+    }
+
+    bool RecordWhole(const TRecordItem& row)
+    {
+        const auto found = m_records.find(&row);
+        return found != m_records.end() && !found->second.empty() && AllWhole(found->second);
+    }
+
+    bool DriveEntryWhole(const QString& relative)
+    {
+        std::vector<std::size_t> files;
+        bool any = false;
+        bool folder = false;
+        for (const TDriveEntry& entry : m_drive) {
+            if (entry.Relative != relative)
+                continue;
+            any = true;
+            folder = folder || entry.Folder;
+            if (!entry.Folder && !entry.File)
+                return false;
+            if (entry.File)
+                files.push_back(*entry.File);
+        }
+        if (!any)
+            return false;
+        if (folder) {
+            const QString below = relative + QLatin1Char('\\');
+            for (const TDriveEntry& entry : m_drive) {
+                if (entry.Folder || !entry.Relative.startsWith(below, Qt::CaseInsensitive))
+                    continue;
+                if (!entry.File)
+                    return false;
+                files.push_back(*entry.File);
+            }
+        }
+        return AllWhole(files);
+    }
+
+    std::vector<TCopy> m_files;
+    std::map<const TRecordItem*, std::vector<std::size_t>> m_records;
+    std::vector<TDriveEntry> m_drive;
+    QStringList m_kept;
+};
 
 }  // namespace
 
@@ -152,7 +273,7 @@ void TCopyToPcActions::actCopyToPCExecute(TCopyToPcKind kind)
                 CopyRecords(selection, folder, kind, copiedRecords);
             }
             if (IsMove(kind) && !m_ui.Operation->CancelRequested())
-                EraseVerified(copiedRecords, driveEntries);
+                EraseCopied(copiedRecords, driveEntries);
         } catch (const TERecXchange& error) {
             ShowRecorderError(error);
         }
@@ -272,8 +393,7 @@ void TCopyToPcActions::CopyDriveFiles(const QString& folder, std::vector<TDriveC
     const TFileList& selection = lists.DriveSelection();
     for (int i = 0; i < selection.Count() && !m_ui.Operation->CancelRequested(); ++i) {
         const TFileListItem& entry = *selection.Items(i);
-        const QString prefix = TrimBackslashes(entry.Path);
-        const QString relative = prefix.isEmpty() ? entry.Name : prefix + QLatin1Char('\\') + entry.Name;
+        const QString relative = RelativeDriveName(entry);
         entries.push_back({entry, relative, std::nullopt});
         QString target;
         try {
@@ -307,56 +427,47 @@ void TCopyToPcActions::CopyDriveFiles(const QString& folder, std::vector<TDriveC
     }
 }
 
-void TCopyToPcActions::EraseVerified(const std::vector<TCopiedRecord>& records,
-                                     const std::vector<TDriveCopy>& driveEntries)
+void TCopyToPcActions::EraseCopied(const std::vector<TCopiedRecord>& records,
+                                   const std::vector<TDriveCopy>& driveEntries)
 {
-    QStringList kept;
-    // Every file is read back from the disk now, after all the downloads:
-    // what happened to the folder meanwhile counts.
-    const auto whole = [&kept](const std::vector<TWrittenFile>& files) {
-        bool good = !files.empty();
-        for (const TWrittenFile& file : files) {
-            const TFileCheck check = VerifyWrittenFile(file);
-            if (!check.Good()) {
-                kept << QDir::toNativeSeparators(file.Path) + QStringLiteral(": ") + check.Reason;
-                good = false;
-            }
-        }
-        return good;
-    };
-    TRecordList eraseRecords;
+    TMovedCopies copies;
+    // A voice part goes only with its recording: alone it is no erasable
+    // item, and the question shows only what goes.
+    std::set<std::uint16_t> recordings;
     for (const TCopiedRecord& copied : records)
-        if (whole(copied.Files))
-            eraseRecords.Add(copied.Row);
-
-    std::vector<bool> good(driveEntries.size(), false);
-    for (std::size_t i = 0; i < driveEntries.size(); ++i)
-        if (!driveEntries[i].Entry.IsFolder && driveEntries[i].File)
-            good[i] = whole({*driveEntries[i].File});
+        if (!copied.Files.empty() && !copied.Row->IsVoicePart())
+            recordings.insert(copied.Row->RecordNumber);
+    TRecordList eraseRecords;
+    for (const TCopiedRecord& copied : records) {
+        if (copied.Files.empty() || !recordings.count(copied.Row->RecordNumber))
+            continue;
+        copies.AddRecord(*copied.Row, copied.Files);
+        eraseRecords.Add(copied.Row);
+    }
     TFileList eraseFiles;
-    for (std::size_t i = 0; i < driveEntries.size(); ++i) {
-        const TDriveCopy& copy = driveEntries[i];
-        if (copy.Entry.IsFolder) {
-            // A folder goes only when every file under it has a good copy.
-            const QString below = copy.Relative + QLatin1Char('\\');
-            bool all = true;
-            for (std::size_t j = 0; j < driveEntries.size() && all; ++j)
-                if (!driveEntries[j].Entry.IsFolder && driveEntries[j].Relative.startsWith(below, Qt::CaseInsensitive))
-                    all = good[j];
-            good[i] = all;
-        }
-        if (good[i])
+    for (const TDriveCopy& copy : driveEntries) {
+        copies.AddDriveEntry(copy.Relative, copy.Entry.IsFolder, copy.File);
+        // A folder goes only when every file under it was copied.
+        const QString below = copy.Relative + QLatin1Char('\\');
+        const bool copied = copy.Entry.IsFolder
+                                ? std::all_of(driveEntries.begin(), driveEntries.end(),
+                                              [&below](const TDriveCopy& inner) {
+                                                  return inner.Entry.IsFolder || inner.File ||
+                                                         !inner.Relative.startsWith(below, Qt::CaseInsensitive);
+                                              })
+                                : copy.File.has_value();
+        if (copied)
             eraseFiles.Add(copy.Entry);
     }
-    if (!kept.isEmpty())
-        AppMessageBox(LangConst(QStringLiteral("NotVerifiedKeptStr")) + QLatin1Char('\n') +
-                          kept.join(QLatin1Char('\n')),
-                      MB_ICONWARNING, ApplicationTitle());
     if (eraseRecords.Count() == 0 && eraseFiles.Count() == 0)
         return;
     if (!EraseItems)
         throw std::logic_error("no erase is wired");
-    EraseItems(eraseRecords, eraseFiles);
+    EraseItems(eraseRecords, eraseFiles, copies.Gate());
+    if (!copies.Kept().isEmpty())
+        AppMessageBox(LangConst(QStringLiteral("NotVerifiedKeptStr")) + QLatin1Char('\n') +
+                          copies.Kept().join(QLatin1Char('\n')),
+                      MB_ICONWARNING, ApplicationTitle());
 }
 
 void TCopyToPcActions::RunAutoDownload(bool nonDownOnly, bool autoDelete)
@@ -385,7 +496,7 @@ void TCopyToPcActions::RunAutoDownload(bool nonDownOnly, bool autoDelete)
             std::vector<TCopiedRecord> copied;
             CopyRecords(selection, folder, TCopyToPcKind::CopyToDefFolder, copied);
             if (autoDelete && !m_ui.Operation->CancelRequested())
-                EraseVerified(copied, {});
+                EraseCopied(copied, {});
         } catch (const TERecXchange& error) {
             ShowRecorderError(error);
         }

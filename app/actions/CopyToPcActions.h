@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/actions/EraseItems.h"
 #include "app/lists/FileList.h"
 #include "app/lists/RecordList.h"
 #include "core/settings/StagedFile.h"
@@ -39,8 +40,9 @@ struct TCopyToPcUi {
 
 // The actions that bring recordings and flash-drive files to the PC: copy or
 // move into the explorer's folder or the default folder, and copy a part of
-// one recording. A move erases only what was copied in full and read back
-// whole from the PC's disk.
+// one recording. A move erases only what was copied in full, and each item
+// only once its copy, read back from the PC's disk after the erase question,
+// is whole.
 class TCopyToPcActions : public QObject {
     Q_OBJECT
 public:
@@ -70,16 +72,16 @@ public:
     // The transfers; by default DownloadRecordToFile over the main window's
     // transfer user interface, and DownloadDriveFile over the same. A
     // download that answers true has put the files it wrote (final path,
-    // size, CRC) into written. EraseItems stays unset until the erase loop
-    // is wired.
+    // size, CRC) into written.
     std::function<bool(TCustomRecorder* recorder, const QString& target, TCustomSoundFileInfo* item,
                        std::uint32_t length, std::uint32_t start, std::vector<TWrittenFile>& written)>
         DownloadRecord;
     std::function<bool(TCustomRecorder* recorder, const QString& target, int driveFileIndex, TWrittenFile& written)>
         DownloadDriveFile;
-    // Erases the given records and flash-drive entries (it asks its own
-    // confirmation; No erases nothing).
-    std::function<void(const TRecordList& records, const TFileList& driveFiles)> EraseItems;
+    // Erases the given records and flash-drive entries (it shows them
+    // selected and asks its own confirmation; No erases nothing), each only
+    // when gate lets it go.
+    std::function<void(const TRecordList& records, const TFileList& driveFiles, const TEraseGate& gate)> EraseItems;
     // The overwrite question (answer Yes, No, No to all, Yes to all, Cancel;
     // target may come back renamed) and the part choice (OK 1 sets start
     // and length). By default the dialogs.
@@ -109,9 +111,10 @@ private:
                      std::vector<TCopiedRecord>& copied);
     void CopyDriveFiles(const QString& folder, std::vector<TDriveCopy>& entries);
     TCustomSoundFileInfo* RecorderItem(TCustomRecorder& recorder, const TRecords::TRecordItem& row) const;
-    // Reads every copy back; hands what is whole to EraseItems (a folder
-    // once every file under it is) and names the rest in one message.
-    void EraseVerified(const std::vector<TCopiedRecord>& records, const std::vector<TDriveCopy>& driveEntries);
+    // Hands what was copied to EraseItems (a folder when every file under
+    // it was); each copy is read back right before its item's erase, and
+    // the items kept for a bad copy are named in one message at the end.
+    void EraseCopied(const std::vector<TCopiedRecord>& records, const std::vector<TDriveCopy>& driveEntries);
 
     TCopyToPcUi m_ui;
     bool m_copySelPartHidden = false;

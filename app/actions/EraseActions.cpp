@@ -2,8 +2,8 @@
 
 #include <QAction>
 
-#include "app/actions/EraseItems.h"
 #include "app/lists/ContentListsController.h"
+#include "app/lists/DriveListView.h"
 #include "app/lists/RecordList.h"
 #include "app/lists/RecordListView.h"
 #include "app/services/AppMessageBox.h"
@@ -36,11 +36,11 @@ void TEraseActions::Rescan()
 }
 
 void TEraseActions::EraseThenRescan(TCustomRecorder& recorder, const std::vector<const TRecords::TRecordItem*>& records,
-                                    const std::vector<const TFileListItem*>& driveEntries)
+                                    const std::vector<const TFileListItem*>& driveEntries, const TEraseGate& gate)
 {
     // The lists follow the flash however far the erase got.
     try {
-        EraseRecorderItems(recorder, m_operation, records, driveEntries, m_lists.DriveFolderView().Folder());
+        EraseRecorderItems(recorder, m_operation, records, driveEntries, m_lists.DriveFolderView().Folder(), gate);
     } catch (...) {
         Rescan();
         throw;
@@ -80,18 +80,32 @@ void TEraseActions::actRecEraseExecute()
     }
 }
 
+void TEraseActions::ShowSelected(const std::vector<const TRecords::TRecordItem*>& records,
+                                 const std::vector<const TFileListItem*>& driveEntries)
+{
+    if (records.empty()) {
+        m_lists.Drive().SelectEntries(driveEntries);
+        return;
+    }
+    if (m_lists.DriveView())
+        m_lists.ShowRecordsView();
+    m_lists.Records().SelectItems(records);
+}
+
 void TEraseActions::EraseItems(const std::vector<const TRecords::TRecordItem*>& records,
-                               const std::vector<const TFileListItem*>& driveEntries)
+                               const std::vector<const TFileListItem*>& driveEntries, const TEraseGate& gate)
 {
     TCustomRecorder* recorder = m_recorder();
     if (!recorder || (records.empty() && driveEntries.empty()))
         return;
     TMainUiLockScope lock(m_operation.UiLock());
+    // The question stands over exactly what it erases.
+    ShowSelected(records, driveEntries);
     if (!Confirmed(records.empty()))
         return;
     m_operation.ResetCancel();
     try {
-        EraseThenRescan(*recorder, records, driveEntries);
+        EraseThenRescan(*recorder, records, driveEntries, gate);
     } catch (const TERecXchange& error) {
         ShowRecorderError(error);
     }

@@ -43,7 +43,8 @@ std::uint8_t ListedStatus(TCustomRecorder& recorder, std::uint16_t number, std::
 
 void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                         const std::vector<const TRecords::TRecordItem*>& records,
-                        const std::vector<const TFileListItem*>& driveEntries, const QString& driveFolder)
+                        const std::vector<const TFileListItem*>& driveEntries, const QString& driveFolder,
+                        const TEraseGate& gate)
 {
     for (const TRecords::TRecordItem* record : records) {
         if (operation.CancelRequested())
@@ -56,6 +57,8 @@ void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                           ApplicationTitle());
             continue;
         }
+        if (gate.Record && !gate.Record(*record))
+            continue;
         if (!EraseAndWait(recorder, operation, QString::number(number), [&] { recorder.StartEraseSoundFile(number); }))
             return;
     }
@@ -71,6 +74,8 @@ void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                           ApplicationTitle());
             continue;
         }
+        if (gate.DriveEntry && !gate.DriveEntry(**it))
+            continue;
         if (!EraseAndWait(recorder, operation, name, [&] { recorder.StartEraseDriveFile(index); }))
             return;
     }

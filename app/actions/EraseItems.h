@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 class TCustomRecorder;
@@ -9,6 +10,14 @@ struct TFileListItem;
 namespace TRecords {
 class TRecordItem;
 }
+
+// Asked right before an item's erase job starts: false keeps the item and
+// the loop goes on with the next. Move checks its copies here, so whatever
+// happened to them while its question was up counts. Unset: every item goes.
+struct TEraseGate {
+    std::function<bool(const TRecords::TRecordItem& record)> Record;
+    std::function<bool(const TFileListItem& entry)> DriveEntry;
+};
 
 // The erase loop of actRecErase, also run by Move and the automatic delete
 // with only the items whose copy completed. Erases the recordings in order
@@ -22,4 +31,5 @@ class TRecordItem;
 // next item. A failed job is shown once and ends the loop.
 void EraseRecorderItems(TCustomRecorder& recorder, TLongOperation& operation,
                         const std::vector<const TRecords::TRecordItem*>& records,
-                        const std::vector<const TFileListItem*>& driveEntries, const QString& driveFolder);
+                        const std::vector<const TFileListItem*>& driveEntries, const QString& driveFolder,
+                        const TEraseGate& gate = {});

@@ -423,8 +423,13 @@ void TConnectionController::Refresh(bool quiet)
         FFreshConnection = false;
         if (ProgramOptions.SyncTime)
             actSyncClockExecute();
-        if (ProgramOptions.AutoDownload && m_ui.Views)
+        if (ProgramOptions.AutoDownload && m_ui.Views) {
+            // The download and its erase question stand over the record list,
+            // not over "Can't find Recorder".
+            m_ui.PnlRecorder->show();
+            m_ui.PnlStatus->show();
             m_ui.Views->RunAutoDownload(ProgramOptions.NonDownOnly, ProgramOptions.AutoDelete);
+        }
         const bool noRecords = !FRecorder->GetSoundFiles() || FRecorder->GetSoundFiles()->Count() == 0;
         const bool noDriveFiles = !FRecorder->GetDriveFiles() || FRecorder->GetDriveFiles()->Count() == 0;
         if (noRecords && noDriveFiles && FRecorder->GetUnusedMemory() == 0) {

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QTreeView>
+#include <algorithm>
 
 #include "app/lists/DriveListModel.h"
 #include "app/lists/FileList.h"
@@ -90,6 +91,19 @@ void TDriveListView::SetFolder(const QString& folder)
 void TDriveListView::SelectAll()
 {
     SelectAllRows(m_view);
+}
+
+void TDriveListView::SelectEntries(const std::vector<const TFileListItem*>& entries)
+{
+    std::vector<int> rows;
+    for (int row = 0; row < m_folderView.Count(); ++row) {
+        const TFileListItem& shown = *m_folderView.Items(row);
+        if (std::any_of(entries.begin(), entries.end(), [&shown](const TFileListItem* entry) {
+                return entry->Name == shown.Name && entry->Path == shown.Path;
+            }))
+            rows.push_back(row);
+    }
+    SelectOnlyRows(m_view, rows);
 }
 
 void TDriveListView::ShowFolder()

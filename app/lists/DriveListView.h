@@ -3,12 +3,14 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QTreeView;
 class TDriveFileList;
 class TDriveListModel;
 class TFileList;
 class TFilteredFileList;
+struct TFileListItem;
 
 // lvDrvContent over the flash-drive folder view: the fill after a scan,
 // the column-click sorting and the moves through the drive's folders.
@@ -42,6 +44,9 @@ public:
     void SetFolder(const QString& folder);
     // Ctrl+A.
     void SelectAll();
+    // Exactly the rows of the current folder that show one of these entries
+    // (same folder and name) selected, the first current and in view.
+    void SelectEntries(const std::vector<const TFileListItem*>& entries);
 
     // The folder changed: the location combo follows.
     std::function<void()> OnFolderChanged;

@@ -1,7 +1,9 @@
 #include "app/lists/RecordListView.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QTreeView>
+#include <algorithm>
 
 #include "app/lists/ListSortRule.h"
 #include "app/lists/ListViewSetup.h"
@@ -18,15 +20,60 @@ TRecordListView::TRecordListView(QTreeView& view, TRecordList& list, QObject* pa
 
 void TRecordListView::Fill(const TSoundFileList* recordings, bool showVoiceParts)
 {
+    if (m_model->rowCount() > 0)
+        m_kept = KeepSelection();
     m_view.clearSelection();
     FillRecordList(m_list, recordings, showVoiceParts);
     SetRowCount(m_list.Count());
+    const std::vector<int> current = RowsOf(m_kept.Current);
+    SelectOnlyRows(m_view, RowsOf(m_kept.Selected), current.empty() ? -1 : current.front());
+    m_kept = {};
 }
 
 void TRecordListView::Clear()
 {
+    // An empty view keeps nothing: a new connection starts unselected.
+    m_kept = KeepSelection();
     SetRowCount(0);
     m_list.Clear();
+}
+
+TRecordListView::TRowKey TRecordListView::KeyOf(const TRecords::TRecordItem& item)
+{
+    return {item.RecordNumber, item.IsVoicePart() ? int{item.Number} : -1};
+}
+
+TRecordListView::TKeptSelection TRecordListView::KeepSelection() const
+{
+    TKeptSelection kept;
+    const int count = std::min(m_model->rowCount(), m_list.Count());
+    for (int row : SelectedRows(m_view))
+        if (row < count)
+            kept.Selected.push_back(KeyOf(*m_list.Item(row)));
+    const QModelIndex current = m_view.selectionModel() ? m_view.selectionModel()->currentIndex() : QModelIndex();
+    if (current.isValid() && current.row() < count)
+        kept.Current.push_back(KeyOf(*m_list.Item(current.row())));
+    return kept;
+}
+
+std::vector<int> TRecordListView::RowsOf(std::vector<TRowKey> keys) const
+{
+    std::vector<int> rows;
+    if (keys.empty())
+        return rows;
+    std::sort(keys.begin(), keys.end());
+    for (int row = 0; row < m_list.Count(); ++row)
+        if (std::binary_search(keys.begin(), keys.end(), KeyOf(*m_list.Item(row))))
+            rows.push_back(row);
+    return rows;
+}
+
+void TRecordListView::SelectItems(const std::vector<const TRecords::TRecordItem*>& items)
+{
+    std::vector<TRowKey> keys;
+    for (const TRecords::TRecordItem* item : items)
+        keys.push_back(KeyOf(*item));
+    SelectOnlyRows(m_view, RowsOf(keys));
 }
 
 void TRecordListView::SetRowCount(int count)

@@ -49,6 +49,21 @@ void SelectRows(QAbstractItemView& view, const std::vector<int>& rows)
     view.selectionModel()->select(selection, QItemSelectionModel::Select);
 }
 
+void SelectOnlyRows(QAbstractItemView& view, const std::vector<int>& rows, int current)
+{
+    if (!view.selectionModel() || !view.model())
+        return;
+    view.selectionModel()->clearSelection();
+    SelectRows(view, rows);
+    if (current < 0 && !rows.empty())
+        current = rows.front();
+    if (current < 0 || current >= view.model()->rowCount())
+        return;
+    const QModelIndex index = view.model()->index(current, 0);
+    view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    view.scrollTo(index);
+}
+
 void SelectAllRows(QAbstractItemView& view)
 {
     QAbstractItemModel* model = view.model();

@@ -15,6 +15,9 @@ int FirstSelectedRow(const QAbstractItemView& view);
 // Adds the rows (ascending) to the selection; nothing is deselected.
 void SelectRows(QAbstractItemView& view, const std::vector<int>& rows);
 void SelectAllRows(QAbstractItemView& view);
+// Exactly these rows (ascending) selected; current becomes the current row
+// (-1: the first of the rows) and is scrolled into view.
+void SelectOnlyRows(QAbstractItemView& view, const std::vector<int>& rows, int current = -1);
 // The first row (if any) gets the focus; the selection is cleared.
 void FocusFirstRow(QAbstractItemView& view);
 // The sort arrow on one column (-1: none); image 1 (up) when ascending.

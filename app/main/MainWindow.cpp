@@ -302,9 +302,9 @@ void TfrmTrellavoxMain::BuildCopyToPc()
     ui.ExplorerShown = [this] { return m_explorer->ExplorerShown(); };
     m_copyToPc = new TCopyToPcActions(ui, this);
     m_copyToPc->ExplorerFolder = [this] { return m_explorer->CurrentFolder(); };
-    // A move and the automatic delete erase only what was copied and checked,
-    // through the erase action and its question.
-    m_copyToPc->EraseItems = [this](const TRecordList& records, const TFileList& driveFiles) {
+    // A move and the automatic delete erase only what was copied, through the
+    // erase action and its question; the gate checks each copy at its erase.
+    m_copyToPc->EraseItems = [this](const TRecordList& records, const TFileList& driveFiles, const TEraseGate& gate) {
         if (!m_erase)
             return;
         std::vector<const TRecords::TRecordItem*> recordItems;
@@ -313,7 +313,7 @@ void TfrmTrellavoxMain::BuildCopyToPc()
         std::vector<const TFileListItem*> driveEntries;
         for (int i = 0; i < driveFiles.Count(); ++i)
             driveEntries.push_back(driveFiles.Items(i));
-        m_erase->EraseItems(recordItems, driveEntries);
+        m_erase->EraseItems(recordItems, driveEntries, gate);
     };
     m_lists->SetAutoDownload(
         [this](bool nonDownOnly, bool autoDelete) { m_copyToPc->RunAutoDownload(nonDownOnly, autoDelete); });

@@ -6,7 +6,9 @@
 #include <QTreeView>
 #include <algorithm>
 #include <atomic>
+#include <new>
 
+#include "app/actions/CopyToPcActions.h"
 #include "app/actions/EraseItems.h"
 #include "app/lists/ContentListsController.h"
 #include "app/lists/DriveListView.h"
@@ -242,3 +244,53 @@ TEST_F(EraseActionsTest, EraseNeedsASelectedRow)
     window->Lists().UpdateActions();
     EXPECT_FALSE(window->actRecErase->isEnabled());
 }
+
+namespace {
+
+struct MidwayStop {
+    const char* Name;
+    bool Exception;  // else the second erase job fails
+};
+
+void PrintTo(const MidwayStop& stop, std::ostream* out)
+{
+    *out << stop.Name;
+}
+
+}  // namespace
+
+class EraseMidwayTest : public EraseActionsTest, public ::testing::WithParamInterface<MidwayStop> {};
+
+// An erase that stops after its first item, by a failed job or by an
+// exception on the way to the second (as Move's read-back may raise): the
+// lists are scanned again and show what the flash holds.
+TEST_P(EraseMidwayTest, TheListsFollowTheFlashAfterAnEraseThatStopsMidway)
+{
+    boxes.Queue({IDYES});
+    if (GetParam().Exception) {
+        TRecordList records;
+        for (int i = 0; i < window->Lists().RecordList().Count(); ++i)
+            records.Add(window->Lists().RecordList().Item(i));
+        TEraseGate gate;
+        gate.Record = [](const TRecords::TRecordItem& record) {
+            if (record.RecordNumber == 2)
+                throw std::bad_alloc();
+            return true;
+        };
+        EXPECT_THROW(window->CopyToPc().EraseItems(records, TFileList(), gate), std::bad_alloc);
+    } else {
+        sim.InjectFault({SimFaultKind::Fail, 1, 1, cmdEraseBlock});
+        window->actRecErase->trigger();
+    }
+    EXPECT_TRUE(BlockErased(4));
+    EXPECT_FALSE(BlockErased(6));
+    const TRecordList& rows = window->Lists().RecordList();
+    ASSERT_EQ(rows.Count(), 1);
+    EXPECT_EQ(rows.Item(0)->RecordNumber, 2);
+    EXPECT_EQ(window->lvRecContent->model()->rowCount(), 1);
+    EXPECT_TRUE(window->mainPanel->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, EraseMidwayTest,
+                         ::testing::Values(MidwayStop{"FailedJob", false}, MidwayStop{"Exception", true}),
+                         [](const ::testing::TestParamInfo<MidwayStop>& info) { return std::string(info.param.Name); });
