@@ -115,6 +115,7 @@ void TStagedFile::Create()
     const QByteArray folder = QFile::encodeName(QFileInfo(m_finalPath).absolutePath());
     const mode_t mode = ReplacementFileMode(QFile::encodeName(m_finalPath));
     RemoveStagedLeftovers(folder);
+    m_unnamed = false;
     int fd = filecalls::OpenUnnamed(folder.constData(), mode);
     if (fd < 0 && errno == EMFILE && RaiseOpenFileLimit())
         fd = filecalls::OpenUnnamed(folder.constData(), mode);

@@ -14,6 +14,7 @@
 #include <regex>
 #include <string>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 #include <zlib.h>
@@ -144,7 +145,7 @@ TEST_P(StagedFileModeTest, TheFileHasItsNameOnlyOncePublishedWithThePatchedBytes
 }
 
 // Between the link and the rename even an unnamed file has a name: the
-// hidden one, in the target folder.
+// hidden one, in the target folder, and locked.
 TEST_P(StagedFileModeTest, TheTemporaryNameIsHiddenAndBesideTheFinalOne)
 {
     TStagedFile file(Path("rec 7.wav"));
@@ -155,6 +156,10 @@ TEST_P(StagedFileModeTest, TheTemporaryNameIsHiddenAndBesideTheFinalOne)
     ASSERT_EQ(names.size(), 1u);
     EXPECT_TRUE(IsHiddenNameOf(names[0], "rec 7.wav")) << names[0];
     EXPECT_EQ(file.TemporaryPath(), Path(names[0]));
+    // Held by its writer, the hidden name is no leftover for another write.
+    TStagedFile other(Path("other.wav"));
+    other.Create();
+    other.Discard();
     file.Publish();
     EXPECT_EQ(Names(), std::vector<std::string>{"rec 7.wav"});
 }
@@ -372,6 +377,37 @@ TEST_P(StagedFileModeTest, AKilledWriterLeavesNothingThatOutlivesTheNextWrite)
     publish("d.wav");
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav", "d.wav"}));
     EXPECT_EQ(ReadAll(m_dir.File("a.wav")), "the old file");
+}
+
+// Every sealed part of a split download keeps its descriptor until the
+// parts are named: more of them than the soft limit of open files allows
+// still get made.
+TEST_P(StagedFileModeTest, FilesWaitingForTheirNamesPassTheSoftLimitOfOpenFiles)
+{
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int open = static_cast<int>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+    if (saved.rlim_max < static_cast<rlim_t>(open + 64))
+        GTEST_SKIP() << "the hard limit of open files leaves no room";
+    struct TRestore {
+        struct rlimit Limit;
+        ~TRestore() { ::setrlimit(RLIMIT_NOFILE, &Limit); }
+    } restore{saved};
+    struct rlimit low = saved;
+    low.rlim_cur = static_cast<rlim_t>(open + 16);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<std::unique_ptr<TStagedFile>> files;
+    std::vector<TStagedFile*> parts;
+    for (int i = 0; i < 32; ++i) {
+        files.push_back(std::make_unique<TStagedFile>(Path("p" + std::to_string(i))));
+        files.back()->Create();
+        files.back()->Write("a", 1);
+        files.back()->Seal();
+        parts.push_back(files.back().get());
+    }
+    EXPECT_EQ(PublishTogether(parts).size(), 32u);
+    EXPECT_EQ(Names().size(), 32u);
 }
 
 // Only our own hidden names are cleared, and only regular files: a user's
