@@ -73,7 +73,8 @@ void RemoveStagedLeftovers(const QByteArray& folder)
         return;
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN)
+        // Most names of a big folder end here, at no cost.
+        if (entry->d_name[0] != '.' || (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN))
             continue;
         if (IsStagedTemporaryName(
                 QByteArray::fromRawData(entry->d_name, static_cast<qsizetype>(std::strlen(entry->d_name)))))

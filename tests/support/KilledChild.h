@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <functional>
+#include <poll.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,6 +51,13 @@ public:
     {
         if (m_pid <= 0 || m_pipe < 0)
             return false;
+        // A child that hangs before its point fails the test, not the run.
+        pollfd wait{m_pipe, POLLIN, 0};
+        int polled = 0;
+        while ((polled = ::poll(&wait, 1, kReadyTimeoutMs)) < 0 && errno == EINTR) {
+        }
+        if (polled != 1)
+            return false;
         char byte = 0;
         ssize_t n = 0;
         while ((n = ::read(m_pipe, &byte, 1)) < 0 && errno == EINTR) {
@@ -70,6 +78,8 @@ public:
     }
 
 private:
+    static constexpr int kReadyTimeoutMs = 120000;
+
     pid_t m_pid = -1;
     int m_pipe = -1;
 };
