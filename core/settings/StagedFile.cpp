@@ -57,6 +57,13 @@ bool RaiseOpenFileLimit()
     return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
 }
 
+// An unnamed file gets its name through its /proc link; without /proc
+// (and without the privilege AT_EMPTY_PATH needs) it never could.
+bool CanNameUnnamedFiles()
+{
+    return ::access("/proc/self/fd", X_OK) == 0;
+}
+
 bool RefusesUnnamedFiles(int error)
 {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
@@ -116,9 +123,13 @@ void TStagedFile::Create()
     const mode_t mode = ReplacementFileMode(QFile::encodeName(m_finalPath));
     RemoveStagedLeftovers(folder);
     m_unnamed = false;
-    int fd = filecalls::OpenUnnamed(folder.constData(), mode);
-    if (fd < 0 && errno == EMFILE && RaiseOpenFileLimit())
+    int fd = -1;
+    errno = EOPNOTSUPP;
+    if (CanNameUnnamedFiles()) {
         fd = filecalls::OpenUnnamed(folder.constData(), mode);
+        if (fd < 0 && errno == EMFILE && RaiseOpenFileLimit())
+            fd = filecalls::OpenUnnamed(folder.constData(), mode);
+    }
     if (fd >= 0) {
         m_fd = fd;
         m_unnamed = true;
