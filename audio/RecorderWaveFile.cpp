@@ -187,9 +187,11 @@ bool TRecorderWaveFile::Publish()
 {
     if (m_failed)
         return false;
+    std::vector<TStagedFile*> parts;
+    for (const std::unique_ptr<TStagedFile>& part : m_sealed)
+        parts.push_back(part.get());
     try {
-        for (std::unique_ptr<TStagedFile>& part : m_sealed)
-            m_written.push_back(part->Publish());
+        m_written = PublishTogether(parts);
     } catch (const EFileWriteError& error) {
         m_error = error.Text();
         m_failed = true;

@@ -21,8 +21,8 @@ class TCrcWaveFile;
 // private chunk). Each part gets its own CRC, marks and private chunk.
 // Write runs on the job thread; Finish and the rest on the caller's once
 // the job has ended. No part gets its name before Publish: each part is
-// written under a temporary name and sealed when full; Publish renames them
-// all, Discard (and the destructor, unless published) removes them.
+// written as a staged file and sealed when full; Publish names them all
+// together, Discard (and the destructor, unless published) removes them.
 class TRecorderWaveFile : public TCustomFile {
 public:
     static constexpr std::uint32_t kDefaultLimit = 0xFFFFFC00u;
@@ -41,8 +41,10 @@ public:
     // Writes what is still held and finishes the open part. False when that,
     // or any write before it, failed.
     bool Finish();
-    // Gives every sealed part its name, in order. False (and the parts not
-    // yet renamed removed) when a rename fails.
+    // Names the sealed parts together: all are linked under hidden names
+    // first, then renamed in order. False (and the parts not yet renamed
+    // removed) on a failure; one before the renames leaves every old file of
+    // those names whole.
     bool Publish();
     // Drops the open part and every part not yet published.
     void Discard();

@@ -49,12 +49,15 @@ private:
 
 // Why the job could not write the file: the job keeps no errno, so the
 // file and its disk are asked.
-int SinkFailure(int fd, const QString& target)
+int SinkFailure(const TStagedFile& file, const QString& target)
 {
-    if (::fsync(fd) != 0)
+    if (::fsync(file.Handle()) != 0)
         return errno;
+    // The folder removed meanwhile; an unnamed file has no name to lose.
+    if (!QFileInfo::exists(QFileInfo(target).absolutePath()))
+        return ENOENT;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_nlink == 0)
+    if (!file.IsUnnamed() && ::fstat(file.Handle(), &info) == 0 && info.st_nlink == 0)
         return ENOENT;
     const std::optional<std::uint64_t> room = FreeDiskBytes(QFileInfo(target).absolutePath());
     return room && *room == 0 ? ENOSPC : EIO;
@@ -103,7 +106,7 @@ bool DownloadDriveFile(TCustomRecorder* recorder, const QString& target, int dri
     // file goes with file); a failed job was shown by RunJob.
     if (ui.CancelRequested() || outcome != TJobOutcome::Completed) {
         if (outcome == TJobOutcome::SinkRefused)
-            AppMessageBox(EFileWriteError(target, SinkFailure(file.Handle(), target)).Text(), 0, ApplicationTitle());
+            AppMessageBox(EFileWriteError(target, SinkFailure(file, target)).Text(), 0, ApplicationTitle());
         return false;
     }
     try {

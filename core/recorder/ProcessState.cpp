@@ -9,9 +9,9 @@
 #include "core/links/usb/Q71Library.h"
 #include "core/links/usb/Q71Link.h"
 #include "core/protocol/DebugLog.h"
+#include "core/settings/FileCalls.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
-#include "core/settings/StagedFile.h"
 #include "localizer/LanguageManager.h"
 
 void ResetProcessState()
@@ -30,6 +30,6 @@ void ResetProcessStateKeepingLanguages()
     ResetQ71Library();
     ResetDebugLog();
     ResetProgramOptions();
-    SetStagedFileWriteFault(0, 0);
+    ResetFileCallFaults();
     SetProgramFolderOverride(QString());
 }

@@ -5,10 +5,11 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -16,7 +17,9 @@
 #include <zlib.h>
 
 #include "core/settings/AtomicFile.h"
+#include "core/settings/FileCalls.h"
 #include "core/settings/FileUtils.h"
+#include "core/settings/StagedLeftovers.h"
 #include "localizer/LangFormat.h"
 
 namespace {
@@ -24,20 +27,7 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr std::size_t kReadBackSize = 1024 * 1024;
 
-std::atomic<int> WriteFaultCountdown{0};
-std::atomic<int> WriteFaultError{0};
-
-// The injected fault, counted down by every write to the disk.
-bool WriteFaultHits(int& error)
-{
-    int left = WriteFaultCountdown.load();
-    while (left > 0 && !WriteFaultCountdown.compare_exchange_weak(left, left - 1)) {
-    }
-    if (left != 1)
-        return false;
-    error = WriteFaultError.load();
-    return true;
-}
+constexpr int kNameAttempts = 100;
 
 std::uint32_t Crc32Of(std::uint32_t crc, const std::uint8_t* data, std::size_t length)
 {
@@ -54,6 +44,38 @@ int Close(int fd)
 {
     int result = ::close(fd);
     return result < 0 && errno == EINTR ? 0 : result;
+}
+
+// Each sealed part of a split download holds its descriptor until the parts
+// are named: a long one may need more than the usual soft limit allows.
+bool RaiseOpenFileLimit()
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max)
+        return false;
+    limit.rlim_cur = limit.rlim_max;
+    return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
+// An unnamed file gets its name through its /proc link; without /proc
+// (and without the privilege AT_EMPTY_PATH needs) it never could.
+bool CanNameUnnamedFiles()
+{
+    return ::access("/proc/self/fd", X_OK) == 0;
+}
+
+bool RefusesUnnamedFiles(int error)
+{
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+int LockExclusive(int fd)
+{
+    int result = 0;
+    do {
+        result = ::flock(fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    return result;
 }
 
 }  // namespace
@@ -95,20 +117,62 @@ void TStagedFile::Fail(const QString& reason)
 
 void TStagedFile::Create()
 {
-    if (IsOpen() || m_sealed)
+    if (IsOpen() || m_sealed || m_published)
         throw std::logic_error("A staged file is created once.");
-    const QFileInfo info(m_finalPath);
-    QByteArray name = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX.part";
-    const int fd = ::mkostemps(name.data(), 5, O_CLOEXEC);
-    if (fd < 0)
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_finalPath).absolutePath());
+    const mode_t mode = ReplacementFileMode(QFile::encodeName(m_finalPath));
+    RemoveStagedLeftovers(folder);
+    m_unnamed = false;
+    int fd = -1;
+    errno = EOPNOTSUPP;
+    if (CanNameUnnamedFiles()) {
+        fd = filecalls::OpenUnnamed(folder.constData(), mode);
+        if (fd < 0 && errno == EMFILE && RaiseOpenFileLimit())
+            fd = filecalls::OpenUnnamed(folder.constData(), mode);
+    }
+    if (fd >= 0) {
+        m_fd = fd;
+        m_unnamed = true;
+        // The lock covers the hidden name that Link gives the file.
+        if (LockExclusive(m_fd) != 0)
+            Fail(errno);
+    } else if (RefusesUnnamedFiles(errno)) {
+        CreateNamed(folder, mode);
+    } else {
         throw EFileWriteError(m_finalPath, errno);
-    m_fd = fd;
-    m_temporaryPath = QFile::decodeName(name);
-    if (::fchmod(m_fd, ReplacementFileMode(QFile::encodeName(m_finalPath))) != 0)
+    }
+    if (::fchmod(m_fd, mode) != 0)
         Fail(errno);
     m_position = m_size = m_flushed = 0;
     m_crc = static_cast<std::uint32_t>(::crc32(0, nullptr, 0));
     m_buffer.reserve(kBufferSize);
+}
+
+// The hidden file, locked while it may still get its final name.
+void TStagedFile::CreateNamed(const QByteArray& folder, mode_t mode)
+{
+    const QByteArray name = QFile::encodeName(QFileInfo(m_finalPath).fileName());
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const QByteArray path = StagedTemporaryPath(folder, name);
+        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode & 0600);
+        if (fd < 0 && errno == EMFILE && RaiseOpenFileLimit())
+            fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode & 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            throw EFileWriteError(m_finalPath, errno);
+        m_fd = fd;
+        m_temporaryPath = QFile::decodeName(path);
+        bool lostName = false;
+        if (LockStagedFile(m_fd, path, lostName))
+            return;
+        if (!lostName)
+            Fail(errno);
+        // A clearing in another program took it for a leftover: a new name.
+        Close(std::exchange(m_fd, -1));
+        m_temporaryPath.clear();
+    }
+    throw EFileWriteError(m_finalPath, EEXIST);
 }
 
 void TStagedFile::Write(const void* data, std::size_t length)
@@ -157,10 +221,7 @@ void TStagedFile::Flush()
 void TStagedFile::WriteOut(std::uint64_t offset, const std::uint8_t* data, std::size_t length)
 {
     while (length > 0) {
-        int error = 0;
-        if (WriteFaultHits(error))
-            Fail(error);
-        const ssize_t done = ::pwrite(m_fd, data, length, static_cast<off_t>(offset));
+        const ssize_t done = filecalls::Pwrite(m_fd, data, length, static_cast<off_t>(offset));
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0)
@@ -226,51 +287,108 @@ void TStagedFile::Seal()
     if (!IsOpen())
         throw std::logic_error("A staged file is sealed only once created.");
     Flush();
-    if (::fsync(m_fd) != 0)
+    if (filecalls::Fsync(m_fd) != 0)
         Fail(errno);
     struct stat info {};
     if (::fstat(m_fd, &info) != 0)
         Fail(errno);
-    // A folder removed while we wrote leaves the file with no name at all.
-    if (info.st_nlink == 0)
+    // A folder removed while we wrote leaves the hidden file with no name.
+    if (!m_unnamed && info.st_nlink == 0)
         Fail(ENOENT);
     if (static_cast<std::uint64_t>(info.st_size) != m_size)
         Fail(QStringLiteral("%1 bytes on the disk, %2 written").arg(info.st_size).arg(m_size));
-    const int fd = std::exchange(m_fd, -1);
-    if (Close(fd) != 0)
-        Fail(errno);
     m_sealed = true;
 }
 
-TWrittenFile TStagedFile::Publish()
+void TStagedFile::Link()
+{
+    if (m_published)
+        return;
+    Seal();
+    if (!m_temporaryPath.isEmpty())
+        return;
+    const QFileInfo info(m_finalPath);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray name = QFile::encodeName(info.fileName());
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const QByteArray path = StagedTemporaryPath(folder, name);
+        if (filecalls::LinkOpenFile(m_fd, path.constData()) == 0) {
+            m_temporaryPath = QFile::decodeName(path);
+            return;
+        }
+        // A folder removed while we wrote fails here (ENOENT).
+        if (errno != EEXIST)
+            Fail(errno);
+    }
+    Fail(EEXIST);
+}
+
+TWrittenFile TStagedFile::Rename()
 {
     if (m_published)
         return Written();
-    Seal();
+    Link();
     const QByteArray from = QFile::encodeName(m_temporaryPath);
     const QByteArray to = QFile::encodeName(m_finalPath);
-    if (::rename(from.constData(), to.constData()) != 0)
+    if (filecalls::Rename(from.constData(), to.constData()) != 0)
         Fail(errno);
     m_published = true;
+    m_temporaryPath.clear();
+    // Synced before: what a close could still report was reported then.
+    Close(std::exchange(m_fd, -1));
     // The new name itself reaches the disk with the folder.
-    const QByteArray folder = QFile::encodeName(QFileInfo(m_finalPath).absolutePath());
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        Close(dir);
-    }
+    if (const int error = filecalls::SyncFolder(QFileInfo(m_finalPath).absolutePath()))
+        throw EFileWriteError(m_finalPath, error);
     return Written();
 }
 
 void TStagedFile::Discard() noexcept
 {
-    if (m_fd >= 0)
-        Close(std::exchange(m_fd, -1));
+    // The name goes while the lock is held, so no clearing races for it.
     if (!m_published && !m_temporaryPath.isEmpty())
         ::unlink(QFile::encodeName(m_temporaryPath).constData());
+    if (m_fd >= 0)
+        Close(std::exchange(m_fd, -1));
     m_temporaryPath.clear();
     m_buffer.clear();
     m_sealed = false;
+}
+
+std::vector<TWrittenFile> PublishTogether(const std::vector<TStagedFile*>& files)
+{
+    try {
+        for (TStagedFile* file : files)
+            file->Link();
+        // A folder in the way of a final name would stop the renames midway.
+        for (TStagedFile* file : files) {
+            struct stat info {};
+            if (::lstat(QFile::encodeName(file->FinalPath()).constData(), &info) == 0 && S_ISDIR(info.st_mode))
+                throw EFileWriteError(file->FinalPath(), EISDIR);
+        }
+    } catch (const EFileWriteError&) {
+        for (TStagedFile* file : files)
+            file->Discard();
+        throw;
+    }
+    std::vector<TWrittenFile> written;
+    std::optional<EFileWriteError> syncFailure;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        try {
+            written.push_back(files[i]->Rename());
+        } catch (const EFileWriteError& error) {
+            if (!files[i]->IsPublished()) {
+                for (std::size_t rest = i + 1; rest < files.size(); ++rest)
+                    files[rest]->Discard();
+                throw;
+            }
+            // Named but not synced: the others still get their names.
+            if (!syncFailure)
+                syncFailure = error;
+        }
+    }
+    if (syncFailure)
+        throw *syncFailure;
+    return written;
 }
 
 TFileCheck VerifyWrittenFile(const TWrittenFile& file)
@@ -285,7 +403,11 @@ TFileCheck VerifyWrittenFile(const TWrittenFile& file)
         ~TCloser() { Close(Fd); }
     } closer{fd};
     // What the cache holds may never have reached the disk: read the disk.
-    ::fdatasync(fd);
+    // The name too: a file whose name is lost in a crash is no copy.
+    if (filecalls::Fdatasync(fd) != 0)
+        return {TResult::ReadFailed, GetSystemErrorText(errno)};
+    if (const int error = filecalls::SyncFolder(QFileInfo(file.Path).absolutePath()))
+        return {TResult::ReadFailed, GetSystemErrorText(error)};
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
     struct stat info {};
     if (::fstat(fd, &info) != 0)
@@ -337,6 +459,5 @@ std::optional<QString> CheckDiskSpace(const QString& folder, std::uint64_t bytes
 
 void SetStagedFileWriteFault(int nthWrite, int error)
 {
-    WriteFaultError.store(error);
-    WriteFaultCountdown.store(nthWrite > 0 ? nthWrite : 0);
+    FailFileCall(TFileCall::Write, nthWrite, error);
 }

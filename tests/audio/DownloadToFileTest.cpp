@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <zlib.h>
 
 #include "audio/CrcWaveFile.h"
@@ -18,12 +19,14 @@
 #include "core/flash/SoundFileInfo.h"
 #include "core/protocol/RecorderClock.h"
 #include "core/recorder/ProcessState.h"
+#include "core/settings/FileCalls.h"
 #include "core/settings/FileUtils.h"
 #include "core/settings/ProgramOptions.h"
 #include "core/settings/StagedFile.h"
 #include "tests/audio/DownloadedFiles.h"
 #include "tests/support/FakeRecorderHost.h"
 #include "tests/support/FakeTransferUi.h"
+#include "tests/support/KilledChild.h"
 #include "tests/support/ParamName.h"
 #include "tests/support/ScriptedDownloadRecorder.h"
 #include "tests/support/TempDir.h"
@@ -237,6 +240,73 @@ TEST_F(DownloadToFileTest, AFolderRemovedMidwayIsAFailure)
     EXPECT_TRUE(m_host.Messages[0].startsWith(QStringLiteral("Writing error\n")));
     EXPECT_TRUE(m_written.empty());
     EXPECT_TRUE(m_recorder.StatusCalls.empty());
+}
+
+// The parts of a split download get their names together: all are linked
+// under hidden names before the first rename, so a failure then (a link
+// refused on a full quota) keeps every old file of those names whole.
+TEST_F(DownloadToFileTest, SplitPartsAreNamedTogether)
+{
+    ProgramOptions.Split = true;
+    ProgramOptions.MaxOutputSize = 1;
+    const QStringList names = {"rec.wav", "rec_0001.wav", "rec_0002.wav"};
+    for (const QString& name : names)
+        WriteOldFile(Target(name.toUtf8().constData()));
+    Plan(1300000);
+    FailFileCall(TFileCall::Link, 3, EDQUOT);
+    EXPECT_FALSE(Download(Target()));
+    EXPECT_EQ(FilesInDir(), names);
+    for (const QString& name : names)
+        EXPECT_EQ(Contents(Target(name.toUtf8().constData())), QByteArray("the old file")) << name.toStdString();
+    ASSERT_EQ(m_host.Messages.size(), 1);
+    EXPECT_TRUE(m_host.Messages[0].startsWith(QStringLiteral("Writing error\n")));
+    EXPECT_TRUE(m_host.Messages[0].contains(QStringLiteral("rec_0002.wav")));
+    EXPECT_TRUE(m_host.Messages[0].endsWith(GetSystemErrorText(EDQUOT))) << m_host.Messages[0].toStdString();
+    EXPECT_TRUE(m_written.empty());
+    EXPECT_TRUE(m_recorder.StatusCalls.empty());
+}
+
+// A program killed midway through a split download (a sealed part and an
+// open one): with unnamed files nothing of it is in the folder; where the
+// file system has none, its hidden parts are, until the next download into
+// the folder clears them. An old file of the name stays whole either way.
+TEST_F(DownloadToFileTest, AKilledDownloadLeavesNoFileOfItsOwn)
+{
+    ProgramOptions.Split = true;
+    ProgramOptions.MaxOutputSize = 1;
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed" : "hidden");
+        ResetFileCallFaults();
+        if (!unnamed)
+            FailEveryFileCall(TFileCall::UnnamedOpen, EOPNOTSUPP);
+        for (const QString& name : FilesInDir())
+            QFile::remove(Target(name.toUtf8().constData()));
+        WriteOldFile(Target());
+        std::vector<std::size_t> pieces(9, 256 * 1024);
+        pieces.push_back(2600000 - 9 * 256 * 1024);
+        Plan(1300000, pieces);
+        {
+            // After six pieces of 256 KiB the first part is sealed.
+            KilledChild killed([&](const std::function<void()>& ready) {
+                m_recorder.Plan.BeforePiece = [&](int piece) {
+                    if (piece == 6)
+                        ready();
+                };
+                Download(Target());
+            });
+            ASSERT_TRUE(killed.WaitReady());
+            ASSERT_TRUE(killed.Kill());
+        }
+        QStringList left = FilesInDir();
+        EXPECT_EQ(left.takeLast(), QStringLiteral("rec.wav"));
+        EXPECT_EQ(left.size(), unnamed ? 0 : 2) << left.join(' ').toStdString();
+        for (const QString& name : left)
+            EXPECT_TRUE(name.startsWith(QStringLiteral(".rec")) && name.endsWith(QStringLiteral(".part")));
+        EXPECT_EQ(Contents(Target()), QByteArray("the old file"));
+
+        ASSERT_TRUE(Download(Target()));
+        EXPECT_EQ(FilesInDir(), (QStringList{"rec.wav", "rec_0001.wav", "rec_0002.wav"}));
+    }
 }
 
 TEST_F(DownloadToFileTest, PartLimitFromTheOptions)

@@ -10,7 +10,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <optional>
+#include <sys/resource.h>
 
 #include "app/actions/DriveFileTransfers.h"
 #include "app/dialogs/StatusWindow.h"
@@ -24,6 +27,7 @@
 #include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
 #include "core/settings/DocumentsFolder.h"
+#include "core/settings/FileUtils.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/StagedFile.h"
 #include "tests/app/ScriptedMessageBoxes.h"
@@ -251,6 +255,41 @@ TEST_F(DriveFileTransfersTest, FailedOrCancelledDownloadsAnswerFalse)
     Refresh();
     EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), Path("gap"), 0, m_ui));
     EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Failed);
+}
+
+// A write the file system refuses midway (here: a file size limit) is told
+// with a reason that fits; the unnamed file has no name to have lost.
+TEST_F(DriveFileTransfersTest, ARefusedWriteIsToldWithoutAMissingFolder)
+{
+    ContentBuilder builder(ContentGeometry::Of(m_sim));
+    DriveFileSpec spec;
+    const QByteArray data = Numbered(3 * 16128);
+    spec.data.assign(data.begin(), data.end());
+    builder.AddDriveFile(spec);
+    builder.WriteTo(m_sim);
+    Refresh();
+
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct TRestore {
+        struct rlimit Limit;
+        void (*Handler)(int);
+        ~TRestore()
+        {
+            ::setrlimit(RLIMIT_FSIZE, &Limit);
+            std::signal(SIGXFSZ, Handler);
+        }
+    } restore{saved, std::signal(SIGXFSZ, SIG_IGN)};
+    struct rlimit small = saved;
+    small.rlim_cur = 20000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_FALSE(DownloadDriveFile(m_recorder.get(), Path("big.bin"), 0, m_ui));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ASSERT_EQ(m_boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(m_boxes.Boxes[0].Text.startsWith(QStringLiteral("Writing error\n")))
+        << m_boxes.Boxes[0].Text.toStdString();
+    EXPECT_FALSE(m_boxes.Boxes[0].Text.endsWith(GetSystemErrorText(ENOENT))) << m_boxes.Boxes[0].Text.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("big.bin")));
 }
 
 TEST_F(DriveFileTransfersTest, WaitOnAnIdleRecorderShowsNothingAndFillsTheGauge)
