@@ -188,9 +188,15 @@ TEST_F(ExplorerStartTest, EachToolButtonDoesItsCommand)
     Click("tlbtnCopyToRec");
     EXPECT_TRUE(asked);
 
-    // Delete: asked, then in the trash.
+    // Delete: asked, then in the trash (and nothing in the current folder).
+    const QString current = HomePath() + QStringLiteral("/current");
+    ASSERT_TRUE(QDir().mkpath(current));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(current));
     boxes.Queue({IDYES});
     Click("tlbtnDelete");
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(QDir(current).isEmpty());
     ASSERT_EQ(boxes.Boxes.size(), 2u);
     EXPECT_EQ(boxes.Boxes[1].Text, QStringLiteral("Move \"call.txt\" to the trash?"));
     EXPECT_FALSE(QFile::exists(sub + QStringLiteral("/call.txt")));
@@ -234,4 +240,31 @@ TEST_F(ExplorerStartTest, EachToolButtonDoesItsCommand)
     EXPECT_TRUE(QTest::qWaitFor([&] { return Pane().ViewStyle() == 0; }));
     EXPECT_EQ(Pane().ShownListView(), Pane().IconView());
     EXPECT_TRUE(Pane().IconView()->isVisible());
+}
+
+// The pane's texts follow the language: the delete question is a localized
+// constant, the view-style button's caption keeps its translation entry.
+TEST_F(ExplorerStartTest, TheDeleteQuestionAndTheViewStyleCaptionAreTranslated)
+{
+    const QString file = HomePath() + QStringLiteral("/Program/Trellavox_Test.lng");
+    QFile lng(file);
+    ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
+    lng.write("\xEF\xBB\xBF; test texts\r\nLANGID=1031\r\n\r\n[$CONSTANTS]\r\n"
+              "TrashQuestionStr=\xC2\xBB%1\xC2\xAB in den Papierkorb verschieben?\r\n\r\n"
+              "[frmTrellavoxMain]\r\n10052=Ansicht\r\n");
+    lng.close();
+    ASSERT_TRUE(LangManager().AddLangFile(file));
+    Start();
+    LangManager().SetActiveLangID(1031);
+    EXPECT_EQ(Pane().ViewStyleAction()->text(), QStringLiteral("Ansicht"));
+    EXPECT_EQ(Button("tlbtnViewStyle")->toolTip(), QStringLiteral("Ansicht"));
+
+    const QString folder = ProgramOptions.DefFolder;
+    MakeFile(folder + QStringLiteral("/call.txt"));
+    Open(folder);
+    Select(folder + QStringLiteral("/call.txt"));
+    Click("tlbtnDelete");
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("»call.txt« in den Papierkorb verschieben?"));
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/call.txt")));  // No, the scripted answer
 }

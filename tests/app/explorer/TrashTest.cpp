@@ -159,6 +159,12 @@ TEST_F(TrashTest, AFailedMoveLeavesNoInfoFile)
         EXPECT_TRUE(QString::fromStdString(error.what()).contains(Q(Path("gone.wav"))));
     }
     EXPECT_TRUE(fs::is_empty(Path("data/Trash/info")));
+
+    // A folder that holds the trash cannot go into it: its info file goes
+    // again once the move failed.
+    EXPECT_THROW(trash.Move(Q(Path("data")), folder), ETrashError);
+    EXPECT_TRUE(fs::is_empty(Path("data/Trash/info")));
+    EXPECT_TRUE(fs::is_empty(Path("data/Trash/files")));
 }
 
 // No trash can be made: the item's name and the reason, nothing made.
