@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -81,6 +82,7 @@ TExplorerPane::TExplorerPane(QWidget& window, QSplitter& host)
     layout->addWidget(m_navigation->ComboBox());
     layout->addWidget(m_splitter, 1);
     ConnectActions();
+    m_host.installEventFilter(this);
     SetExplorerWidth(0);
     SetCurrentFolder(QDir::homePath());
 }
@@ -234,12 +236,31 @@ void TExplorerPane::ShowExecute()
 {
     m_panel->setVisible(m_actViewExp->isChecked());
     SetWatching(m_actViewExp->isChecked());
-    if (m_actViewExp->isChecked())
-        m_host.setSizes({std::max(kMinContentWidth, m_host.window()->width() - m_explorerWidth), m_explorerWidth});
-    else if (m_recorderPanel)
+    if (m_actViewExp->isChecked()) {
+        m_holdWidth = !m_host.window()->isVisible();
+        PlacePane();
+    } else if (m_recorderPanel) {
         m_recorderPanel->setFocus();
+    }
     m_views->FitColumnsOnce();
     UpdateActions();
+}
+
+void TExplorerPane::PlacePane()
+{
+    const int total = m_host.isVisible() ? m_host.width() : m_host.window()->width();
+    m_host.setSizes({std::max(kMinContentWidth, total - m_explorerWidth), m_explorerWidth});
+}
+
+bool TExplorerPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_host && m_holdWidth) {
+        if (event->type() == QEvent::Resize && m_actViewExp->isChecked())
+            PlacePane();
+        else if (event->type() == QEvent::Paint)
+            m_holdWidth = false;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TExplorerPane::TreeExecute()

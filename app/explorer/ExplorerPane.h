@@ -144,8 +144,13 @@ public:
     // hidden); on again: both read what they show.
     void SetWatching(bool watching) { m_navigation->SetWatching(watching); }
 
+protected:
+    // The host's resizes until its first paint: see m_holdWidth.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ConnectActions();
+    void PlacePane();
     void BuildCaption();
     int DefaultExplorerWidth() const;
     // A width not saved follows what the tool bar needs.
@@ -169,4 +174,9 @@ private:
     int m_explorerWidth = 0;
     int m_foldersWidth = 150;
     bool m_defaultWidth = true;  // no width set but the tool bar's
+    // The pane's width set before the window was first painted holds
+    // through the resizes of its showing (a maximized start): the splitter
+    // would give the pane its share of them, and the next start would save
+    // a wider pane than the one the user left.
+    bool m_holdWidth = false;
 };

@@ -268,3 +268,22 @@ TEST_F(ExplorerStartTest, TheDeleteQuestionAndTheViewStyleCaptionAreTranslated)
     EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("»call.txt« in den Papierkorb verschieben?"));
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/call.txt")));  // No, the scripted answer
 }
+
+// A start into a maximized window: the saved width holds through the
+// resize of the showing (else each start would save a wider pane).
+TEST_F(ExplorerStartTest, AMaximizedStartKeepsTheSavedWidth)
+{
+    QFile settings(SettingsFilePath());
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[Settings]\r\nExpWidth=300\r\nExpWindow=1\r\nConnectType=3\r\n");
+    settings.close();
+    StartWith(3);
+    window->showMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() != 900; })) << "the screen is as wide as the window";
+    QApplication::processEvents();
+    EXPECT_NEAR(Pane().Panel()->width(), 300, 8) << window->width();
+    EXPECT_TRUE(window->close());
+    EXPECT_NEAR(TIniFile(SettingsFilePath()).ReadInteger(QStringLiteral("Settings"), QStringLiteral("ExpWidth"), 0),
+                300, 8);
+}
