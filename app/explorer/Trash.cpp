@@ -129,9 +129,13 @@ QString TrashName(const QString& name, int attempt)
 
 QByteArray InfoText(const QString& path, const TTrashFolder& trash)
 {
+    // Below the top folder as the file system has it: a link on the way
+    // would give a path that leaves it.
     QString shown = path;
     if (!trash.RelativeTo.isEmpty())
-        shown = QDir(trash.RelativeTo).relativeFilePath(path);
+        shown = QDir(trash.RelativeTo)
+                    .relativeFilePath(QFileInfo(Parent(path)).canonicalFilePath() + QLatin1Char('/') +
+                                      QFileInfo(path).fileName());
     return QByteArrayLiteral("[Trash Info]\nPath=") + Native(shown).toPercentEncoding("/") +
            QByteArrayLiteral("\nDeletionDate=") +
            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() + '\n';
@@ -198,7 +202,7 @@ TTrashFolder TTrash::FolderFor(const QString& path) const
             MakePath(trash + QStringLiteral("/info"));
             return {trash, {}};
         }
-        return TopFolderTrash(TopFolder(folder, info.st_dev));
+        return TopFolderTrash(TopFolder(QFileInfo(folder).canonicalFilePath(), info.st_dev));
     } catch (const ETrashError& error) {
         throw ETrashError((LangConst(QStringLiteral("NoTrashStr")) + QLatin1Char(' ') + item + QLatin1Char('\n') +
                            QString::fromStdString(error.what()))
@@ -206,8 +210,10 @@ TTrashFolder TTrash::FolderFor(const QString& path) const
     }
 }
 
-TTrashFolder TTrash::TopFolderTrash(const QString& top) const
+TTrashFolder TTrash::TopFolderTrash(const QString& given) const
 {
+    const QString real = QFileInfo(given).canonicalFilePath();
+    const QString top = real.isEmpty() ? given : real;
     const QString uid = QString::number(m_uid);
     // An administrator's shared trash counts only as a real folder with the
     // sticky bit, so no user can take another's folder in it.

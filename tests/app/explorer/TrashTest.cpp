@@ -239,8 +239,8 @@ TEST_F(TrashTest, TheTopFolderTrashIsTakenOnlyWhereTheSpecificationAllows)
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string top = Path("top" + std::to_string(n++));
-        fs::create_directories(top + "/sub");
+        fs::create_directories(Path("top" + std::to_string(n)) + "/sub");
+        const std::string top = fs::canonical(Path("top" + std::to_string(n++))).string();
         MakeFile(top + "/sub/call.wav");
         c.prepare(top);
         const TTrash trash(Q(Path("data")), uid);
@@ -260,6 +260,17 @@ TEST_F(TrashTest, TheTopFolderTrashIsTakenOnlyWhereTheSpecificationAllows)
         EXPECT_EQ(trash.Move(Q(top + "/sub/call.wav"), folder), Q(expected + "/files/call.wav"));
         EXPECT_TRUE(Read(Q(expected + "/info/call.wav.trashinfo")).contains(QStringLiteral("\nPath=sub/call.wav\n")));
     }
+
+    // An item named through a link on the way: its path is the one below
+    // the top folder all the same.
+    const std::string top = fs::canonical(Path("top0")).string();
+    fs::create_directory_symlink(top, Path("link"));
+    MakeFile(top + "/sub/again.wav");
+    const TTrash trash(Q(Path("data")), uid);
+    const TTrashFolder folder = trash.TopFolderTrash(Q(Path("link")));
+    EXPECT_EQ(folder.Folder, Q(top + own));
+    trash.Move(Q(Path("link/sub/again.wav")), folder);
+    EXPECT_TRUE(Read(Q(top + own + "/info/again.wav.trashinfo")).contains(QStringLiteral("\nPath=sub/again.wav\n")));
 }
 
 // An item on another file system than the home trash goes to that file
