@@ -1,8 +1,10 @@
 #include "app/explorer/ExplorerIconProvider.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QMimeType>
 #include <QMutexLocker>
+#include <QStyle>
 
 namespace {
 
@@ -11,19 +13,30 @@ bool IsPlainFile(const QFileInfo& info)
     return info.isFile() && !info.isRoot();
 }
 
+// The theme's icon, else the style's.
+QIcon ThemeOrStyle(const QIcon& theme, QStyle::StandardPixmap standard)
+{
+    return theme.isNull() ? QApplication::style()->standardIcon(standard) : theme;
+}
+
 }  // namespace
+
+TExplorerIconProvider::TExplorerIconProvider()
+    : m_fileIcon(ThemeOrStyle(icon(File), QStyle::SP_FileIcon)),
+      m_folderIcon(ThemeOrStyle(icon(Folder), QStyle::SP_DirIcon))
+{
+}
 
 QIcon TExplorerIconProvider::icon(const QFileInfo& info) const
 {
     if (IsPlainFile(info))
         return FileKind(info).icon;
-    if (info.isDir() && !info.isRoot()) {
-        const QMutexLocker lock(&m_mutex);
-        if (m_folderIcon.isNull())
-            m_folderIcon = icon(Folder);
+    if (info.isDir() && !info.isRoot())
         return m_folderIcon;
-    }
-    return QAbstractFileIconProvider::icon(info);
+    const QIcon standard = QAbstractFileIconProvider::icon(info);
+    if (!standard.isNull())
+        return standard;
+    return info.isDir() ? m_folderIcon : m_fileIcon;
 }
 
 QString TExplorerIconProvider::type(const QFileInfo& info) const
@@ -46,7 +59,7 @@ TExplorerIconProvider::TKind TExplorerIconProvider::FileKind(const QFileInfo& in
             const QMimeType mime = m_mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
             QIcon fileIcon = QIcon::fromTheme(mime.iconName());
             if (fileIcon.isNull())
-                fileIcon = icon(File);
+                fileIcon = m_fileIcon;
             known = m_kinds.insert(key, {fileIcon, mime.comment().isEmpty() ? mime.name() : mime.comment()});
         }
         m_lastKey = key;

@@ -12,9 +12,14 @@
 // thread, in batches of thousands: a mime-database look-up per file (and a
 // read of the file when its name is not enough) held a large folder's
 // opening for half a second. Here a suffix costs one look-up by name only;
-// folders, the root and other entries keep the standard answers.
+// folders, the root and other entries keep the standard answers. Where the
+// icon theme has no icon (or there is no theme), files and folders take the
+// style's standard file and folder icons.
 class TExplorerIconProvider : public QAbstractFileIconProvider {
 public:
+    // Made on the GUI thread: the style's icons are taken here.
+    TExplorerIconProvider();
+
     using QAbstractFileIconProvider::icon;
     QIcon icon(const QFileInfo& info) const override;
     QString type(const QFileInfo& info) const override;
@@ -32,5 +37,6 @@ private:
     mutable QHash<QString, TKind> m_kinds;
     mutable QString m_lastKey;
     mutable TKind m_lastKind;
-    mutable QIcon m_folderIcon;
+    QIcon m_fileIcon;  // a file of no known kind
+    QIcon m_folderIcon;
 };

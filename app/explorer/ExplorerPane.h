@@ -2,38 +2,36 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <memory>
+
+#include "app/explorer/ExplorerNavigation.h"
+#include "app/explorer/ExplorerViews.h"
 
 class QAbstractItemView;
 class QAction;
 class QComboBox;
 class QFileSystemModel;
-class QFileSystemWatcher;
 class QLabel;
 class QListView;
-class QMenu;
-class QModelIndex;
 class QSplitter;
-class QStackedWidget;
-class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
 class QWidget;
 class TExplorerIconProvider;
+class TExplorerToolBar;
 class TFolderModel;
+class TTrash;
 
 // The explorer pane of the main window: a small file explorer of the PC
-// beside the recorder's lists. A folders-only file-system model feeds the
-// folder tree and the path combo box; the folder model of our own feeds the
-// folder view, a report view or a list view beside it for the icon and list
-// styles, both on the one model and the one selection. The folder view
-// follows its folder by the folder model's watcher; the tree watches the
-// folders the user has expanded, and nothing watches while the pane is
+// beside the recorder's lists. Its caption and its tool bar
+// (TExplorerToolBar) above the path combo box, the folder tree beside the
+// folder view (TExplorerNavigation keeps the three on one folder;
+// TExplorerViews shows the folder model in the style chosen). The folder
+// view follows its folder by the folder model's watcher; the tree watches
+// the folders the user has expanded, and nothing watches while the pane is
 // hidden.
 class TExplorerPane : public QObject {
     Q_OBJECT
@@ -43,29 +41,29 @@ public:
     static constexpr int kMinContentWidth = 200;  // the recorder's lists beside the pane
     static constexpr int kMinListWidth = 100;     // the folder view beside the tree
     static constexpr int kTreeSplitterGap = 10;   // Splitter2 right of the tree
-    static constexpr int kTreeReadGapMs = 500;    // changes of the tree's folders gathered this long
-    static constexpr int kMaxFittedNameWidth = 320;
+    static constexpr int kTreeReadGapMs = TExplorerNavigation::kTreeReadGapMs;
+    static constexpr int kMaxFittedNameWidth = TExplorerViews::kMaxFittedNameWidth;
 
     // Builds pnlExpWindow into host and the pane's actions, owned by window.
     TExplorerPane(QWidget& window, QSplitter& host);
     ~TExplorerPane() override;
 
     QWidget* Panel() const { return m_panel; }
-    QTreeView* TreeView() const { return m_treeView; }
+    QTreeView* TreeView() const { return m_navigation->TreeView(); }
     // The report view (style 3); its columns are the settings file's.
-    QTreeView* ListView() const { return m_listView; }
+    QTreeView* ListView() const { return m_views->ReportView(); }
     // The icon and list view (styles 0-2).
-    QListView* IconView() const { return m_iconView; }
+    QListView* IconView() const { return m_views->IconView(); }
     // Whichever of the two the style shows.
-    QAbstractItemView* ShownListView() const;
-    QComboBox* PathComboBox() const { return m_comboBox; }
+    QAbstractItemView* ShownListView() const { return m_views->ViewFor(m_viewStyle); }
+    QComboBox* PathComboBox() const { return m_navigation->ComboBox(); }
     TFolderModel* Model() const { return m_model; }
-    QFileSystemModel* TreeModel() const { return m_treeModel; }
+    QFileSystemModel* TreeModel() const { return m_navigation->TreeModel(); }
     // The folders the tree's watcher follows now: those the user expanded.
-    QStringList WatchedTreeFolders() const;
-    QToolBar* ToolBar() const { return m_toolBar; }
-    QToolButton* AddInfoButton() const { return m_addInfoButton; }
-    QToolButton* CopyToRecorderButton() const { return m_copyToRecButton; }
+    QStringList WatchedTreeFolders() const { return m_navigation->WatchedTreeFolders(); }
+    QToolBar* ToolBar() const;
+    QToolButton* AddInfoButton() const;
+    QToolButton* CopyToRecorderButton() const;
     QWidget* Caption() const { return m_caption; }
     QLabel* CaptionLabel() const { return m_label; }
     QAction* ShowAction() const { return m_actViewExp; }
@@ -76,13 +74,15 @@ public:
     QAction* actNewFolder = nullptr;
     QAction* actLevelUp = nullptr;
     QAction* actExpRefresh = nullptr;
+    // "View style": its menu holds the style items.
+    QAction* ViewStyleAction() const;
     // The view-style items mnLargeIcons .. mnReport, tags 0-3.
-    QAction* StyleItem(int style) const { return m_styleItems.at(static_cast<std::size_t>(style)); }
+    QAction* StyleItem(int style) const;
 
     // The recorder's side: it takes the focus when the pane is hidden.
     void SetRecorderPanel(QWidget* panel) { m_recorderPanel = panel; }
     // The actions of the tool buttons the pane shows but does not own; a
-    // button without one stays hidden.
+    // button without one is not there.
     void SetCopyToRecorderAction(QAction* action);
     void SetAddInfoAction(QAction* action);
 
@@ -105,21 +105,21 @@ public:
     void SetViewStyle(int style) { m_viewStyle = style; }
     // Saved column widths: the report view's columns are not fitted to
     // the first folder's content.
-    void KeepColumnWidths() { m_fitColumns = false; }
+    void KeepColumnWidths() { m_views->KeepColumnWidths(); }
 
     // The tree's current folder: where copy to PC puts its files.
-    QString CurrentFolder() const { return m_currentFolder; }
+    QString CurrentFolder() const { return m_navigation->CurrentFolder(); }
     // The tree, the combo box and the folder view go to a folder; false,
     // and nothing changes, when it is not an existing folder.
-    bool SetCurrentFolder(const QString& path);
+    bool SetCurrentFolder(const QString& path) { return m_navigation->SetCurrentFolder(path); }
     // The folder the folder view shows ("/" is the desktop).
-    QString ListRoot() const;
+    QString ListRoot() const { return m_navigation->ListRoot(); }
     // The selected items of the folder view in the order it shows them:
     // what copy to recorder sends.
-    QStringList SelectedPaths() const;
+    QStringList SelectedPaths() const { return m_views->SelectedPaths(); }
     // The path of the one item selected in the folder view; empty when
     // none or several are.
-    QString SelectedFilePath() const;
+    QString SelectedFilePath() const { return m_views->SelectedFilePath(); }
 
     // mnReportClick: the folder view takes the style of the item's tag.
     void ApplyViewStyle(int style);
@@ -127,74 +127,56 @@ public:
     // shown as their actions say, at the kept widths.
     void ShowExecute();
     void TreeExecute();
+    // Asks, then moves the selected items to the user's trash; where no
+    // trash can be made for one of them, says so and moves nothing.
     void actExpDeleteExecute();
-    void actGoToDefFolderExecute();
-    void actSetDefFolderExecute();
+    void actGoToDefFolderExecute() { m_navigation->GoToDefaultFolder(); }
+    void actSetDefFolderExecute() { m_navigation->SetDefaultFolder(); }
     void actNewFolderExecute();
-    void actLevelUpExecute();
-    void actExpRefreshExecute();
+    void actLevelUpExecute() { m_navigation->LevelUp(); }
+    void actExpRefreshExecute() { m_navigation->Refresh(); }
     // The pane's Update handlers, run by the idle pass.
     void UpdateActions();
     // Run by the idle pass: the watchers keep the folders current, so
     // nothing waits here.
-    void RefreshPending();
+    void RefreshPending() {}
     // Off: neither the folder view nor the tree follows changes (the pane
     // hidden); on again: both read what they show.
-    void SetWatching(bool watching);
+    void SetWatching(bool watching) { m_navigation->SetWatching(watching); }
+
+protected:
+    // The host's resizes until its first paint: see m_holdWidth.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildActions(QWidget& window);
+    void ConnectActions();
+    void PlacePane();
     void BuildCaption();
-    void BuildToolBar();
-    void BuildViews();
-    void TreeCurrentChanged(const QModelIndex& current);
-    void ComboActivated(int item);
-    void OpenListItem(const QModelIndex& index);
-    bool ListEditing() const;
-    void FolderRead();
-    void FolderGone(const QString& folder);
-    void FitColumnsOnce();
     int DefaultExplorerWidth() const;
-    void TreeExpanded(const QModelIndex& index);
-    void TreeCollapsed(const QModelIndex& index);
-    void TreeFolderChanged(const QString& path);
-    void ReadTreeFolders();
-    void ReadTreeFolder(const QString& path);
+    // A width not saved follows what the tool bar needs.
+    void FollowToolBarWidth();
 
     QWidget& m_window;
     QSplitter& m_host;
+    std::unique_ptr<TExplorerIconProvider> m_iconProvider;
+    TExplorerToolBar* m_toolBar = nullptr;
+    TFolderModel* m_model = nullptr;
+    TExplorerViews* m_views = nullptr;
+    TExplorerNavigation* m_navigation = nullptr;
     QWidget* m_panel = nullptr;
     QWidget* m_caption = nullptr;
     QLabel* m_label = nullptr;
-    QToolButton* m_closeButton = nullptr;
-    QToolBar* m_toolBar = nullptr;
-    QToolButton* m_copyToRecButton = nullptr;
-    QToolButton* m_addInfoButton = nullptr;
-    QToolButton* m_viewStyleButton = nullptr;
-    QMenu* m_viewStyleMenu = nullptr;
-    QComboBox* m_comboBox = nullptr;
     QSplitter* m_splitter = nullptr;
-    QTreeView* m_treeView = nullptr;
-    QStackedWidget* m_listStack = nullptr;
-    QTreeView* m_listView = nullptr;
-    QListView* m_iconView = nullptr;
-    std::unique_ptr<TExplorerIconProvider> m_iconProvider;
-    TFolderModel* m_model = nullptr;
-    QFileSystemModel* m_treeModel = nullptr;
-    QFileSystemWatcher* m_treeWatcher = nullptr;
-    QTimer* m_treeTimer = nullptr;
-    QSet<QString> m_expanded;   // the tree's expanded folders
-    QSet<QString> m_treeDirty;  // changed, not read again yet
-    QStringList m_listFolders;  // the folder view's folders at its last read
     QAction* m_actViewExp = nullptr;
     QAction* m_actFolderTree = nullptr;
-    std::array<QAction*, 4> m_styleItems{};
     QPointer<QWidget> m_recorderPanel;
-    QString m_currentFolder;
     int m_viewStyle = 3;
     int m_explorerWidth = 0;
     int m_foldersWidth = 150;
-    bool m_fitColumns = true;
-    bool m_watching = true;
-    bool m_placingTree = false;  // the tree opens the current folder's parents
+    bool m_defaultWidth = true;  // no width set but the tool bar's
+    // The pane's width set before the window was first painted holds
+    // through the resizes of its showing (a maximized start): the splitter
+    // would give the pane its share of them, and the next start would save
+    // a wider pane than the one the user left.
+    bool m_holdWidth = false;
 };

@@ -443,7 +443,10 @@ void TfrmTrellavoxMain::BuildPanels()
         return m_explorer->ExplorerShown() ? m_explorer->SelectedFilePath() : QString();
     });
     actShowAddInfo = m_waveInfo->Action();
+    // A wider window widens both sides by their share; the widths the
+    // settings file gave are where they start.
     Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 1);
 
     mainPanel->hide();  // shown at the end of the start-up work
 }

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QMimeDatabase>
+#include <QStyle>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -54,6 +58,43 @@ TEST_F(ExplorerIconProviderTest, TypesComeFromNamesOnlyAndANameWithoutSuffixIsNo
     const QFileInfo plain = Make("wav");
     EXPECT_NE(provider.type(plain), provider.type(wave));
     EXPECT_EQ(provider.type(Make("call2.wav")), provider.type(wave));
+}
+
+// The same picture at a small size.
+bool SameIcon(const QIcon& a, const QIcon& b)
+{
+    return !a.isNull() && a.pixmap(16).toImage() == b.pixmap(16).toImage();
+}
+
+// With no icon theme to be had, files and folders show the style's
+// standard icons rather than none.
+TEST_F(ExplorerIconProviderTest, WithoutAnIconThemeFilesAndFoldersTakeTheStylesIcons)
+{
+    // The theme as it was, back after the test.
+    struct ThemeScope {
+        QString theme = QIcon::themeName();
+        QStringList paths = QIcon::themeSearchPaths();
+        QString fallback = QIcon::fallbackThemeName();
+        ~ThemeScope()
+        {
+            QIcon::setThemeSearchPaths(paths);
+            QIcon::setFallbackThemeName(fallback);
+            QIcon::setThemeName(theme);
+        }
+    } scope;
+    QIcon::setThemeSearchPaths({QString::fromStdString(dir.File("no-themes"))});
+    QIcon::setThemeName(QStringLiteral("trellavox-none"));
+    QIcon::setFallbackThemeName(QStringLiteral("trellavox-none"));
+    ASSERT_TRUE(QIcon::fromTheme(QStringLiteral("folder")).isNull());
+
+    const TExplorerIconProvider bare;
+    std::filesystem::create_directory(dir.File("folder"));
+    const QIcon file = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    const QIcon folder = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+    for (const char* name : {"call.wav", "notes.txt", "no-suffix", "odd.zzqq"})
+        EXPECT_TRUE(SameIcon(bare.icon(Make(name)), file)) << name;
+    EXPECT_TRUE(SameIcon(bare.icon(QFileInfo(QString::fromStdString(dir.File("folder")))), folder));
+    EXPECT_TRUE(SameIcon(bare.icon(QFileInfo(QStringLiteral("/"))), folder));
 }
 
 }  // namespace

@@ -524,3 +524,90 @@ TEST_F(ExplorerFolderTest, SavedColumnWidthsWin)
     Open();
     EXPECT_EQ(pane->ListView()->columnWidth(kNameColumn), 40);
 }
+
+// Where no trash can be made for the items, one message says so, and
+// nothing is moved (neither into a trash nor into the current folder).
+TEST_F(ExplorerDeleteTest, WhereNoTrashCanBeMadeOneMessageSaysSoAndNothingIsMoved)
+{
+    MakeFile("b.wav");
+    MakeFile("blocked");  // a file where the data folder would be
+    MakeFolder("current");
+    qputenv("XDG_DATA_HOME", dir.File("blocked/share").c_str());
+    Select({"a.wav", "b.wav"});
+    ScriptedMessageBoxes boxes;
+    boxes.Queue({IDYES});
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(PathOf("current")));
+    pane->actExpDelete->trigger();
+    QDir::setCurrent(previous);
+
+    ASSERT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Move these 2 items to the trash?"));
+    EXPECT_TRUE(boxes.Texts()[1].startsWith(QStringLiteral("Nothing was moved: no trash folder can be made for ") +
+                                            PathOf("a.wav")))
+        << boxes.Texts()[1].toStdString();
+    EXPECT_TRUE(QFileInfo::exists(PathOf("a.wav")));
+    EXPECT_TRUE(QFileInfo::exists(PathOf("b.wav")));
+    EXPECT_TRUE(QDir(PathOf("current")).isEmpty());
+}
+
+namespace {
+
+// The names of the tree's rows below a folder, sorted.
+QString TreeRows(TExplorerPane& pane, const QString& folder)
+{
+    const QModelIndex parent = pane.TreeModel()->index(folder);
+    QStringList names;
+    for (int row = 0; row < pane.TreeModel()->rowCount(parent); ++row)
+        names << pane.TreeModel()->index(row, 0, parent).data().toString();
+    names.sort();
+    return names.join(QLatin1Char(' '));
+}
+
+}  // namespace
+
+// The tree drops a folder removed from outside however it came to be
+// listed: here the pane opened it (and its parent), the user expanded
+// nothing, so no watcher of the tree's sees the parent.
+TEST_F(ExplorerFolderTest, TheTreeDropsTheShownFolderRemovedFromOutside)
+{
+    MakeFolder("a");
+    MakeFolder("a/b");
+    MakeFolder("a/c");
+    Open(PathOf("a/b"));
+    ASSERT_TRUE(pane->WatchedTreeFolders().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TreeRows(*pane, PathOf("a")) == QLatin1String("b c"); }))
+        << TreeRows(*pane, PathOf("a")).toStdString();
+
+    std::filesystem::remove(dir.File("a/b"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return TreeRows(*pane, PathOf("a")) == QLatin1String("c"); }, 5000))
+        << TreeRows(*pane, PathOf("a")).toStdString();
+    EXPECT_EQ(pane->CurrentFolder(), PathOf("a"));
+    EXPECT_EQ(pane->TreeView()->currentIndex().data(QFileSystemModel::FilePathRole).toString(), PathOf("a"));
+}
+
+// A row of a folder removed since the tree listed it, chosen: the pane goes
+// to the nearest folder left and the row goes.
+TEST_F(ExplorerFolderTest, ATreeRowOfAFolderRemovedFromOutsideGoesWhenChosen)
+{
+    MakeFolder("a");
+    MakeFolder("a/b");
+    MakeFolder("a/c");
+    Open(PathOf("a/b"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TreeRows(*pane, PathOf("a")) == QLatin1String("b c"); }));
+    std::filesystem::remove(dir.File("a/c"));
+    QTest::qWait(2 * TExplorerPane::kTreeReadGapMs);
+    ASSERT_EQ(TreeRows(*pane, PathOf("a")), QLatin1String("b c"));  // nobody watches a
+
+    const QModelIndex a = pane->TreeModel()->index(PathOf("a"));
+    QModelIndex stale;
+    for (int row = 0; row < pane->TreeModel()->rowCount(a); ++row)
+        if (pane->TreeModel()->index(row, 0, a).data().toString() == QLatin1String("c"))
+            stale = pane->TreeModel()->index(row, 0, a);
+    ASSERT_TRUE(stale.isValid());
+    pane->TreeView()->setCurrentIndex(stale);
+    EXPECT_EQ(pane->CurrentFolder(), PathOf("a"));
+    EXPECT_EQ(pane->ListRoot(), PathOf("a"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return TreeRows(*pane, PathOf("a")) == QLatin1String("b"); }, 5000))
+        << TreeRows(*pane, PathOf("a")).toStdString();
+}
