@@ -8,9 +8,8 @@
 // Counters: the longest gap of the GUI thread's event loop from the command
 // to the rows painted (min, median and max of the runs), the same counted
 // in the GUI thread's own processor time (gap_cpu: what the thread did, not
-// what a loaded machine kept from it), the GUI thread's processor time in
-// all (gui_cpu), the time until the listing is in (rows_in) and until the
-// view painted it (painted).
+// what a loaded machine kept from it), the time until the listing is in
+// (rows_in) and until the view painted it (painted).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -226,7 +225,6 @@ public:
     {
         m_wanted = std::move(done);
         m_cpuAtTick = ThreadCpuUs();
-        const qint64 cpuAtStart = m_cpuAtTick;
         m_sinceTick.start();
         m_ticker.start();
         m_clock.start();
@@ -237,7 +235,6 @@ public:
         m_pane.ShownListView()->viewport()->installEventFilter(this);
         while ((m_rowsIn < 0 || m_painted < 0) && m_clock.elapsed() < kWaitMs)
             QApplication::processEvents(QEventLoop::AllEvents, 10);
-        m_cpuUntilPainted = ThreadCpuUs() - cpuAtStart;
         Idle(kSettleMs);
         Tick();
         m_ticker.stop();
@@ -247,7 +244,6 @@ public:
 
     qint64 LongestGap() const { return m_longestGap; }
     double LongestCpuGap() const { return static_cast<double>(m_longestCpuGap) / 1000.0; }
-    double CpuUntilPainted() const { return static_cast<double>(m_cpuUntilPainted) / 1000.0; }
     qint64 RowsIn() const { return m_rowsIn; }
     qint64 Painted() const { return m_painted; }
 
@@ -278,20 +274,18 @@ private:
     std::function<bool()> m_wanted;
     qint64 m_longestGap = 0;
     qint64 m_cpuAtTick = 0;
-    qint64 m_longestCpuGap = 0;    // us
-    qint64 m_cpuUntilPainted = 0;  // us
+    qint64 m_longestCpuGap = 0;  // us
     qint64 m_rowsIn = -1;
     qint64 m_painted = -1;
     bool m_paintSeen = false;
 };
 
 struct Figures {
-    std::vector<double> gaps, cpuGaps, cpu, rowsIn, painted;
+    std::vector<double> gaps, cpuGaps, rowsIn, painted;
     void Add(const Measure& measure)
     {
         gaps.push_back(static_cast<double>(measure.LongestGap()));
         cpuGaps.push_back(measure.LongestCpuGap());
-        cpu.push_back(measure.CpuUntilPainted());
         rowsIn.push_back(static_cast<double>(measure.RowsIn()));
         painted.push_back(static_cast<double>(measure.Painted()));
     }
@@ -305,7 +299,6 @@ struct Figures {
         state.counters["gap_cpu_min_ms"] = *std::min_element(cpuGaps.begin(), cpuGaps.end());
         state.counters["gap_cpu_median_ms"] = Median(cpuGaps);
         state.counters["gap_cpu_max_ms"] = *std::max_element(cpuGaps.begin(), cpuGaps.end());
-        state.counters["gui_cpu_median_ms"] = Median(cpu);
         state.counters["rows_in_median_ms"] = Median(rowsIn);
         state.counters["painted_median_ms"] = Median(painted);
     }
