@@ -345,10 +345,8 @@ TEST_F(FolderModelTest, AChangeDuringAReadIsReadAfterIt)
 TEST_F(FolderModelTest, AFileThatGrowsShowsItsSizeAndTimeWithoutARefresh)
 {
     MakeFile("call.wav", 4);
-    const auto setOld = [&] {
-        std::filesystem::last_write_time(dir.File("call.wav"), std::filesystem::file_time_type::clock::now() -
-                                                                   std::chrono::hours(24 * 365 * 4));
-    };
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 4);
+    const auto setOld = [&] { std::filesystem::last_write_time(dir.File("call.wav"), old); };
     setOld();
     Open();
     const auto shown = [&](int column) {
