@@ -44,7 +44,12 @@ TFolderModel::TFolderModel(const QAbstractFileIconProvider& icons, QObject* pare
     connect(&m_watch, &TFolderWatch::Changed, this, &TFolderModel::Changed);
     m_reader = std::make_unique<TFolderReader>(icons, [this](std::shared_ptr<TFolderListing> listing) {
         QMetaObject::invokeMethod(
-            this, [this, listing] { Apply(listing); }, Qt::QueuedConnection);
+            this,
+            [this, listing]() mutable {
+                Apply(*listing);
+                m_reader->Discard(std::move(listing));
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -62,7 +67,7 @@ void TFolderModel::SetFolder(const QString& folder)
     if (m_watching)
         m_watch.Watch(clean);
     beginResetModel();
-    m_rows.clear();
+    DiscardRows();
     m_folder = clean;
     m_filled = false;
     m_rowsFrom = 0;
@@ -130,35 +135,42 @@ void TFolderModel::StartRead(quint64 resortOf)
     m_reader->Request(m_folder, m_sort, ++m_request, resortOf);
 }
 
-void TFolderModel::Apply(const std::shared_ptr<TFolderListing>& listing)
+void TFolderModel::Apply(TFolderListing& listing)
 {
-    if (listing->Request != m_request)
+    if (listing.Request != m_request)
         return;  // a newer read is on its way
     m_reading = false;
-    m_lastReadMs = listing->ReadMs;
-    if (!listing->Exists) {
+    m_lastReadMs = listing.ReadMs;
+    if (!listing.Exists) {
         beginResetModel();
-        m_rows.clear();
+        DiscardRows();
         m_rowsFrom = 0;
         endResetModel();
         emit FolderGone(m_folder);
         return;
     }
-    m_zone = listing->Zone;
+    m_zone = listing.Zone;
     if (!m_filled) {
         beginResetModel();
-        m_rows = std::move(listing->Entries);
+        m_rows = std::move(listing.Entries);
         m_filled = true;
         endResetModel();
-    } else if (listing->Base != 0 && listing->Base == m_rowsFrom) {
-        TakeOrder(*listing);
+    } else if (listing.Base != 0 && listing.Base == m_rowsFrom) {
+        TakeOrder(listing);
     } else {
-        Merge(std::move(listing->Entries));
+        Merge(listing.Entries);
     }
-    m_rowsFrom = listing->Request;
+    m_rowsFrom = listing.Request;
     emit FolderRead(m_folder);
     if (m_readAgain)
         ScheduleRead();
+}
+
+void TFolderModel::DiscardRows()
+{
+    auto spent = std::make_shared<TFolderListing>();
+    std::swap(spent->Entries, m_rows);
+    m_reader->Discard(std::move(spent));
 }
 
 void TFolderModel::TakeOrder(TFolderListing& listing)
@@ -176,7 +188,7 @@ void TFolderModel::TakeOrder(TFolderListing& listing)
             placed << createIndex(to[static_cast<std::size_t>(index.row())], index.column());
         changePersistentIndexList(from, placed);
     }
-    // The rows let go of are the reader's to free: they share its strings.
+    // The rows let go of go back with the listing, for the reader to free.
     std::swap(m_rows, listing.Entries);
     if (moved)
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -184,7 +196,7 @@ void TFolderModel::TakeOrder(TFolderListing& listing)
         emit dataChanged(index(listing.Changed.front(), 0), index(listing.Changed.back(), kFolderColumns - 1));
 }
 
-void TFolderModel::Merge(std::vector<TFolderEntry> entries)
+void TFolderModel::Merge(std::vector<TFolderEntry>& entries)
 {
     QHash<QString, int> newRows;
     newRows.reserve(static_cast<qsizetype>(entries.size()));
@@ -247,7 +259,7 @@ void TFolderModel::Merge(std::vector<TFolderEntry> entries)
     for (std::size_t row = 0; row < m_rows.size(); ++row)
         if (!m_rows[row].SameValues(entries[row]))
             changed.push_back(static_cast<int>(row));
-    m_rows = std::move(entries);
+    std::swap(m_rows, entries);
     if (!changed.empty())
         emit dataChanged(index(changed.front(), 0), index(changed.back(), kFolderColumns - 1));
 }
@@ -335,6 +347,16 @@ QString TFolderModel::Type(const QModelIndex& index) const
 {
     return checkIndex(index, CheckIndexOption::IndexIsValid) ? m_rows[static_cast<std::size_t>(index.row())].Type
                                                              : QString();
+}
+
+QStringList TFolderModel::FolderNames() const
+{
+    QStringList names;
+    for (const TFolderEntry& entry : m_rows)
+        if (entry.IsFolder)
+            names << entry.Name;
+    names.sort();
+    return names;
 }
 
 QModelIndex TFolderModel::AddFolderRow(const QString& name)

@@ -51,6 +51,8 @@ public:
     QString FilePath(const QModelIndex& index) const;
     bool IsFolder(const QModelIndex& index) const;
     QString Type(const QModelIndex& index) const;
+    // The names of the folders shown, sorted: one pass over the rows.
+    QStringList FolderNames() const;
     // A folder just made in the shown folder: its row at once, in the order,
     // before the read that would bring it.
     QModelIndex AddFolderRow(const QString& name);
@@ -80,8 +82,11 @@ private:
     void ScheduleRead();
     // A read; with resortOf, the listing the rows are, in the new sort.
     void StartRead(quint64 resortOf = 0);
-    void Apply(const std::shared_ptr<TFolderListing>& listing);
-    void Merge(std::vector<TFolderEntry> entries);
+    void Apply(TFolderListing& listing);
+    // The listing's entries go in as changes; the rows before are left in entries.
+    void Merge(std::vector<TFolderEntry>& entries);
+    // The rows out, freed by the reader.
+    void DiscardRows();
     // The listing's rows are the ones shown in another order.
     void TakeOrder(TFolderListing& listing);
     // Puts the rows in a new order: row r goes to to[r]; persistent indexes follow.

@@ -164,17 +164,29 @@ void TFolderReader::Request(const QString& folder, const TFolderSort& sort, quin
 void TFolderReader::Run()
 {
     for (;;) {
-        TRequest request;
+        std::optional<TRequest> request;
+        std::vector<std::shared_ptr<TFolderListing>> spent;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stop || m_pending; });
+            m_wake.wait(lock, [this] { return m_stop || m_pending || !m_spent.empty(); });
             if (m_stop)
                 return;
-            request = std::move(*m_pending);
-            m_pending.reset();
+            std::swap(request, m_pending);
+            std::swap(spent, m_spent);
         }
-        m_done(Make(request));
+        spent.clear();
+        if (request)
+            m_done(Make(*request));
     }
+}
+
+void TFolderReader::Discard(std::shared_ptr<TFolderListing> listing)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_spent.push_back(std::move(listing));
+    }
+    m_wake.notify_one();
 }
 
 std::shared_ptr<TFolderListing> TFolderReader::Make(const TRequest& request)

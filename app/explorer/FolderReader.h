@@ -83,6 +83,9 @@ public:
     // nothing changed since, its entries in a new order (a read if the
     // reader no longer holds it).
     void Request(const QString& folder, const TFolderSort& sort, quint64 id, quint64 resortOf = 0);
+    // A listing done with, and the rows it took back, freed here: freeing
+    // a big folder's rows is work the GUI thread need not wait for.
+    void Discard(std::shared_ptr<TFolderListing> listing);
 
 private:
     struct TRequest {
@@ -99,6 +102,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::optional<TRequest> m_pending;
+    std::vector<std::shared_ptr<TFolderListing>> m_spent;
     bool m_stop = false;
     std::unique_ptr<TFolderListing> m_last;  // the last listing made, on the thread only
     std::thread m_thread;
