@@ -21,12 +21,6 @@ QString CleanFolder(const QString& folder)
     return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
 }
 
-bool SameValues(const TFolderEntry& a, const TFolderEntry& b)
-{
-    return a.Size == b.Size && a.Modified == b.Modified && a.IsFolder == b.IsFolder && a.Type == b.Type &&
-           a.Icon.cacheKey() == b.Icon.cacheKey();
-}
-
 // Consecutive numbers as [first, last] runs.
 std::vector<std::pair<int, int>> Runs(const std::vector<int>& rows)
 {
@@ -46,14 +40,16 @@ TFolderModel::TFolderModel(const QAbstractFileIconProvider& icons, QObject* pare
     : QAbstractTableModel(parent), m_icons(icons)
 {
     m_readTimer.setSingleShot(true);
-    connect(&m_readTimer, &QTimer::timeout, this, &TFolderModel::StartRead);
-    m_settleTimer.setSingleShot(true);
-    m_settleTimer.setInterval(kSettleMs);
-    connect(&m_settleTimer, &QTimer::timeout, this, &TFolderModel::Changed);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &TFolderModel::Changed);
+    connect(&m_readTimer, &QTimer::timeout, this, [this] { StartRead(); });
+    connect(&m_watch, &TFolderWatch::Changed, this, &TFolderModel::Changed);
     m_reader = std::make_unique<TFolderReader>(icons, [this](std::shared_ptr<TFolderListing> listing) {
         QMetaObject::invokeMethod(
-            this, [this, listing] { Apply(listing); }, Qt::QueuedConnection);
+            this,
+            [this, listing]() mutable {
+                Apply(*listing);
+                m_reader->Discard(std::move(listing));
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -67,17 +63,16 @@ void TFolderModel::SetFolder(const QString& folder)
     const QString clean = CleanFolder(folder);
     if (clean == m_folder)
         return;
-    if (!m_watcher.directories().isEmpty())
-        m_watcher.removePaths(m_watcher.directories());
+    m_watch.Stop();
     if (m_watching)
-        m_watcher.addPath(clean);
+        m_watch.Watch(clean);
     beginResetModel();
-    m_rows.clear();
+    DiscardRows();
     m_folder = clean;
     m_filled = false;
+    m_rowsFrom = 0;
     endResetModel();
     m_readTimer.stop();
-    m_settleTimer.stop();
     StartRead();
 }
 
@@ -86,8 +81,8 @@ void TFolderModel::Refresh()
     if (m_folder.isEmpty())
         return;
     // A folder made again after it went needs its watch again.
-    if (m_watching && m_watcher.directories().isEmpty())
-        m_watcher.addPath(m_folder);
+    if (m_watching && !m_watch.Watching())
+        m_watch.Watch(m_folder);
     m_readTimer.stop();
     StartRead();
 }
@@ -101,10 +96,8 @@ void TFolderModel::SetWatching(bool watching)
         Refresh();
         return;
     }
-    if (!m_watcher.directories().isEmpty())
-        m_watcher.removePaths(m_watcher.directories());
+    m_watch.Stop();
     m_readTimer.stop();
-    m_settleTimer.stop();
     m_readAgain = false;
 }
 
@@ -134,55 +127,76 @@ void TFolderModel::ScheduleRead()
         m_readTimer.start(static_cast<int>(gap - since));
 }
 
-void TFolderModel::StartRead()
+void TFolderModel::StartRead(quint64 resortOf)
 {
     m_reading = true;
     m_readAgain = false;
     m_sinceRead.start();
-    m_reader->Request(m_folder, m_sort, ++m_request);
+    m_reader->Request(m_folder, m_sort, ++m_request, resortOf);
 }
 
-void TFolderModel::Apply(const std::shared_ptr<TFolderListing>& listing)
+void TFolderModel::Apply(TFolderListing& listing)
 {
-    if (listing->Request != m_request)
+    if (listing.Request != m_request)
         return;  // a newer read is on its way
     m_reading = false;
-    m_lastReadMs = listing->ReadMs;
-    if (!listing->Exists) {
+    m_lastReadMs = listing.ReadMs;
+    if (!listing.Exists) {
         beginResetModel();
-        m_rows.clear();
+        DiscardRows();
+        m_rowsFrom = 0;
         endResetModel();
-        m_settleTimer.stop();
         emit FolderGone(m_folder);
         return;
     }
-    m_zone = listing->Zone;
-    KeepSettling(listing->Entries);
+    m_zone = listing.Zone;
     if (!m_filled) {
         beginResetModel();
-        m_rows = std::move(listing->Entries);
+        m_rows = std::move(listing.Entries);
         m_filled = true;
         endResetModel();
+    } else if (listing.Base != 0 && listing.Base == m_rowsFrom) {
+        TakeOrder(listing);
     } else {
-        Merge(std::move(listing->Entries));
+        Merge(listing.Entries);
     }
+    m_rowsFrom = listing.Request;
     emit FolderRead(m_folder);
     if (m_readAgain)
         ScheduleRead();
 }
 
-void TFolderModel::KeepSettling(const std::vector<TFolderEntry>& entries)
+void TFolderModel::DiscardRows()
 {
-    // The watcher tells of a new file, not of what is written into it later.
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const bool recent = std::any_of(entries.begin(), entries.end(), [now](const TFolderEntry& entry) {
-        return !entry.IsFolder && entry.Modified > now - 2 * kSettleMs && entry.Modified < now + kSettleMs;
-    });
-    if (recent && m_watching && !m_settleTimer.isActive())
-        m_settleTimer.start();
+    auto spent = std::make_shared<TFolderListing>();
+    std::swap(spent->Entries, m_rows);
+    m_reader->Discard(std::move(spent));
 }
 
-void TFolderModel::Merge(std::vector<TFolderEntry> entries)
+void TFolderModel::TakeOrder(TFolderListing& listing)
+{
+    const std::vector<int>& to = listing.From;
+    bool moved = false;
+    for (std::size_t row = 0; row < to.size() && !moved; ++row)
+        moved = to[row] != static_cast<int>(row);
+    if (moved) {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        const QModelIndexList from = persistentIndexList();
+        QModelIndexList placed;
+        placed.reserve(from.size());
+        for (const QModelIndex& index : from)
+            placed << createIndex(to[static_cast<std::size_t>(index.row())], index.column());
+        changePersistentIndexList(from, placed);
+    }
+    // The rows let go of go back with the listing, for the reader to free.
+    std::swap(m_rows, listing.Entries);
+    if (moved)
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    if (!listing.Changed.empty())
+        emit dataChanged(index(listing.Changed.front(), 0), index(listing.Changed.back(), kFolderColumns - 1));
+}
+
+void TFolderModel::Merge(std::vector<TFolderEntry>& entries)
 {
     QHash<QString, int> newRows;
     newRows.reserve(static_cast<qsizetype>(entries.size()));
@@ -243,9 +257,9 @@ void TFolderModel::Merge(std::vector<TFolderEntry> entries)
     // The values of the listing.
     std::vector<int> changed;
     for (std::size_t row = 0; row < m_rows.size(); ++row)
-        if (!SameValues(m_rows[row], entries[row]))
+        if (!m_rows[row].SameValues(entries[row]))
             changed.push_back(static_cast<int>(row));
-    m_rows = std::move(entries);
+    std::swap(m_rows, entries);
     if (!changed.empty())
         emit dataChanged(index(changed.front(), 0), index(changed.back(), kFolderColumns - 1));
 }
@@ -335,6 +349,16 @@ QString TFolderModel::Type(const QModelIndex& index) const
                                                              : QString();
 }
 
+QStringList TFolderModel::FolderNames() const
+{
+    QStringList names;
+    for (const TFolderEntry& entry : m_rows)
+        if (entry.IsFolder)
+            names << entry.Name;
+    names.sort();
+    return names;
+}
+
 QModelIndex TFolderModel::AddFolderRow(const QString& name)
 {
     const QString path = QDir(m_folder).filePath(name);
@@ -359,6 +383,7 @@ QModelIndex TFolderModel::AddFolderRow(const QString& name)
         ++row;
     beginInsertRows({}, row, row);
     m_rows.insert(m_rows.begin() + row, std::move(entry));
+    m_rowsFrom = 0;
     endInsertRows();
     return index(row, 0);
 }
@@ -450,6 +475,7 @@ bool TFolderModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (!QDir(m_folder).rename(entry.Name, name))
         return false;
     entry.Name = name;
+    m_rowsFrom = 0;
     emit dataChanged(index, index);
     ReadSoon();  // its place in the order comes with the read
     return true;
@@ -461,10 +487,13 @@ void TFolderModel::sort(int column, Qt::SortOrder order)
     if (sort == m_sort)
         return;
     m_sort = sort;
-    if (!m_folder.isEmpty()) {
-        m_readTimer.stop();
-        StartRead();
-    }
+    if (m_folder.isEmpty())
+        return;
+    // Rows that are the last listing as it came, with no change waiting:
+    // the reader puts that listing in the new order, without a read.
+    const bool resort = m_filled && m_rowsFrom != 0 && !m_reading && !m_readTimer.isActive();
+    m_readTimer.stop();
+    StartRead(resort ? m_rowsFrom : 0);
 }
 
 QStringList TFolderModel::mimeTypes() const

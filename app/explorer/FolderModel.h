@@ -2,7 +2,6 @@
 
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
-#include <QFileSystemWatcher>
 #include <QString>
 #include <QTimeZone>
 #include <QTimer>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "app/explorer/FolderReader.h"
+#include "app/explorer/FolderWatch.h"
 
 class QAbstractFileIconProvider;
 
@@ -17,10 +17,11 @@ class QAbstractFileIconProvider;
 // is read and sorted on the reader's thread and handed in as a whole; a new
 // read of the same folder goes in as the changes it found (rows gone, rows
 // new, a new order, new values), so selections, the current row and an
-// open editor stay on their names. One watcher follows the folder shown: a
-// change reads it again, at most a few times a second, and a folder whose
-// files were written a moment ago is read once more a second later, so the
-// sizes shown are the final ones.
+// open editor stay on their names. A new order of the same rows (a sort,
+// or a read that found the same names) goes in as one step, with the moves
+// the reader worked out. One watch follows the folder shown, its entries
+// and the writes into its files: a change reads it again, at most a few
+// times a second, and a change during a read is read after it.
 class TFolderModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -28,8 +29,6 @@ public:
     // The shortest time between the starts of two reads of a changing
     // folder; a slow read makes it longer.
     static constexpr int kMinReadGapMs = 250;
-    // A file written this recently is read again after kSettleMs.
-    static constexpr int kSettleMs = 1000;
 
     explicit TFolderModel(const QAbstractFileIconProvider& icons, QObject* parent = nullptr);
     ~TFolderModel() override;
@@ -52,6 +51,8 @@ public:
     QString FilePath(const QModelIndex& index) const;
     bool IsFolder(const QModelIndex& index) const;
     QString Type(const QModelIndex& index) const;
+    // The names of the folders shown, sorted: one pass over the rows.
+    QStringList FolderNames() const;
     // A folder just made in the shown folder: its row at once, in the order,
     // before the read that would bring it.
     QModelIndex AddFolderRow(const QString& name);
@@ -79,24 +80,29 @@ private:
     void Changed();
     void ReadSoon();
     void ScheduleRead();
-    void StartRead();
-    void Apply(const std::shared_ptr<TFolderListing>& listing);
-    void Merge(std::vector<TFolderEntry> entries);
+    // A read; with resortOf, the listing the rows are, in the new sort.
+    void StartRead(quint64 resortOf = 0);
+    void Apply(TFolderListing& listing);
+    // The listing's entries go in as changes; the rows before are left in entries.
+    void Merge(std::vector<TFolderEntry>& entries);
+    // The rows out, freed by the reader.
+    void DiscardRows();
+    // The listing's rows are the ones shown in another order.
+    void TakeOrder(TFolderListing& listing);
     // Puts the rows in a new order: row r goes to to[r]; persistent indexes follow.
     void Reorder(const std::vector<int>& to);
     bool RemoveRuns(const std::vector<int>& rows);
     bool InsertRuns(const std::vector<TFolderEntry>& entries, const std::vector<int>& added);
-    void KeepSettling(const std::vector<TFolderEntry>& entries);
 
     const QAbstractFileIconProvider& m_icons;
-    QFileSystemWatcher m_watcher;
-    QTimer m_readTimer;    // coalesces the changes
-    QTimer m_settleTimer;  // one more read after recent writes
+    TFolderWatch m_watch;
+    QTimer m_readTimer;  // coalesces the changes
     QString m_folder;
     TFolderSort m_sort;
     std::vector<TFolderEntry> m_rows;
     QTimeZone m_zone = QTimeZone::utc();
     quint64 m_request = 0;
+    quint64 m_rowsFrom = 0;  // the listing the rows are as they came, 0 when changed since
     bool m_reading = false;
     bool m_readAgain = false;
     bool m_filled = false;  // the folder's first listing is in

@@ -1,13 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractFileIconProvider>
 #include <QItemSelectionModel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -16,6 +21,50 @@
 #include "tests/support/TempDir.h"
 
 namespace {
+
+// Types as Qt's provider does; once held, the next file typed (on the
+// reader's thread) waits until released: a read held in progress.
+class HeldIcons : public QAbstractFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override
+    {
+        std::unique_lock lock(m_mutex);
+        if (m_hold && m_held.isEmpty()) {
+            m_held = info.fileName();
+            m_wake.notify_all();
+            m_wake.wait(lock, [this] { return !m_hold; });
+        }
+        lock.unlock();
+        return QAbstractFileIconProvider::type(info);
+    }
+    void Hold()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_hold = true;
+        m_held.clear();
+    }
+    // The name of the file the read waits at; empty when none came.
+    QString WaitHeld()
+    {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait_for(lock, std::chrono::seconds(5), [this] { return !m_held.isEmpty(); });
+        return m_held;
+    }
+    void Release()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_hold = false;
+        }
+        m_wake.notify_all();
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_wake;
+    mutable QString m_held;
+    bool m_hold = false;
+};
 
 class FolderTest : public ::testing::Test {
 protected:
@@ -33,7 +82,7 @@ protected:
     }
 
     TempDir dir;
-    QAbstractFileIconProvider icons;
+    HeldIcons icons;
 };
 
 QStringList Names(const std::vector<TFolderEntry>& entries)
@@ -46,35 +95,45 @@ QStringList Names(const std::vector<TFolderEntry>& entries)
 
 }  // namespace
 
-// The listing: no hidden entries, sizes and types; the order by each column.
+// The listing: no hidden entries, sizes and types; the order by each
+// column, folders first (last when descending) whatever their times and
+// types: one folder is newer than every file, "C source code" comes
+// before "Folder".
 TEST_F(FolderTest, AListingIsSortedByTheColumnAskedForWithFoldersFirst)
 {
     MakeFolder("sub");
+    MakeFolder("new");
     MakeFile("b10.wav", 300);
     MakeFile("b9.wav", 100);
     MakeFile("A.txt", 200);
+    MakeFile("x.c", 1);
     MakeFile(".hidden");
     SetTime("b10.wav", 300);
+    SetTime("x.c", 250);
     SetTime("b9.wav", 100);
     SetTime("A.txt", 200);
     SetTime("sub", 400);
+    SetTime("new", 50);
 
     const TFolderListing plain = ReadFolder(Folder(), {}, icons);
     ASSERT_TRUE(plain.Exists);
-    EXPECT_EQ(Names(plain.Entries), (QStringList{"sub", "A.txt", "b9.wav", "b10.wav"}));
+    EXPECT_EQ(Names(plain.Entries), (QStringList{"new", "sub", "A.txt", "b9.wav", "b10.wav", "x.c"}));
     EXPECT_TRUE(plain.Entries[0].IsFolder);
-    EXPECT_EQ(plain.Entries[3].Size, 300);
-    EXPECT_EQ(plain.Entries[1].Type, icons.type(QFileInfo(PathOf("A.txt"))));
+    EXPECT_EQ(plain.Entries[4].Size, 300);
+    EXPECT_EQ(plain.Entries[2].Type, icons.type(QFileInfo(PathOf("A.txt"))));
 
     struct Row {
         TFolderSort sort;
         QStringList names;
     };
     const Row rows[] = {
-        {{kNameColumn, Qt::DescendingOrder}, {"b10.wav", "b9.wav", "A.txt", "sub"}},
-        {{kSizeColumn, Qt::AscendingOrder}, {"sub", "b9.wav", "A.txt", "b10.wav"}},
-        {{kModifiedColumn, Qt::AscendingOrder}, {"sub", "b10.wav", "A.txt", "b9.wav"}},
-        {{kModifiedColumn, Qt::DescendingOrder}, {"b9.wav", "A.txt", "b10.wav", "sub"}},
+        {{kNameColumn, Qt::DescendingOrder}, {"x.c", "b10.wav", "b9.wav", "A.txt", "sub", "new"}},
+        {{kSizeColumn, Qt::AscendingOrder}, {"new", "sub", "x.c", "b9.wav", "A.txt", "b10.wav"}},
+        {{kSizeColumn, Qt::DescendingOrder}, {"b10.wav", "A.txt", "b9.wav", "x.c", "sub", "new"}},
+        {{kTypeColumn, Qt::AscendingOrder}, {"new", "sub", "x.c", "A.txt", "b9.wav", "b10.wav"}},
+        {{kTypeColumn, Qt::DescendingOrder}, {"b10.wav", "b9.wav", "A.txt", "x.c", "sub", "new"}},
+        {{kModifiedColumn, Qt::AscendingOrder}, {"sub", "new", "b10.wav", "x.c", "A.txt", "b9.wav"}},
+        {{kModifiedColumn, Qt::DescendingOrder}, {"b9.wav", "A.txt", "x.c", "b10.wav", "new", "sub"}},
     };
     for (const Row& row : rows) {
         std::vector<TFolderEntry> entries = plain.Entries;
@@ -192,22 +251,128 @@ TEST_F(FolderModelTest, AReadKeepsTheSelectionAndTheCurrentRowOnTheirNames)
     }
 }
 
-TEST_F(FolderModelTest, ANewSortIsReadAndKeepsTheSelection)
+// A new sort goes in as one new order: no row leaves or comes, the
+// selection, the current row and held indexes stay on their names.
+TEST_F(FolderModelTest, ANewSortGoesInAsOneNewOrderKeepingTheSelection)
 {
     MakeFile("a.wav", 300);
     MakeFile("b.wav", 100);
     MakeFile("c.wav", 200);
+    MakeFile("d.wav", 400);
     Open();
-    Select({PathOf("c.wav")});
-    QSignalSpy read(&model, &TFolderModel::FolderRead);
-    model.sort(kSizeColumn, Qt::DescendingOrder);
-    ASSERT_TRUE(read.wait(5000));
-    EXPECT_EQ(Names(), (QStringList{"a.wav", "c.wav", "b.wav"}));
-    EXPECT_EQ(Selected(), QStringList{"c.wav"});
+    Select({PathOf("c.wav"), PathOf("d.wav")});
+    selection.setCurrentIndex(model.IndexOf(PathOf("b.wav")), QItemSelectionModel::NoUpdate);
+    const QPersistentModelIndex held = model.IndexOf(PathOf("a.wav")).siblingAtColumn(kSizeColumn);
+    QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+    struct Row {
+        TFolderSort sort;
+        QStringList names;
+    };
+    const Row rows[] = {
+        {{kSizeColumn, Qt::DescendingOrder}, {"d.wav", "a.wav", "c.wav", "b.wav"}},
+        {{kSizeColumn, Qt::AscendingOrder}, {"b.wav", "c.wav", "a.wav", "d.wav"}},
+        {{kNameColumn, Qt::DescendingOrder}, {"d.wav", "c.wav", "b.wav", "a.wav"}},
+    };
+    for (const Row& row : rows) {
+        QSignalSpy read(&model, &TFolderModel::FolderRead);
+        const int layoutsBefore = static_cast<int>(layouts.size());
+        model.sort(row.sort.Column, row.sort.Order);
+        ASSERT_TRUE(read.wait(5000));
+        EXPECT_EQ(Names(), row.names);
+        EXPECT_EQ(layouts.size(), layoutsBefore + 1);
+        EXPECT_EQ(Selected(), (QStringList{"c.wav", "d.wav"}));
+        EXPECT_EQ(selection.currentIndex().data().toString(), QStringLiteral("b.wav"));
+        EXPECT_EQ(QModelIndex(held).siblingAtColumn(kNameColumn).data().toString(), QStringLiteral("a.wav"));
+        EXPECT_EQ(held.column(), kSizeColumn);
+    }
+    EXPECT_EQ(removed.size(), 0);
+    EXPECT_EQ(inserted.size(), 0);
+    EXPECT_EQ(reset.size(), 0);
 }
 
-// Another program writes a file in two steps: the watcher tells of the new
-// file only, and the folder is read again while it was written recently.
+// A sort right after the model's own changes (a folder row put in before
+// its read, a rename) never brings back the rows from before them.
+TEST_F(FolderModelTest, ASortRightAfterANewFolderOrARenameKeepsThem)
+{
+    MakeFile("a.wav", 10);
+    MakeFile("b.wav", 20);
+    Open();
+    MakeFolder("c");
+    const QPersistentModelIndex folder = model.AddFolderRow(QStringLiteral("c"));
+    QSignalSpy read(&model, &TFolderModel::FolderRead);
+    model.sort(kNameColumn, Qt::DescendingOrder);
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_EQ(Names(), (QStringList{"b.wav", "a.wav", "c"}));
+    EXPECT_EQ(folder.data().toString(), QStringLiteral("c"));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.Reading(); }, 5000));
+    ASSERT_TRUE(model.setData(model.IndexOf(PathOf("a.wav")), QStringLiteral("z.wav"), Qt::EditRole));
+    model.sort(kSizeColumn, Qt::AscendingOrder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.Reading(); }, 5000));
+    QTest::qWait(2 * TFolderModel::kMinReadGapMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.Reading(); }, 5000));
+    EXPECT_EQ(Names(), (QStringList{"c", "z.wav", "b.wav"}));
+}
+
+// The watch reports what happens in the folder while it is being read: the
+// read in progress may have listed a file before it went, so another read
+// follows it.
+TEST_F(FolderModelTest, AChangeDuringAReadIsReadAfterIt)
+{
+    MakeFile("a.wav");
+    MakeFile("b.wav");
+    Open();
+    icons.Hold();
+    const auto release = qScopeGuard([&] { icons.Release(); });
+    QSignalSpy read(&model, &TFolderModel::FolderRead);
+    model.Refresh();
+    const QString held = icons.WaitHeld();
+    ASSERT_FALSE(held.isEmpty());
+    std::filesystem::remove(dir.File(held.toStdString()));
+    QTest::qWait(300);  // the watch's report comes in
+    ASSERT_TRUE(model.Reading());
+    icons.Release();
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !model.IndexOf(PathOf(held.toStdString())).isValid(); }, 3000))
+        << held.toStdString() << " is still shown";
+    EXPECT_EQ(model.rowCount(), 1);
+}
+
+// Writes into a file that was there already, and a new time set on it,
+// show without a refresh.
+TEST_F(FolderModelTest, AFileThatGrowsShowsItsSizeAndTimeWithoutARefresh)
+{
+    MakeFile("call.wav", 4);
+    // Both times, as touch sets them: a change of the file's attributes.
+    const timespec old[2] = {{1577880000, 0}, {1577880000, 0}};  // 1 Jan 2020
+    const auto setOld = [&] { ASSERT_EQ(::utimensat(AT_FDCWD, dir.File("call.wav").c_str(), old, 0), 0); };
+    setOld();
+    Open();
+    const auto shown = [&](int column) {
+        return model.IndexOf(PathOf("call.wav")).siblingAtColumn(column).data().toString();
+    };
+    EXPECT_EQ(shown(kSizeColumn), QLocale::system().formattedDataSize(4));
+    const QString oldTime = shown(kModifiedColumn);
+    for (int step = 1; step <= 2; ++step) {
+        std::ofstream(dir.File("call.wav"), std::ios::app) << std::string(1000000, 'x');
+        const QString size = QLocale::system().formattedDataSize(4 + step * 1000000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shown(kSizeColumn) == size; }, 5000))
+            << "step " << step << ": " << shown(kSizeColumn).toStdString();
+        EXPECT_NE(shown(kModifiedColumn), oldTime);
+    }
+    // The reads the writes asked for are done: only the new time reads again.
+    QTest::qWait(2 * TFolderModel::kMinReadGapMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.Reading(); }, 5000));
+    setOld();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown(kModifiedColumn) == oldTime; }, 5000))
+        << shown(kModifiedColumn).toStdString();
+}
+
+// Another program writes a new file in two steps: its final size shows.
 TEST_F(FolderModelTest, AFileWrittenByAnotherProcessShowsItsFinalSizeWithoutARefresh)
 {
     MakeFile("old.wav");
