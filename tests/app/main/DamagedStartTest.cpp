@@ -47,7 +47,9 @@ protected:
     }
 
     // Runs the event loop itself (which alone drives the passes) until the
-    // condition holds or the deadline passes.
+    // condition holds or the deadline passes. The timers go with the loop: a
+    // deadline left running would end later, in another test's quiet loop,
+    // as one more pass.
     static bool LoopUntil(const std::function<bool()>& condition, int deadlineMs)
     {
         QEventLoop loop;
@@ -57,7 +59,10 @@ protected:
                 loop.quit();
         });
         poll.start(20);
-        QTimer::singleShot(deadlineMs, &loop, &QEventLoop::quit);
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        deadline.start(deadlineMs);
         loop.exec();
         return condition();
     }
@@ -99,7 +104,10 @@ protected:
         LoopUntil([] { return false; }, 100);
         const int before = scheduler->PassesRun();
         QEventLoop quiet;
-        QTimer::singleShot(600, &quiet, &QEventLoop::quit);
+        QTimer end;
+        end.setSingleShot(true);
+        QObject::connect(&end, &QTimer::timeout, &quiet, &QEventLoop::quit);
+        end.start(600);
         quiet.exec();
         return scheduler->PassesRun() - before;
     }
