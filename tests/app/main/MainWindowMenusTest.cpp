@@ -59,9 +59,9 @@ TEST_F(MainWindowMenusTest, NoUntitledItemByRightClickOrMenuKeyOverTheBars)
     // The Menu key goes to the focused widget, at its cursor: here none of the
     // lists has the focus.
     for (QWidget* focus : {static_cast<QWidget*>(window), static_cast<QWidget*>(bar), static_cast<QWidget*>(menus)}) {
-        SCOPED_TRACE(focus->objectName().toStdString());
+        SCOPED_TRACE(focus->metaObject()->className());
         focus->setFocus(Qt::OtherFocusReason);
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+        QWidget* target = window->focusWidget() ? window->focusWidget() : window;
         QTest::keyClick(target, Qt::Key_Menu);
         QStringList opened = OpenMenuItems();
         const QPoint pos = target->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
