@@ -270,10 +270,8 @@ bool TfrmRecSettings::HiddenPageVisible() const
     return PageShown(ui->pcSettings->indexOf(ui->tsHidden));
 }
 
-// Ctrl+Tab skips disabled tabs, not invisible ones (the mouse and the strip's
-// keys skip both):
-// a page not shown is both. Only the tab is disabled, so the page's own
-// controls keep their state.
+// Ctrl+Tab skips disabled tabs, not invisible ones: a page not shown is both.
+// Only the tab is disabled, so the page's own controls keep their state.
 void TfrmRecSettings::ShowPage(QWidget* page, bool shown)
 {
     QTabWidget* pages = ui->pcSettings;
