@@ -37,7 +37,8 @@ void TAboutBox::BuildWidgets()
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.3);
     ProductName->setFont(bold);
-    Version = makeLabel("Version", "Version");
+    // Filled on showing from the translated constant and the numbers.
+    Version = makeLabel("Version", "");
     Copyright = makeLabel("Copyright", "PC software of the telephone-call voice recorder");
     Comments = makeLabel("Comments", "Downloads, uploads and settings of the recorder");
     auto* panelLayout = new QVBoxLayout(Panel1);

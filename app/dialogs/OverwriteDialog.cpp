@@ -19,9 +19,10 @@ TfrmOverwrite::TfrmOverwrite(TfrmRename* renameDialog, QWidget* mainWindow)
     : TModalDialog(mainWindow), m_renameDialog(renameDialog)
 {
     BuildWidgets();
-    // The form's language controller binds here, taking the built-in texts.
-    BindFormLanguage(this);
     FormCreate();
+    // The form's language controller binds after the creation code: the
+    // caption it takes is the application title, which a switch then keeps.
+    BindFormLanguage(this);
 }
 
 void TfrmOverwrite::BuildWidgets()
@@ -94,7 +95,7 @@ void TfrmOverwrite::RenameBtnClick()
         return;
     const QString edited = m_renameDialog->edFileName->text().trimmed();
     if (edited.isEmpty())
-        return; // no name: the question stays
+        return;  // no name: the question stays
     m_fileName = QDir::isRelativePath(edited) ? QFileInfo(m_fileName).dir().filePath(edited) : edited;
     if (QFileInfo::exists(m_fileName)) {
         // The new name is taken too: ask again about that one.

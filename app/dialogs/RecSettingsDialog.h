@@ -97,10 +97,15 @@ private:
     std::optional<QString> AskProfileFile(TFileDialogRequest::TKind kind);
     void SetupControls();
     void Wire();
+    // A page not shown has no tab that any key, click or call can select.
+    void ShowPage(QWidget* page, bool shown);
+    bool PageShown(int index) const;
     void SelectTab(int index);
     void TabChange(int index);
     void CompressionClick();
     void DetectTypeChange();
+    // The codec gains and external devices, from the translated constants.
+    void FillConstantItems();
     void FillPresetLists(const TRecorderSettings& settings);
     TAonControls AonControls() const;
     void ShowAonControls(const TAonControls& controls);
@@ -116,6 +121,8 @@ private:
     void FlashClick();
     void RunOptionEffects();
     template <typename TWork> void Guarded(TWork&& work);
+
+    static constexpr int kProfileCount = static_cast<int>(TRecorderSettings::kProfileCount);
 
     std::unique_ptr<Ui::frmRecSettings> ui;
     bool m_passwordChanged = false;

@@ -136,7 +136,7 @@ void TfrmRecSettings::HideMaskSplitClick()
 void TfrmRecSettings::HideExpertClick()
 {
     const bool hide = ui->cbHideExpert->isChecked();
-    ui->pcSettings->setTabVisible(ui->pcSettings->indexOf(ui->tsExpert), !hide);
+    ShowPage(ui->tsExpert, !hide);
     ui->cbHideAdvExpert->setEnabled(!hide);
 }
 

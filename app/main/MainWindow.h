@@ -172,6 +172,9 @@ signals:
     void Closed();
 
 protected:
+    // The tool bar and the menu bar have no menu of their own (nothing to hide
+    // or show there): a right click or the Menu key over them opens nothing.
+    QMenu* createPopupMenu() override { return nullptr; }
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 

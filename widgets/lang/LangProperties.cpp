@@ -3,13 +3,13 @@
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAction>
-#include <QVariant>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTabBar>
@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeView>
+#include <QVariant>
 #include <QWidget>
 
 namespace {
@@ -122,12 +123,13 @@ void AddAction(std::vector<TLangProperty>& out, QAction* action)
         QStringLiteral("Caption"), [action] { return action->text(); },
         [action](const QString& text) { action->setText(text); }));
     // An action without a tool tip answers its text; the class library has no
-    // hint then.
+    // hint then. A hint that reads like the text is a hint all the same: the
+    // form gives it as the status tip too, which tells the two apart.
     out.push_back(Text(
         QStringLiteral("Hint"),
         [action] {
             const QString tip = action->toolTip();
-            return tip == AutoToolTip(*action) ? QString() : tip;
+            return tip == AutoToolTip(*action) && action->statusTip().isEmpty() ? QString() : tip;
         },
         [action](const QString& text) { action->setToolTip(text); }));
     if (linked)
@@ -269,9 +271,14 @@ std::vector<TLangProperty> LangProperties(QObject* component, bool isForm)
             QStringLiteral("Caption"), [widget] { return widget->windowTitle(); },
             [widget](const QString& text) { widget->setWindowTitle(text); }));
     } else if (auto* menu = qobject_cast<QMenu*>(widget)) {
-        out.push_back(Text(
-            QStringLiteral("Caption"), [menu] { return menu->title(); },
-            [menu](const QString& text) { menu->setTitle(text); }));
+        // A pop-up menu of its own, under no menu bar or menu, has no caption
+        // (what its title shows where it is put in a menu is the form's
+        // business).
+        const QWidget* parent = menu->parentWidget();
+        if (qobject_cast<const QMenuBar*>(parent) || qobject_cast<const QMenu*>(parent))
+            out.push_back(Text(
+                QStringLiteral("Caption"), [menu] { return menu->title(); },
+                [menu](const QString& text) { menu->setTitle(text); }));
         return out;
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         AddLabel(out, label);

@@ -190,13 +190,15 @@ void TLanguageController::UpdateEntry(TLangCompEntry& entry, bool modify, qint32
 
     for (const TLangProperty& property : LangProperties(component, &entry == m_root.get())) {
         const QString maskPath = componentPath + QLatin1Char('.') + property.Path;
-        // The store list takes a property whatever the ignore list says.
-        if (!store.Matches(maskPath) && (ignore.Matches(maskPath) || !property.Stored))
+        // The store list takes a property whatever the ignore list says, and
+        // whatever its text reads (the codec gains are digits only).
+        const bool named = store.Matches(maskPath);
+        if (!named && (ignore.Matches(maskPath) || !property.Stored))
             continue;
         if (property.InFont && (Options & dklcoIgnoreFontProps))
             continue;
         const QString value = property.Get();
-        if (!TakesValue(value))
+        if (named ? value.isEmpty() : !TakesValue(value))
             continue;
         if (modify) {
             TLangPropEntries& props = entry.MakePropEntries();

@@ -4,7 +4,10 @@
 #include <QCheckBox>
 #include <QShortcut>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTreeView>
+#include <set>
 
 #include "app/dialogs/AboutBox.h"
 #include "app/dialogs/RecSettingsDialog.h"
@@ -120,6 +123,73 @@ TEST_F(CommandsTest, TheKeyFlipsTheHiddenPageTwiceBackAndCtrlShiftPAloneDoesNoth
     EXPECT_TRUE(connection->FProfMode);
     Pass();
     EXPECT_TRUE(dialog.HiddenPageVisible());
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab, and the arrow keys of the page strip, pressed
+// in the open dialog with the strip focused, go round the pages shown, each
+// way, and never select one that is not: the hidden page without "prof", the
+// caller-ID page with its hide option.
+TEST_F(CommandsTest, CtrlTabEachWayGoesRoundThePagesShownOnly)
+{
+    struct Case {
+        const char* name;
+        bool prof;
+        bool hideExpert;
+        std::set<QString> pages;
+    };
+    const std::set<QString> usual = {QStringLiteral("tsGeneral"), QStringLiteral("tsVAS"), QStringLiteral("tsFiles"),
+                                     QStringLiteral("tsAdvanced"), QStringLiteral("tsExpert")};
+    std::set<QString> withHidden = usual;
+    withHidden.insert(QStringLiteral("tsHidden"));
+    std::set<QString> withoutExpert = usual;
+    withoutExpert.erase(QStringLiteral("tsExpert"));
+    const Case cases[] = {
+        {"without prof", false, false, usual},
+        {"caller-ID page hidden", false, true, withoutExpert},
+        {"prof", true, false, withHidden},
+    };
+
+    StartWith(ctDemo);
+    Pass();
+    ASSERT_NE(connection->Recorder(), nullptr);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        forms->frmRecSettings->SetHiddenPageVisible(test.prof);
+        ProgramOptions.HideExpert = test.hideExpert;
+        std::set<QString> forward;
+        std::set<QString> backward;
+        std::set<QString> arrows;
+        int strayTabs = 0;
+        WhenModalShown(QStringLiteral("frmRecSettings"), [&](QWidget* dialog) {
+            auto* pages = dialog->findChild<QTabWidget*>(QStringLiteral("pcSettings"));
+            QTabBar* strip = pages->tabBar();
+            strip->setFocus(Qt::TabFocusReason);
+            const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers, std::set<QString>& reached) {
+                for (int i = 0; i < 2 * pages->count(); ++i) {
+                    QTest::keyClick(strip, key, modifiers);
+                    reached.insert(pages->currentWidget()->objectName());
+                    if (!pages->isTabVisible(pages->currentIndex()))
+                        ++strayTabs;
+                }
+            };
+            press(Qt::Key_Tab, Qt::ControlModifier, forward);
+            press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, backward);
+            // The strip's own keys stop at its ends: from the first page right, back left.
+            pages->setCurrentIndex(0);
+            press(Qt::Key_Right, Qt::NoModifier, arrows);
+            press(Qt::Key_Left, Qt::NoModifier, arrows);
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        window->actRecSettings->trigger();
+        EXPECT_EQ(forward, test.pages);
+        EXPECT_EQ(backward, test.pages);
+        EXPECT_EQ(arrows, test.pages);
+        EXPECT_EQ(strayTabs, 0) << "a tab not shown was the current one";
+    }
+    forms->frmRecSettings->SetHiddenPageVisible(false);
 }
 
 // The dialog's option that shows voice parts as rows changes what the lists
