@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,16 +21,13 @@
 #include "app/main/AppForms.h"
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
-#include "bench/CountedBoxes.h"
 #include "audio/WaveFile.h"
+#include "bench/BenchHome.h"
+#include "bench/CountedBoxes.h"
 #include "core/flash/DriveFileList.h"
 #include "core/flash/SoundFileList.h"
-#include "core/links/Link.h"
 #include "core/recorder/CustomRecorder.h"
-#include "core/settings/DocumentsFolder.h"
-#include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
-#include "localizer/LanguageManager.h"
 #include "tests/app/ModalDialogRunner.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/ImageBuilder.h"
@@ -49,15 +45,9 @@ public:
     // With a writer, the demo image is the one it writes (at the path given).
     explicit DemoSession(const std::function<void(const std::string&)>& writeImage = {})
     {
-        ResetProgramOptions();
-        ResetLangManager();
-        QDir(m_home.path()).mkpath(QStringLiteral("Documents"));
-        QDir(m_home.path()).mkpath(QStringLiteral("Program"));
-        QDir(m_home.path()).mkpath(QStringLiteral("Pc"));
-        SetDocumentsFolderOverride(m_home.filePath(QStringLiteral("Documents")));
-        SetProgramFolderOverride(m_home.filePath(QStringLiteral("Program")));
+        QDir(m_home.Path()).mkpath(QStringLiteral("Pc"));
         if (writeImage)
-            writeImage(m_home.filePath(QStringLiteral("Documents/ZEL4_DEMO.QDM")).toStdString());
+            writeImage(m_home.FilePath(QStringLiteral("Documents/ZEL4_DEMO.QDM")).toStdString());
         m_forms = std::make_unique<TAppForms>();
         Window = m_forms->frmTrellavoxMain;
         Connection = &Window->Connection();
@@ -82,15 +72,6 @@ public:
         Window->Lists().DriveFolderView().SetFolder(QStringLiteral("\\"));
     }
 
-    ~DemoSession()
-    {
-        m_forms.reset();
-        ResetLink();
-        ResetProgramOptions();
-        SetProgramFolderOverride(QString());
-        ResetLangManager();
-    }
-
     DemoSession(const DemoSession&) = delete;
     DemoSession& operator=(const DemoSession&) = delete;
 
@@ -98,7 +79,7 @@ public:
     {
         QStringList paths;
         for (int n = 0; n < count; ++n) {
-            const QString path = m_home.filePath(QStringLiteral("Pc/file%1.txt").arg(n, 2, 10, QLatin1Char('0')));
+            const QString path = m_home.FilePath(QStringLiteral("Pc/file%1.txt").arg(n, 2, 10, QLatin1Char('0')));
             QFile file(path);
             if (file.open(QIODevice::WriteOnly))
                 file.write(QByteArray(bytes, 'x'));
@@ -112,7 +93,7 @@ public:
         QStringList paths;
         const std::vector<std::int16_t> samples(800, 100);
         for (int n = 0; n < count; ++n) {
-            const QString path = m_home.filePath(QStringLiteral("Pc/wave%1.wav").arg(n, 2, 10, QLatin1Char('0')));
+            const QString path = m_home.FilePath(QStringLiteral("Pc/wave%1.wav").arg(n, 2, 10, QLatin1Char('0')));
             TWaveFile wave(path);
             TWaveFile::SetPcmFormat(&wave.FormatBlock(), 1, 8000, 16);
             if (wave.Create())
@@ -144,7 +125,7 @@ public:
     TConnectionController* Connection = nullptr;
 
 private:
-    QTemporaryDir m_home;
+    BenchHome m_home;  // outlives the window
     std::unique_ptr<TAppForms> m_forms;
 };
 

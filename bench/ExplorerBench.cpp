@@ -39,12 +39,9 @@
 #include "app/explorer/FolderModel.h"
 #include "app/main/AppForms.h"
 #include "app/main/MainWindow.h"
+#include "bench/BenchHome.h"
 #include "bench/CountedBoxes.h"
-#include "core/links/Link.h"
-#include "core/settings/DocumentsFolder.h"
-#include "core/settings/ProgramFolder.h"
-#include "core/settings/ProgramOptions.h"
-#include "localizer/LanguageManager.h"
+#include "bench/MadeOnce.h"
 
 namespace {
 
@@ -104,13 +101,6 @@ class Session {
 public:
     Session()
     {
-        ResetProgramOptions();
-        ResetLangManager();
-        QDir home(m_home.path());
-        home.mkpath(QStringLiteral("Documents"));
-        home.mkpath(QStringLiteral("Program"));
-        SetDocumentsFolderOverride(m_home.filePath(QStringLiteral("Documents")));
-        SetProgramFolderOverride(m_home.filePath(QStringLiteral("Program")));
         m_forms = std::make_unique<TAppForms>();
         Window = m_forms->frmTrellavoxMain;
         Window->StartupWork();
@@ -124,14 +114,6 @@ public:
             Pane().ShowAction()->trigger();
         Pane().ApplyViewStyle(3);
     }
-    ~Session()
-    {
-        m_forms.reset();
-        ResetLink();
-        ResetProgramOptions();
-        SetProgramFolderOverride(QString());
-        ResetLangManager();
-    }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -140,23 +122,9 @@ public:
 
 private:
     CountedBoxes m_boxes;
-    QTemporaryDir m_home;
+    BenchHome m_home;  // outlives the window
     std::unique_ptr<TAppForms> m_forms;
 };
-
-// Made once; gone with the application object.
-Session& TheSession()
-{
-    static Session* session = nullptr;
-    if (!session) {
-        session = new Session;
-        qAddPostRoutine([] {
-            delete session;
-            session = nullptr;
-        });
-    }
-    return *session;
-}
 
 void Idle(int ms)
 {
@@ -309,7 +277,7 @@ void BM_OpenBigFolder(benchmark::State& state)
 {
     const QString folder = FolderOf(static_cast<int>(state.range(0)));
     const int style = static_cast<int>(state.range(1));
-    Session& session = TheSession();
+    Session& session = MadeOnce<Session>();
     TExplorerPane& pane = session.Pane();
     Figures figures;
     for (auto _ : state) {
@@ -369,7 +337,7 @@ void BM_SortByHeader(benchmark::State& state)
     const int column = static_cast<int>(state.range(1));
     const auto order = static_cast<Qt::SortOrder>(state.range(2));
     const auto other = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    Session& session = TheSession();
+    Session& session = MadeOnce<Session>();
     TExplorerPane& pane = session.Pane();
     if (!Prepare(session, folder, 3)) {
         state.SkipWithError("the folder was not listed");
@@ -412,7 +380,7 @@ void BM_SwitchViewStyle(benchmark::State& state)
     const QString folder = FolderOf(static_cast<int>(state.range(0)));
     const int style = static_cast<int>(state.range(1));
     const int from = style == 3 ? 0 : 3;
-    Session& session = TheSession();
+    Session& session = MadeOnce<Session>();
     TExplorerPane& pane = session.Pane();
     if (!Prepare(session, folder, from)) {
         state.SkipWithError("the folder was not listed");

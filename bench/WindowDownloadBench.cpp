@@ -25,7 +25,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QItemSelectionModel>
-#include <QTemporaryDir>
 #include <QTreeView>
 #include <array>
 #include <cstdio>
@@ -40,17 +39,15 @@
 #include "app/main/AppForms.h"
 #include "app/main/MainWindow.h"
 #include "app/services/AppMessageBox.h"
-#include "bench/CountedBoxes.h"
-#include "bench/ProcessMemory.h"
 #include "audio/MarkExports.h"
 #include "audio/WaveAddInfo.h"
 #include "audio/WaveFile.h"
-#include "core/links/Link.h"
+#include "bench/BenchHome.h"
+#include "bench/CountedBoxes.h"
+#include "bench/MadeOnce.h"
+#include "bench/ProcessMemory.h"
 #include "core/recorder/RecorderCapacity.h"
-#include "core/settings/DocumentsFolder.h"
-#include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
-#include "localizer/LanguageManager.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/ImageBuilder.h"
 
@@ -193,15 +190,8 @@ class Session {
 public:
     Session()
     {
-        ResetProgramOptions();
-        ResetLangManager();
-        QDir home(m_home.path());
-        home.mkpath(QStringLiteral("Documents"));
-        home.mkpath(QStringLiteral("Program"));
-        home.mkpath(QStringLiteral("Out"));
-        SetDocumentsFolderOverride(m_home.filePath(QStringLiteral("Documents")));
-        SetProgramFolderOverride(m_home.filePath(QStringLiteral("Program")));
-        WriteImage(m_home.filePath(QStringLiteral("Documents/ZEL4_DEMO.QDM")).toStdString());
+        QDir(m_home.Path()).mkpath(QStringLiteral("Out"));
+        WriteImage(m_home.FilePath(QStringLiteral("Documents/ZEL4_DEMO.QDM")).toStdString());
         m_forms = std::make_unique<TAppForms>();
         Window = m_forms->frmTrellavoxMain;
         TConnectionController& connection = Window->Connection();
@@ -223,20 +213,11 @@ public:
         Window->actRecRefresh->trigger();
     }
 
-    ~Session()
-    {
-        m_forms.reset();
-        ResetLink();
-        ResetProgramOptions();
-        SetProgramFolderOverride(QString());
-        ResetLangManager();
-    }
-
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    QString Out() const { return m_home.filePath(QStringLiteral("Out")); }
-    QString Path(const QString& name) const { return m_home.filePath(name); }
+    QString Out() const { return m_home.FilePath(QStringLiteral("Out")); }
+    QString Path(const QString& name) const { return m_home.FilePath(name); }
 
     // Selects the recording's row alone; false when it is not listed.
     bool Select(int number)
@@ -256,28 +237,14 @@ public:
     TfrmTrellavoxMain* Window = nullptr;
 
 private:
-    QTemporaryDir m_home;
+    BenchHome m_home;  // outlives the window
     std::unique_ptr<TAppForms> m_forms;
 };
-
-// Made once; gone with the application object.
-Session& TheSession()
-{
-    static Session* session = nullptr;
-    if (!session) {
-        session = new Session;
-        qAddPostRoutine([] {
-            delete session;
-            session = nullptr;
-        });
-    }
-    return *session;
-}
 
 void BM_F6DownloadBesideSox(benchmark::State& state)
 {
     const int number = static_cast<int>(state.range(0));
-    Session& session = TheSession();
+    Session& session = MadeOnce<Session>();
     const QString target = session.Out() + QStringLiteral("/rec%1.wav").arg(number);
     const QString ima = session.Path(QStringLiteral("ima%1.wav").arg(number));
     const QString decoded = session.Path(QStringLiteral("sox%1.wav").arg(number));

@@ -7,19 +7,12 @@
 
 #include "audio/DownloadToFile.h"
 #include "core/flash/SoundFileList.h"
-#include "core/links/ConnectType.h"
-#include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
-#include "core/settings/DocumentsFolder.h"
-#include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
 #include "tests/audio/DownloadedFiles.h"
+#include "tests/audio/ImageRecorderFixture.h"
 #include "tests/support/CaptureSink.h"
 #include "tests/support/ContentBuilder.h"
-#include "tests/support/FakeRecorderHost.h"
-#include "tests/support/FakeTransferUi.h"
-#include "tests/support/ImageBuilder.h"
-#include "tests/support/TempDir.h"
 
 using namespace downloaded;
 
@@ -59,23 +52,13 @@ std::size_t LongestSilence(const std::vector<std::uint8_t>& bytes)
 
 }  // namespace
 
-class DownloadEndToEndTest : public ::testing::Test {
+class DownloadEndToEndTest : public ImageRecorderFixture {
 protected:
     void SetUp() override
     {
-        ResetProcessState();
-        SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
-        // The status rewrite keeps its recovery file beside the settings.
-        SetDocumentsFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        ImageRecorderFixture::SetUp();
         const std::string path = m_dir.File("content.qdm");
-        ImageBuilder image;
-        image.Geometry(2048, 64, 32).Blocks(24).FirstDataBlock(1);
-        ContentGeometry geometry;
-        geometry.totalBlocks = 24;
-        geometry.pagesPerBlock = 32;
-        geometry.pageSize = 2112;
-        geometry.firstDataBlock = 1;
-        ContentBuilder content(geometry);
+        ContentBuilder content = SmallFlashContent();
         std::uint16_t number = 1;
         for (const Recording& r : kRecordings) {
             RecordingSpec spec;
@@ -93,23 +76,8 @@ protected:
             content.AddRecording(spec);
             ++number;
         }
-        content.WriteTo(image);
-        image.Write(path);
-
-        m_recorder = std::make_unique<TRecorder>(ctImageFile);
-        m_recorder->SetImageFile(QString::fromStdString(path));
-        ASSERT_TRUE(m_recorder->CheckConnection());
-        ASSERT_TRUE(m_recorder->CheckPassword(QString()));
-        m_recorder->RefreshContent();
-        m_recorder->WaitForJob();
-        ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
-        ASSERT_EQ(m_recorder->GetSoundFiles()->Count(), static_cast<int>(std::size(kRecordings)));
-    }
-    void TearDown() override
-    {
-        m_recorder.reset();
-        SetProgramFolderOverride(QString());
-        ResetProcessState();
+        WriteSmallFlashImage(content, path);
+        ASSERT_NO_FATAL_FAILURE(OpenImage(path, static_cast<int>(std::size(kRecordings))));
     }
 
     // What the download job itself delivers for the recording.
@@ -121,11 +89,6 @@ protected:
         EXPECT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
         return Joined(sink);
     }
-
-    TempDir m_dir;
-    FakeRecorderHost m_host;
-    FakeTransferUi m_ui;
-    std::unique_ptr<TRecorder> m_recorder;
 };
 
 TEST_F(DownloadEndToEndTest, EachCodecIntoAMarkedWaveFile)

@@ -12,22 +12,15 @@
 
 #include "audio/DownloadToFile.h"
 #include "core/flash/SoundFileList.h"
-#include "core/links/ConnectType.h"
 #include "core/protocol/SampleRate.h"
-#include "core/recorder/ProcessState.h"
+#include "core/recorder/CustomFile.h"
 #include "core/recorder/Recorder.h"
-#include "core/settings/DocumentsFolder.h"
-#include "core/settings/ProgramFolder.h"
 #include "core/settings/StagedFile.h"
 #include "core/transfer/BlockRecovery.h"
 #include "core/transfer/DownloadJob.h"
 #include "localizer/LangConst.h"
-#include "core/recorder/CustomFile.h"
+#include "tests/audio/ImageRecorderFixture.h"
 #include "tests/support/ContentBuilder.h"
-#include "tests/support/FakeRecorderHost.h"
-#include "tests/support/FakeTransferUi.h"
-#include "tests/support/ImageBuilder.h"
-#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -51,39 +44,20 @@ public:
 
 }  // namespace
 
-class DownloadSafetyTest : public ::testing::Test {
+class DownloadSafetyTest : public ImageRecorderFixture {
 protected:
     void SetUp() override
     {
-        ResetProcessState();
-        SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
-        SetDocumentsFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        ImageRecorderFixture::SetUp();
         WriteImage(m_dir.File("content.qdm"), 1700000000u);
-        m_recorder = std::make_unique<TRecorder>(ctImageFile);
-        m_recorder->SetImageFile(QString::fromStdString(m_dir.File("content.qdm")));
-        ASSERT_TRUE(m_recorder->CheckConnection());
-        ASSERT_TRUE(m_recorder->CheckPassword(QString()));
-        Refresh();
-        ASSERT_EQ(m_recorder->GetSoundFiles()->Count(), 2);
-    }
-    void TearDown() override
-    {
-        m_recorder.reset();
-        ResetProcessState();
+        ASSERT_NO_FATAL_FAILURE(OpenImage(m_dir.File("content.qdm"), 2));
     }
 
     // Recording 1: three blocks of ADPCM; recording 2: one block whose
     // second stretch carries a stamp 4,000,000 s late.
     static void WriteImage(const std::string& path, std::uint32_t start)
     {
-        ImageBuilder image;
-        image.Geometry(2048, 64, 32).Blocks(24).FirstDataBlock(1);
-        ContentGeometry geometry;
-        geometry.totalBlocks = 24;
-        geometry.pagesPerBlock = 32;
-        geometry.pageSize = 2112;
-        geometry.firstDataBlock = 1;
-        ContentBuilder content(geometry);
+        ContentBuilder content = SmallFlashContent();
         RecordingSpec longer;
         longer.number = 1;
         longer.start = start;
@@ -97,8 +71,7 @@ protected:
         gap.gapSeconds = 4000000;
         damaged.breaks = {gap};
         content.AddRecording(damaged);
-        content.WriteTo(image);
-        image.Write(path);
+        WriteSmallFlashImage(content, path);
     }
     void Refresh()
     {
@@ -142,11 +115,6 @@ protected:
         const QByteArray bytes = file.readAll();
         return {bytes.begin(), bytes.end()};
     }
-
-    TempDir m_dir;
-    FakeRecorderHost m_host;
-    FakeTransferUi m_ui;
-    std::unique_ptr<TRecorder> m_recorder;
 };
 
 // "Copy selected part": the span ends where it was chosen, to the sample,

@@ -14,40 +14,19 @@
 #include "audio/WaveFile.h"
 #include "core/flash/BlockHeader.h"
 #include "core/flash/SoundFileList.h"
-#include "core/links/ConnectType.h"
-#include "core/recorder/ProcessState.h"
 #include "core/recorder/Recorder.h"
-#include "core/settings/DocumentsFolder.h"
-#include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
+#include "tests/audio/ImageRecorderFixture.h"
 #include "tests/support/ContentBuilder.h"
-#include "tests/support/FakeRecorderHost.h"
-#include "tests/support/FakeTransferUi.h"
-#include "tests/support/ImageBuilder.h"
-#include "tests/support/TempDir.h"
 
-class DownloadSizeTest : public ::testing::Test {
+class DownloadSizeTest : public ImageRecorderFixture {
 protected:
     void SetUp() override
     {
-        ResetProcessState();
-        SetProgramFolderOverride(QString::fromStdString(m_dir.Path().string()));
-        SetDocumentsFolderOverride(QString::fromStdString(m_dir.Path().string()));
+        ImageRecorderFixture::SetUp();
         WriteImage(m_dir.File("content.qdm"));
-        m_recorder = std::make_unique<TRecorder>(ctImageFile);
-        m_recorder->SetImageFile(QString::fromStdString(m_dir.File("content.qdm")));
-        ASSERT_TRUE(m_recorder->CheckConnection());
-        ASSERT_TRUE(m_recorder->CheckPassword(QString()));
-        m_recorder->RefreshContent();
-        m_recorder->WaitForJob();
-        ASSERT_EQ(m_recorder->LastJobOutcome(), TJobOutcome::Completed);
-        ASSERT_EQ(m_recorder->GetSoundFiles()->Count(), 4);
+        ASSERT_NO_FATAL_FAILURE(OpenImage(m_dir.File("content.qdm"), 4));
         QDir().mkpath(Out());
-    }
-    void TearDown() override
-    {
-        m_recorder.reset();
-        ResetProcessState();
     }
 
     // 1: seven blocks of ADPCM (over 1 MiB of audio); 2: uploaded from the
@@ -55,14 +34,7 @@ protected:
     // 4: 16000 Hz with a last block half filled.
     static void WriteImage(const std::string& path)
     {
-        ImageBuilder image;
-        image.Geometry(2048, 64, 32).Blocks(24).FirstDataBlock(1);
-        ContentGeometry geometry;
-        geometry.totalBlocks = 24;
-        geometry.pagesPerBlock = 32;
-        geometry.pageSize = 2112;
-        geometry.firstDataBlock = 1;
-        ContentBuilder content(geometry);
+        ContentBuilder content = SmallFlashContent();
         RecordingSpec adpcm;
         adpcm.number = 1;
         adpcm.blockCount = 7;
@@ -98,8 +70,7 @@ protected:
         wide.blockCount = 2;
         wide.lastBlockPages = 13;
         content.AddRecording(wide);
-        content.WriteTo(image);
-        image.Write(path);
+        WriteSmallFlashImage(content, path);
     }
 
     QString Out() const { return QString::fromStdString(m_dir.File("out")); }
@@ -116,11 +87,6 @@ protected:
             total += static_cast<std::uint64_t>(file.size());
         return total;
     }
-
-    TempDir m_dir;
-    FakeRecorderHost m_host;
-    FakeTransferUi m_ui;
-    std::unique_ptr<TRecorder> m_recorder;
 };
 
 TEST_F(DownloadSizeTest, ThePlannedSizeIsTheSizeWritten)

@@ -21,10 +21,8 @@
 #include "core/flash/DriveFileInfo.h"
 #include "core/flash/DriveFileList.h"
 #include "core/recorder/CustomRecorder.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/app/SimWindowFixture.h"
 #include "tests/support/ContentBuilder.h"
-#include "tests/support/SimRecorder.h"
-#include "tests/support/SimRecorderLink.h"
 
 namespace {
 
@@ -35,14 +33,9 @@ struct StoredFile {
 
 }  // namespace
 
-class DriveNamesTest : public MainWindowFixture {
+class DriveNamesTest : public SimWindowFixture {
 protected:
-    void TearDown() override
-    {
-        forms.reset();
-        link.reset();
-        MainWindowFixture::TearDown();
-    }
+    DriveNamesTest() : SimWindowFixture(SmallFlashGeometry(32, 8)) {}
 
     void Connect(const std::vector<StoredFile>& files)
     {
@@ -57,10 +50,7 @@ protected:
             builder.AddDriveFile(spec);
         }
         builder.WriteTo(sim);
-        StartWith(3);
-        Pass();
-        ASSERT_NE(connection->Recorder(), nullptr);
-        link = std::make_unique<SimRecorderLink>(sim);
+        ASSERT_NO_FATAL_FAILURE(ConnectSim(3));
         Pass();
         ASSERT_EQ(connection->Recorder()->GetDriveFiles()->Count(), static_cast<int>(files.size()));
         out = HomePath() + QStringLiteral("/Out/");
@@ -146,8 +136,6 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
     }
 
-    SimRecorder sim{SmallFlashGeometry(32, 8)};
-    std::unique_ptr<SimRecorderLink> link;
     QString out;
     QString pc;
     QStringList selected;

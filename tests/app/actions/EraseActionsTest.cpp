@@ -22,10 +22,8 @@
 #include "core/protocol/RecorderCommands.h"
 #include "core/recorder/CustomRecorder.h"
 #include "tests/app/CancelOnCommand.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/app/SimWindowFixture.h"
 #include "tests/support/ContentBuilder.h"
-#include "tests/support/SimRecorder.h"
-#include "tests/support/SimRecorderLink.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
@@ -37,8 +35,10 @@ SimGeometry SmallFlash()
 
 }  // namespace
 
-class EraseActionsTest : public MainWindowFixture {
+class EraseActionsTest : public SimWindowFixture {
 protected:
+    EraseActionsTest() : SimWindowFixture(SmallFlash()) {}
+
     void SetUp() override
     {
         MainWindowFixture::SetUp();
@@ -61,10 +61,7 @@ protected:
             builder.AddDriveFile(file);
         }
         builder.WriteTo(sim);
-        StartWith(3);
-        Pass();
-        ASSERT_NE(connection->Recorder(), nullptr);
-        link = std::make_unique<SimRecorderLink>(sim);
+        ASSERT_NO_FATAL_FAILURE(ConnectSim(3));
         Pass();
         ASSERT_EQ(connection->Recorder()->GetSoundFiles()->Count(), 2);
         window->Lists().Records().View().selectAll();
@@ -72,20 +69,11 @@ protected:
         ASSERT_TRUE(window->actRecErase->isEnabled());
         sim.ClearLog();
     }
-    void TearDown() override
-    {
-        forms.reset();
-        link.reset();
-        MainWindowFixture::TearDown();
-    }
     bool BlockErased(std::uint32_t block) const
     {
         const std::vector<std::uint8_t> page = sim.ReadPage(std::uint64_t{block} * SmallFlash().pagesPerBlock);
         return std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0xFF; });
     }
-
-    SimRecorder sim{SmallFlash()};
-    std::unique_ptr<SimRecorderLink> link;
 };
 
 TEST_F(EraseActionsTest, DecliningErasesNothingAndLeavesTheInterfaceAsItWas)

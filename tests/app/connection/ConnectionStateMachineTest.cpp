@@ -35,6 +35,7 @@
 #include "localizer/LangFormat.h"
 #include "tests/app/CancelOnCommand.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/app/SimWindowFixture.h"
 #include "tests/app/connection/StubRecorder.h"
 #include "tests/support/ContentBuilder.h"
 #include "tests/support/RecorderFields.h"
@@ -229,26 +230,7 @@ TEST_F(ConnectionTest, TheDemoRecorderOpensWithoutPasswordAndShowsItsStatus)
 }
 
 // A recorder behind the simulated link after the pass that connected.
-class SimConnectionTest : public MainWindowFixture {
-protected:
-    void ConnectSim(int type)
-    {
-        StartWith(type);
-        Pass();
-        ASSERT_NE(connection->Recorder(), nullptr);
-        link = std::make_unique<SimRecorderLink>(sim);
-    }
-
-    void TearDown() override
-    {
-        forms.reset();
-        link.reset();
-        MainWindowFixture::TearDown();
-    }
-
-    SimRecorder sim;
-    std::unique_ptr<SimRecorderLink> link;
-};
+using SimConnectionTest = SimWindowFixture;
 
 TEST_F(SimConnectionTest, AFailingRefreshIsShownOnceAndNotRetriedEverySecond)
 {

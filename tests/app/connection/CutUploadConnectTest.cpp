@@ -16,23 +16,10 @@
 #include "core/recorder/MessageBoxCodes.h"
 #include "core/settings/MainSettingsFile.h"
 #include "core/transfer/UploadJournal.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/app/SimWindowFixture.h"
 #include "tests/support/ContentBuilder.h"
-#include "tests/support/SimRecorder.h"
-#include "tests/support/SimRecorderLink.h"
 
-class CutUploadConnectTest : public MainWindowFixture {
-protected:
-    void TearDown() override
-    {
-        forms.reset();
-        link.reset();
-        MainWindowFixture::TearDown();
-    }
-
-    SimRecorder sim;
-    std::unique_ptr<SimRecorderLink> link;
-};
+using CutUploadConnectTest = SimWindowFixture;
 
 TEST_F(CutUploadConnectTest, TheConnectTellsACutUploadOnceBeforeTheContent)
 {
@@ -54,10 +41,7 @@ TEST_F(CutUploadConnectTest, TheConnectTellsACutUploadOnceBeforeTheContent)
     const QString path = UploadJournalPath(journal);
     ASSERT_TRUE(QFileInfo(path).absolutePath().startsWith(HomePath()));
 
-    StartWith(3);
-    Pass();
-    ASSERT_NE(connection->Recorder(), nullptr);
-    link = std::make_unique<SimRecorderLink>(sim);
+    ASSERT_NO_FATAL_FAILURE(ConnectSim(3));
     Pass();
     ASSERT_TRUE(connection->FConnected);
     const TSoundFileList& files = *connection->Recorder()->GetSoundFiles();

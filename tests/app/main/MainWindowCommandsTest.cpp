@@ -15,10 +15,8 @@
 #include "app/main/MainWindowCommands.h"
 #include "app/services/MainUiLock.h"
 #include "core/protocol/RecorderCommands.h"
-#include "tests/app/MainWindowFixture.h"
 #include "tests/app/ModalDialogRunner.h"
-#include "tests/support/SimRecorder.h"
-#include "tests/support/SimRecorderLink.h"
+#include "tests/app/SimWindowFixture.h"
 
 TEST(DialogPlacement, CentredOnTheMainWindowAndKeptOnItsScreen)
 {
@@ -54,18 +52,7 @@ TEST(DialogPlacement, CentredOnTheMainWindowAndKeptOnItsScreen)
     }
 }
 
-class CommandsTest : public MainWindowFixture {
-protected:
-    void TearDown() override
-    {
-        forms.reset();
-        link.reset();
-        MainWindowFixture::TearDown();
-    }
-
-    SimRecorder sim;
-    std::unique_ptr<SimRecorderLink> link;
-};
+using CommandsTest = SimWindowFixture;
 
 TEST_F(CommandsTest, TheConnectedActionsFollowTheConnectionAndTheClockItsType)
 {
@@ -196,10 +183,7 @@ TEST_F(CommandsTest, CtrlTabEachWayGoesRoundThePagesShownOnly)
 // hold: the next pass reads the content again.
 TEST_F(CommandsTest, AShowVoicePartsChangeInTheDialogRefreshesTheListsAtTheNextPass)
 {
-    StartWith(ctDemo);
-    Pass();
-    ASSERT_NE(connection->Recorder(), nullptr);
-    link = std::make_unique<SimRecorderLink>(sim);
+    ASSERT_NO_FATAL_FAILURE(ConnectSim(ctDemo));
     Pass();
     // The look for interrupted rewrites and the first scan read the geometry.
     ASSERT_EQ(sim.CommandCount(cmdGetFlashParam), 2u);

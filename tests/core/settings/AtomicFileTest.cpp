@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -18,6 +17,7 @@
 #include "core/settings/AtomicFile.h"
 #include "core/settings/FileCalls.h"
 #include "core/settings/StagedFile.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -35,18 +35,6 @@ extern "C" mode_t umask(mode_t mask) noexcept
 }
 
 namespace {
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
 mode_t ModeOf(const std::string& path)
 {

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <regex>
@@ -23,6 +22,7 @@
 #include "core/settings/FileCalls.h"
 #include "core/settings/FileUtils.h"
 #include "core/settings/StagedFile.h"
+#include "tests/support/FileText.h"
 #include "tests/support/KilledChild.h"
 #include "tests/support/TempDir.h"
 
@@ -34,18 +34,6 @@ std::vector<std::uint8_t> Bytes(std::size_t count, std::uint8_t seed)
     for (std::size_t i = 0; i < count; ++i)
         bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
     return bytes;
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
 }
 
 // The hidden name a staged file has while it may still become name.
