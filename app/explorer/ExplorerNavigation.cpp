@@ -192,11 +192,7 @@ void TExplorerNavigation::FolderRead()
     m_views.FitColumnsOnce();
     // The tree learns of folders made or gone in the folder shown when it
     // has listed that folder already.
-    QStringList folders;
-    for (int row = 0; row < m_model.rowCount(); ++row)
-        if (m_model.IsFolder(m_model.index(row, 0)))
-            folders << m_model.index(row, 0).data().toString();
-    folders.sort();
+    QStringList folders = m_model.FolderNames();
     const bool changed = !m_listFolders.isEmpty() && folders != m_listFolders;
     m_listFolders = folders;
     if (changed && !m_treeModel->canFetchMore(m_treeModel->index(m_model.Folder())))

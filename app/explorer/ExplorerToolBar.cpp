@@ -113,7 +113,7 @@ QToolButton* TExplorerToolBar::ButtonFor(QAction* action) const
     return action ? qobject_cast<QToolButton*>(m_bar->widgetForAction(action)) : nullptr;
 }
 
-void TExplorerToolBar::PutFirst(QPointer<QAction>& slot, QAction* action, const char* name, QAction* before)
+void TExplorerToolBar::PutFirst(QPointer<QAction>& slot, QAction* action, const char* name, int image, QAction* before)
 {
     if (slot == action)
         return;
@@ -122,20 +122,22 @@ void TExplorerToolBar::PutFirst(QPointer<QAction>& slot, QAction* action, const 
     slot = action;
     if (!action)
         return;
+    // An image like the pane's own buttons, so that all nine fit a narrow
+    // pane; the caption stays the tool tip and the overflow menu's text.
+    if (action->icon().isNull())
+        action->setIcon(m_bar->style()->standardIcon(static_cast<QStyle::StandardPixmap>(image)));
     m_bar->insertAction(before, action);
-    QToolButton* button = ButtonFor(action);
-    button->setObjectName(QLatin1String(name));
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ButtonFor(action)->setObjectName(QLatin1String(name));
 }
 
 void TExplorerToolBar::SetCopyToRecorderAction(QAction* action)
 {
-    PutFirst(m_copyToRec, action, "tlbtnCopyToRec", m_addInfo ? m_addInfo.data() : GoToDefFolder);
+    PutFirst(m_copyToRec, action, "tlbtnCopyToRec", QStyle::SP_ArrowLeft, m_addInfo ? m_addInfo.data() : GoToDefFolder);
 }
 
 void TExplorerToolBar::SetAddInfoAction(QAction* action)
 {
-    PutFirst(m_addInfo, action, "tlbtnAddInfo", GoToDefFolder);
+    PutFirst(m_addInfo, action, "tlbtnAddInfo", QStyle::SP_FileDialogInfoView, GoToDefFolder);
 }
 
 void TExplorerToolBar::ShowViewStyle(int style)

@@ -14,7 +14,7 @@ class QWidget;
 // main window (their shortcuts work wherever the focus is); the tool bar
 // holds them as actions, so what does not fit goes to its overflow menu.
 // The copy-to-recorder and wave-file info buttons are the main window's
-// actions, shown by their captions; the pane's own show their images.
+// actions; every button shows its image, its caption as the tool tip.
 class TExplorerToolBar : public QObject {
     Q_OBJECT
 public:
@@ -47,7 +47,7 @@ public:
 
 private:
     void AddButton(QAction* action, const char* name, int image);
-    void PutFirst(QPointer<QAction>& slot, QAction* action, const char* name, QAction* before);
+    void PutFirst(QPointer<QAction>& slot, QAction* action, const char* name, int image, QAction* before);
 
     QToolBar* m_bar = nullptr;
     QMenu* m_viewStyleMenu = nullptr;

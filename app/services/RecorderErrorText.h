@@ -10,5 +10,6 @@
 // fallback when it has none.
 QString RecorderErrorText(const TJobError& error);
 
-// The same failure described by a caught exception.
+// The same failure described by a caught exception; a file that could not
+// be written is told by its three-line text.
 TJobError JobErrorOf(const std::exception& error);

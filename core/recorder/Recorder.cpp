@@ -25,6 +25,7 @@
 #include "core/settings/ProgramOptions.h"
 #include "core/settings/RecorderPresets.h"
 #include "core/settings/RecorderSettingsTransfer.h"
+#include "core/settings/StagedFile.h"
 #include "core/transfer/BlockRecovery.h"
 #include "core/transfer/DriveFileJobs.h"
 #include "core/transfer/EraseJobs.h"
@@ -364,6 +365,9 @@ void TRecorder::RunJob(TRecorderJobBody body, TRecorderJobContext& context)
         outcome = body(context);
     } catch (const TERecXchange& error) {
         FJobError = TJobError{TJobError::TKind::LinkFault, error.Text, error.Code};
+    } catch (const EFileWriteError& error) {
+        FJobError = TJobError{TJobError::TKind::Other, error.Text(), 0};
+        DebugLog(QStringLiteral("Recorder job failed: %1").arg(QString::fromUtf8(error.what())));
     } catch (const std::exception& error) {
         FJobError = TJobError{TJobError::TKind::Other, QString::fromUtf8(error.what()), 0};
         DebugLog(QStringLiteral("Recorder job failed: %1").arg(FJobError.Text));

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -121,6 +122,16 @@ TEST_F(ExplorerStartTest, AtTheFirstStartEveryToolButtonShowsAndAWiderWindowGive
     for (const char* name : kToolButtons)
         EXPECT_TRUE(Shows(name)) << name;
     EXPECT_FALSE(Extension()->isVisible());
+    // The pane leaves the record list room: every column in view, the last
+    // one's title at least.
+    QCoreApplication::sendPostedEvents();
+    const QHeaderView* header = window->lvRecContent->header();
+    const int room = window->lvRecContent->viewport()->width();
+    const int last = header->count() - 1;
+    for (int column = 0; column < last; ++column)
+        EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column), room) << column;
+    const QString title = header->model()->headerData(last, Qt::Horizontal).toString();
+    EXPECT_LE(header->sectionViewportPosition(last) + header->fontMetrics().horizontalAdvance(title), room);
 
     const int first = Pane().Panel()->width();
     window->resize(1280, 600);

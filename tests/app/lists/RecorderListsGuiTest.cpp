@@ -9,11 +9,14 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "app/lists/ContentListsController.h"
 #include "app/lists/FileList.h"
 #include "app/lists/RecordListModel.h"
-#include "app/lists/ContentListsController.h"
 #include "app/lists/ViewSelection.h"
+#include "core/flash/SoundFileList.h"
 #include "core/recorder/Recorder.h"
+#include "core/settings/StagedFile.h"
+#include "core/transfer/BlockRecoveryFile.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/lists/DemoContent.h"
 
@@ -210,6 +213,30 @@ TEST_F(RecorderListsGuiTest, CtrlSDoesNothingOnAnImageFileWithoutDiag)
     connection->FDiagMode = true;
     QTest::keyClick(records, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(g_statusCalls, (std::vector<TStatusCall>{{2, 0xFF}}));
+}
+
+// The reset needs a recovery copy of the recording's first block; a folder
+// in its way fails it with the one three-line writing error the download's
+// mark shows too, and the status stays.
+TEST_F(RecorderListsGuiTest, CtrlSWhoseRecoveryCopyCannotBeSavedIsToldOnceAndChangesNothing)
+{
+    connection->SetRecorderFactory([](int type) -> TCustomRecorder* { return new TRecorder(type); },
+                                   [](TCustomRecorder* recorder) { delete recorder; });
+    Connect();
+    TCustomRecorder& recorder = *connection->Recorder();
+    TSoundFileList& files = *recorder.GetSoundFiles();
+    recorder.SetSoundFileStatus(2, 0x55);  // downloaded, so that the reset has work
+    const TSoundFileInfo& recording = *files.Item(files.IndexOfNumber(2));
+    ASSERT_EQ(recording.Status, 0x55);
+    const QString copy = BlockRecoveryPath(recorder.GetSerialNumber(), recording.Blocks->Item(0)->Block);
+    ASSERT_TRUE(QDir().mkpath(copy));
+
+    QTreeView* records = window->lvRecContent;
+    records->setFocus();
+    SelectRow(records, "2");
+    QTest::keyClick(records, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{EFileWriteError(copy, EISDIR).Text()});
+    EXPECT_EQ(files.Item(files.IndexOfNumber(2))->Status, 0x55);
 }
 
 // At first start the columns of both lists fit their headers and, once the

@@ -11,6 +11,7 @@
 #include "core/recorder/Recorder.h"
 #include "core/settings/ProgramFolder.h"
 #include "core/settings/ProgramOptions.h"
+#include "core/settings/StagedFile.h"
 #include "tests/support/FakeRecorderHost.h"
 #include "tests/support/RecorderFields.h"
 #include "tests/support/TempDir.h"
@@ -69,6 +70,11 @@ TJobOutcome LinkFailingBody(TRecorderJobContext&)
 TJobOutcome BrokenBody(TRecorderJobContext&)
 {
     throw std::runtime_error("Sink broke");
+}
+
+TJobOutcome FileFailingBody(TRecorderJobContext&)
+{
+    throw EFileWriteError(QStringLiteral("/tmp/x.wav"), QStringLiteral("Disk full"));
 }
 
 TJobOutcome TextlessBody(TRecorderJobContext&)
@@ -204,6 +210,8 @@ TEST_F(RecorderJobLaunchTest, AFailureIsRecordedOnTheSeamNotShownFromTheJob)
     const Case cases[] = {
         {"link fault", LinkFailingBody, TJobError::TKind::LinkFault, QStringLiteral("I/O Error"), 76},
         {"other failure", BrokenBody, TJobError::TKind::Other, QStringLiteral("Sink broke"), 0},
+        {"file not written", FileFailingBody, TJobError::TKind::Other,
+         QStringLiteral("Writing error\n/tmp/x.wav\nDisk full"), 0},
         {"no text", TextlessBody, TJobError::TKind::Other, QString(), 0},
     };
     ScriptedJobsRecorder recorder(0);
