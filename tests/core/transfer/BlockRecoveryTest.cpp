@@ -266,6 +266,10 @@ const THealCase kCases[] = {
      kFirst, false, "RecoveryNextBlockGoneStr"},
     {"AnotherSerialInside", [](BlockRecoveryTest& t) { t.ResaveWith([](auto& d) { d.Serial += QLatin1Char('9'); }); },
      kFirst, false, "RecoveryOtherFlashStr"},
+    // A copy of block 5 renamed as the copy of a free block: the name and the
+    // content must name one block.
+    {"ANameOfAnotherBlock", [](BlockRecoveryTest& t) { ASSERT_TRUE(QFile::rename(t.PathOf(kFirst), t.PathOf(kFree))); },
+     kFree, false, "RecoveryOtherFlashStr"},
     // The same block size on a flash of more blocks.
     {"AnotherGeometry",
      [](BlockRecoveryTest& t) { t.ResaveWith([](auto& d) { d.Geometry.BlocksPerChip = kBlocks * 2; }); }, kFirst, false,
