@@ -57,8 +57,19 @@ void TDriveListView::ColumnClick(int column)
                                                  TDriveListModel::SortKeyOfColumn(column));
     m_folderView.SetSortOrder(order.Key, order.Ascending);
     ShowSortArrow(*m_view.header(), column, order.Ascending);
+    // The selection stays on its entries, not on its row numbers.
+    std::vector<TFileListItem> selected;
+    for (int row : SelectedRows(m_view))
+        if (row < m_folderView.Count())
+            selected.push_back(*m_folderView.Items(row));
     m_folderView.Sort();
     m_model->Repaint();
+    if (selected.empty())
+        return;
+    std::vector<const TFileListItem*> entries;
+    for (const TFileListItem& entry : selected)
+        entries.push_back(&entry);
+    SelectEntries(entries);
 }
 
 bool TDriveListView::OpenSelectedFolder()

@@ -99,8 +99,15 @@ void TRecordListView::SortByDefault()
 
 void TRecordListView::SortAndRepaint()
 {
+    // The selection stays on its recordings, not on its row numbers: an erase
+    // after a sort must reach the rows the user chose.
+    const TKeptSelection kept = KeepSelection();
     m_list.Sort();
     m_model->Repaint();
+    if (kept.Selected.empty() && kept.Current.empty())
+        return;
+    const std::vector<int> current = RowsOf(kept.Current);
+    SelectOnlyRows(m_view, RowsOf(kept.Selected), current.empty() ? -1 : current.front());
 }
 
 void TRecordListView::CollectSelectedRecords(TRecordList& selection) const

@@ -10,6 +10,7 @@
 #include <QTreeView>
 
 #include "app/lists/ContentListsController.h"
+#include "app/lists/DriveListModel.h"
 #include "app/lists/FileList.h"
 #include "app/lists/RecordListModel.h"
 #include "app/lists/ViewSelection.h"
@@ -123,6 +124,38 @@ TEST_F(RecorderListsGuiTest, VoicePartsShownAndHiddenAndDateClickedTwice)
     ProgramOptions.ShowVoiceParts = false;
     window->actRecRefresh->trigger();
     EXPECT_EQ(Captions(*records), (QStringList{"2", "1", "3"}));
+}
+
+// A sort moves the rows; the selection and the current row move with them,
+// so an erase after a sort reaches the rows the user chose.
+TEST_F(RecorderListsGuiTest, ASortKeepsTheSelectionOnItsRowsInBothLists)
+{
+    Connect();
+    QTreeView* records = window->lvRecContent;
+    const auto selected = [](const QTreeView& view) {
+        QStringList captions;
+        for (int row : SelectedRows(view))
+            captions << Captions(view)[row];
+        return captions;
+    };
+    SelectRow(records, "2");
+    ClickHeader(records, TRecordListModel::colDate);
+    ASSERT_EQ(Captions(*records), (QStringList{"3", "1", "2"}));
+    EXPECT_EQ(selected(*records), (QStringList{"2"}));
+    EXPECT_EQ(records->currentIndex().data().toString(), QStringLiteral("2"));
+    ClickHeader(records, TRecordListModel::colDate);
+    ASSERT_EQ(Captions(*records), (QStringList{"2", "1", "3"}));
+    EXPECT_EQ(selected(*records), (QStringList{"2"}));
+
+    window->actShowDrv->trigger();
+    QTreeView* drive = window->lvDrvContent;
+    SelectRow(drive, "ROOT.TXT");
+    ClickHeader(drive, TDriveListModel::colName);
+    ClickHeader(drive, TDriveListModel::colName);
+    const QStringList order = Captions(*drive);
+    ASSERT_EQ(order.size(), 2);
+    EXPECT_EQ(selected(*drive), (QStringList{"ROOT.TXT"})) << order.join(' ').toStdString();
+    EXPECT_EQ(drive->currentIndex().data().toString(), QStringLiteral("ROOT.TXT"));
 }
 
 TEST_F(RecorderListsGuiTest, EnterDoubleClickBackspaceAndTheComboMoveThroughFolders)
