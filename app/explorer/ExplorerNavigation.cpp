@@ -3,10 +3,12 @@
 #include <QAbstractFileIconProvider>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFileSystemWatcher>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 #include <utility>
@@ -71,6 +73,23 @@ TExplorerNavigation::TExplorerNavigation(TFolderModel& model, TExplorerViews& vi
             [this](const QModelIndex& current) { RunGuarded([&] { TreeCurrentChanged(current); }); });
     connect(m_treeView, &QTreeView::expanded, this, [this](const QModelIndex& index) { TreeExpanded(index); });
     connect(m_treeView, &QTreeView::collapsed, this, [this](const QModelIndex& index) { TreeCollapsed(index); });
+
+    // The current folder's row is placed again when a listing above it came
+    // in and when the listings are sorted (after they came in).
+    m_treeScrollTimer = new QTimer(this);
+    m_treeScrollTimer->setSingleShot(true);
+    m_treeScrollTimer->setInterval(0);
+    connect(m_treeScrollTimer, &QTimer::timeout, this, [this] { ShowTreeCurrent(); });
+    connect(m_treeModel, &QFileSystemModel::directoryLoaded, this,
+            [this](const QString& path) { TreeFolderLoaded(path); });
+    connect(m_treeModel, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (m_treeFollows)
+            m_treeScrollTimer->start();
+    });
+    for (QScrollBar* bar : {m_treeView->verticalScrollBar(), m_treeView->horizontalScrollBar()})
+        connect(bar, &QScrollBar::actionTriggered, this, [this] { m_treeFollows = false; });
+    // Placed while hidden, the row is placed again when it shows, and at its size.
+    m_treeView->viewport()->installEventFilter(this);
 }
 
 TExplorerNavigation::~TExplorerNavigation() = default;
@@ -102,9 +121,45 @@ bool TExplorerNavigation::SetCurrentFolder(const QString& path)
         const QScopedValueRollback placing(m_placingTree, true);
         m_treeView->setCurrentIndex(treeIndex);
         m_treeView->scrollTo(treeIndex);
+        FollowTreeCurrent();
     }
     FillComboBox(folder);
     return true;
+}
+
+void TExplorerNavigation::FollowTreeCurrent()
+{
+    m_treeFollows = true;
+    m_treeScrollTimer->start();
+}
+
+void TExplorerNavigation::TreeFolderLoaded(const QString& path)
+{
+    const QString below = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    if (m_treeFollows && m_currentFolder.startsWith(below))
+        m_treeScrollTimer->start();
+}
+
+bool TExplorerNavigation::eventFilter(QObject* watched, QEvent* event)
+{
+    // Only the tree's viewport is watched.
+    const bool placed = event->type() == QEvent::Show || event->type() == QEvent::Resize;
+    if (placed && m_treeFollows)
+        m_treeScrollTimer->start();
+    return QObject::eventFilter(watched, event);
+}
+
+void TExplorerNavigation::ShowTreeCurrent()
+{
+    const QModelIndex current = m_treeView->currentIndex();
+    if (!m_treeFollows || !current.isValid() || !m_treeView->isVisible())
+        return;
+    // Far off: in the middle, the folders around it in view too; near: the
+    // least move. The rows are laid out first, the check is on where they are.
+    m_treeView->doItemsLayout();
+    const bool near = m_treeView->visualRect(current).intersects(m_treeView->viewport()->rect());
+    const QScopedValueRollback placing(m_placingTree, true);
+    m_treeView->scrollTo(current, near ? QAbstractItemView::EnsureVisible : QAbstractItemView::PositionAtCenter);
 }
 
 void TExplorerNavigation::FillComboBox(const QString& folder)
@@ -168,6 +223,8 @@ void TExplorerNavigation::TreeCurrentChanged(const QModelIndex& current)
 {
     if (!current.isValid())
         return;
+    if (!m_placingTree)
+        m_treeFollows = false;  // the user's own choice, in view
     // The tree moves its current row off a folder that went: the nearest
     // folder left is where the pane goes, not the row the tree took.
     if (!QFileInfo(m_currentFolder).isDir()) {
@@ -212,6 +269,7 @@ void TExplorerNavigation::TreeExpanded(const QModelIndex& index)
 {
     if (m_placingTree)
         return;
+    m_treeFollows = false;
     const QString path = m_treeModel->filePath(index);
     if (!QFileInfo(path).isDir()) {
         TreeFolderChanged(path);
@@ -224,6 +282,8 @@ void TExplorerNavigation::TreeExpanded(const QModelIndex& index)
 
 void TExplorerNavigation::TreeCollapsed(const QModelIndex& index)
 {
+    if (!m_placingTree)
+        m_treeFollows = false;
     // The folders below close with it, as far as the user sees.
     const QString path = m_treeModel->filePath(index);
     const QString below = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');

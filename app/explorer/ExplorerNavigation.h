@@ -56,6 +56,9 @@ public:
     void FolderGone(const QString& folder);
     void Open(const QModelIndex& index);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void TreeCurrentChanged(const QModelIndex& current);
     void TreeExpanded(const QModelIndex& index);
@@ -64,6 +67,11 @@ private:
     void ReadTreeFolders();
     void ReadTreeFolder(const QString& path);
     void FillComboBox(const QString& folder);
+    // The tree lists folders on a thread of its own: its current folder's
+    // row moves as the folders above it come in.
+    void FollowTreeCurrent();
+    void TreeFolderLoaded(const QString& path);
+    void ShowTreeCurrent();
 
     TFolderModel& m_model;
     TExplorerViews& m_views;
@@ -72,10 +80,12 @@ private:
     QFileSystemModel* m_treeModel = nullptr;
     QFileSystemWatcher* m_treeWatcher = nullptr;
     QTimer* m_treeTimer = nullptr;
+    QTimer* m_treeScrollTimer = nullptr;
     QSet<QString> m_expanded;   // the tree's expanded folders
     QSet<QString> m_treeDirty;  // changed, not read again yet
     QStringList m_listFolders;  // the folder view's folders at its last read
     QString m_currentFolder;
     bool m_watching = true;
     bool m_placingTree = false;  // the tree opens the current folder's parents
+    bool m_treeFollows = false;  // the tree keeps its current folder in view, till the user scrolls it
 };

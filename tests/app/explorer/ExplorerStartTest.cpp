@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
@@ -15,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <functional>
 
 #include "app/explorer/ExplorerPane.h"
 #include "app/explorer/FolderModel.h"
@@ -297,4 +300,59 @@ TEST_F(ExplorerStartTest, AMaximizedStartKeepsTheSavedWidth)
     EXPECT_TRUE(window->close());
     EXPECT_NEAR(TIniFile(SettingsFilePath()).ReadInteger(QStringLiteral("Settings"), QStringLiteral("ExpWidth"), 0),
                 300, 8);
+}
+
+// The tree shows its current folder: at a first start, once the tree has
+// listed the folders down to the default folder (many above it, so that a
+// tree left at its top shows other folders), and after each way the pane
+// goes to a folder, from a tree scrolled elsewhere.
+TEST_F(ExplorerStartTest, TheTreeShowsItsCurrentFolderAtTheStartAndAfterEachWayThere)
+{
+    for (int n = 0; n < 40; ++n) {
+        const QString name = QStringLiteral("/Archive %1").arg(n, 2, 10, QLatin1Char('0'));
+        ASSERT_TRUE(QDir().mkpath(HomePath() + name));
+        ASSERT_TRUE(QDir().mkpath(HomePath() + QStringLiteral("/Documents") + name));
+    }
+    QFileSystemModel* model = Pane().TreeModel();
+    QStringList loaded;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, [&](const QString& path) { loaded << path; });
+    Start();
+    const QString folder = ProgramOptions.DefFolder;
+    ASSERT_EQ(folder, HomePath() + QStringLiteral("/Documents/Voice Digital Recorder Files"));
+
+    QTreeView* tree = Pane().TreeView();
+    const auto shows = [&](const QString& path) {
+        const QModelIndex current = tree->currentIndex();
+        return current.data(QFileSystemModel::FilePathRole).toString() == path &&
+               tree->visualRect(current).intersects(tree->viewport()->rect());
+    };
+    // Each folder on the way listed, the last sort done.
+    const auto listed = [&] {
+        for (QString path = QFileInfo(folder).path();; path = QFileInfo(path).path()) {
+            if (!loaded.contains(path))
+                return false;
+            if (path == QLatin1String("/"))
+                return true;
+        }
+    };
+    EXPECT_TRUE(QTest::qWaitFor(listed));
+    QTest::qWait(50);
+    EXPECT_TRUE(shows(folder)) << tree->visualRect(tree->currentIndex()).y() << " in " << tree->viewport()->height();
+
+    struct Way {
+        const char* name;
+        std::function<void()> go;
+        QString to;
+    };
+    const Way ways[] = {
+        {"Level up", [&] { Click("tlbtnUpOneLevel"); }, QFileInfo(folder).path()},
+        {"combo box", [&] { QTest::keyClick(Pane().PathComboBox(), Qt::Key_Up); }, HomePath()},
+        {"default folder", [&] { Click("tlbtnGoToDefFolder"); }, folder},
+    };
+    for (const Way& way : ways) {
+        tree->scrollToTop();
+        way.go();
+        EXPECT_EQ(Pane().CurrentFolder(), way.to) << way.name;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shows(way.to); }, 2000)) << way.name;
+    }
 }
