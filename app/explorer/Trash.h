@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <sys/types.h>
 
-// A trash folder as the freedesktop.org trash specification has it: the
+// A trash folder in the freedesktop.org layout: the
 // items in files/, one info file each in info/. The paths the info files
 // hold are relative to RelativeTo (a top-folder trash), or absolute when it
 // is empty (the home trash).
@@ -22,7 +22,7 @@ public:
 // The user's trash. An item on the file system of the home trash
 // ($XDG_DATA_HOME/Trash, else ~/.local/share/Trash) goes there; one on
 // another goes to that file system's top-folder trash ($top/.Trash/$uid when
-// an administrator made $top/.Trash as the specification asks, else
+// an administrator made $top/.Trash, sticky and not a link, else
 // $top/.Trash-$uid). Nothing is ever copied between file systems: where no
 // trash can be made on the item's own, it stays where it is.
 class TTrash {

@@ -190,7 +190,7 @@ TEST_F(TrashTest, WhereNoTrashCanBeMadeTheErrorSaysSoAndNothingIsMade)
 // The top-folder trash of another file system: the administrator's shared
 // one only when it is a real folder with the sticky bit, else the user's
 // own; a link or another user's folder is never taken.
-TEST_F(TrashTest, TheTopFolderTrashIsTakenOnlyWhereTheSpecificationAllows)
+TEST_F(TrashTest, TheTopFolderTrashIsTakenOnlyWhereItIsSafe)
 {
     const uid_t uid = ::getuid();
     const std::string own = "/.Trash-" + std::to_string(uid);
