@@ -15,6 +15,7 @@
 #include <zlib.h>
 
 #include "core/protocol/DebugLog.h"
+#include "core/settings/FileCalls.h"
 #include "core/settings/MainSettingsFile.h"
 #include "core/settings/StagedFile.h"
 
@@ -136,17 +137,6 @@ std::optional<TBlockRecoveryData> Decode(const QByteArray& bytes)
     return data;
 }
 
-// fsync of a folder; the errno of the failure, 0 when it held.
-int SyncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int error = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return error;
-}
-
 // 0 when all was written, else the errno of the failure.
 int WriteAll(int fd, const QByteArray& bytes)
 {
@@ -253,7 +243,7 @@ void SaveBlockRecovery(const TBlockRecoveryData& data)
         throw EFileWriteError(path, error);
     }
     // Not durable without its folder's entry: a copy that may vanish is no copy.
-    error = SyncFolder(folder);
+    error = filecalls::SyncFolder(folder);
     if (error != 0) {
         ::unlink(target.constData());
         throw EFileWriteError(path, error);
@@ -291,7 +281,7 @@ void RemoveBlockRecovery(const QString& path)
     QFile::remove(path);
     // A removal lost at a power cut only brings back a file whose block
     // reads back as saved, which the next connect removes again.
-    if (const int error = SyncFolder(RecoveryFolder()); error != 0)
+    if (const int error = filecalls::SyncFolder(RecoveryFolder()); error != 0)
         DebugLog(QStringLiteral("Folder of %1 not synced: error %2").arg(path).arg(error));
 }
 
@@ -303,7 +293,7 @@ QString SetBlockRecoveryAside(const QString& path)
         const QString aside = n == 1 ? path + QLatin1String(kAsideSuffix)
                                      : path + QLatin1Char('.') + QString::number(n) + QLatin1String(kAsideSuffix);
         if (RenameNoReplace(from, QFile::encodeName(aside)) == 0) {
-            SyncFolder(RecoveryFolder());
+            filecalls::SyncFolder(RecoveryFolder());
             return aside;
         }
         error = errno;

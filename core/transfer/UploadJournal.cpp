@@ -19,8 +19,10 @@
 #include "core/protocol/RecorderClock.h"
 #include "core/recorder/Recorder.h"
 #include "core/settings/AtomicFile.h"
+#include "core/settings/FileCalls.h"
 #include "core/settings/MainSettingsFile.h"
 #include "core/settings/StagedFile.h"
+#include "core/transfer/BlockRecoveryFile.h"
 #include "localizer/LangFormat.h"
 
 namespace {
@@ -37,30 +39,10 @@ QString JournalFolder()
 }
 
 // Serial numbers are digits; anything else in one stays out of file names.
-QString SafeSerial(const QString& serial)
-{
-    QString safe;
-    for (const QChar c : serial)
-        safe.append(c.isLetterOrNumber() ? c : QLatin1Char('_'));
-    return safe.isEmpty() ? QStringLiteral("unknown") : safe;
-}
-
 std::uint32_t CrcOf(const QByteArray& bytes)
 {
     return static_cast<std::uint32_t>(::crc32(::crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(bytes.constData()),
                                               static_cast<uInt>(bytes.size())));
-}
-
-bool SyncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return synced;
 }
 
 // The whole file when it is a regular file of at most kMostBytes; a link,
@@ -194,7 +176,7 @@ QString UploadJournalPath(const TUploadJournal& journal)
         journal.Kind == TUploadJournal::TKind::Recording
             ? QStringLiteral("r%1").arg(journal.Record)
             : QStringLiteral("f%1").arg(CrcOf(TrimBackslashes(journal.DriveName).toUtf8()), 8, 16, QLatin1Char('0'));
-    return JournalFolder() + QLatin1Char('/') + SafeSerial(journal.Serial) + QLatin1String(kInfix) + item +
+    return JournalFolder() + QLatin1Char('/') + SafeRecoverySerial(journal.Serial) + QLatin1String(kInfix) + item +
            QLatin1String(kSuffix);
 }
 
@@ -213,7 +195,8 @@ void SaveUploadJournal(const TUploadJournal& journal)
         bytes.append(static_cast<char>(crc >> (8 * i)));
     const QString path = UploadJournalPath(journal);
     QDir().mkpath(JournalFolder());
-    if (!WriteFileAtomically(path, bytes) || !SyncFolder(JournalFolder()))
+    // The write syncs the file and its folder.
+    if (!WriteFileAtomically(path, bytes))
         throw EFileWriteError(path, errno);
 }
 
@@ -249,7 +232,8 @@ QStringList UploadJournalFiles(const QString& serial)
 {
     const QDir folder(JournalFolder());
     QStringList paths;
-    const QString pattern = SafeSerial(serial) + QLatin1String(kInfix) + QLatin1Char('*') + QLatin1String(kSuffix);
+    const QString pattern =
+        SafeRecoverySerial(serial) + QLatin1String(kInfix) + QLatin1Char('*') + QLatin1String(kSuffix);
     // Links are listed too: the read refuses them, with a line in the log.
     for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::System, QDir::Name))
         paths.append(folder.filePath(name));
@@ -259,7 +243,7 @@ QStringList UploadJournalFiles(const QString& serial)
 void RemoveUploadJournal(const QString& path)
 {
     if (QFile::remove(path))
-        SyncFolder(JournalFolder());
+        filecalls::SyncFolder(JournalFolder());
 }
 
 QString CutUploadText(const TUploadJournal& journal, const TSoundFileList& sounds, const TDriveFileList& drives,
