@@ -7,9 +7,9 @@
 #include <QTest>
 #include <QTimer>
 #include <deque>
-#include <vector>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/connection/ConnectionController.h"
 #include "app/dialogs/PasswordDialog.h"
@@ -109,6 +109,19 @@ protected:
         bool done = true;
         connection->IdlePass(done);
         return done;
+    }
+
+    // Disconnects and connects again; a notice of the connect path that
+    // was told once is not told again, so the boxes stay as many as before.
+    void ReconnectTellsNothingMore()
+    {
+        const std::size_t told = boxes.Boxes.size();
+        window->actDisconnect->trigger();
+        Pass();
+        window->actConnect->trigger();
+        Pass();
+        ASSERT_TRUE(connection->FConnected);
+        EXPECT_EQ(boxes.Boxes.size(), told);
     }
 
     // Lets the back-off second (shortened) run out.

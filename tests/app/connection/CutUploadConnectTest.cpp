@@ -56,10 +56,5 @@ TEST_F(CutUploadConnectTest, TheConnectTellsACutUploadOnceBeforeTheContent)
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(window->Lists().RecordList().Count(), 1);
 
-    window->actDisconnect->trigger();
-    Pass();
-    window->actConnect->trigger();
-    Pass();
-    ASSERT_TRUE(connection->FConnected);
-    EXPECT_EQ(boxes.Boxes.size(), 1u);
+    ReconnectTellsNothingMore();
 }
