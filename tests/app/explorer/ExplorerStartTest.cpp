@@ -356,3 +356,50 @@ TEST_F(ExplorerStartTest, TheTreeShowsItsCurrentFolderAtTheStartAndAfterEachWayT
         EXPECT_TRUE(QTest::qWaitFor([&] { return shows(way.to); }, 2000)) << way.name;
     }
 }
+
+// Delete where no trash can be made (a file stands where the data folder
+// would be): one message says so and nothing moves.
+TEST_F(ExplorerStartTest, WhereNoTrashCanBeMadeTheDeleteSaysSoAndMovesNothing)
+{
+    Start();
+    const QString sub = ProgramOptions.DefFolder + QStringLiteral("/sub");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    MakeFile(sub + QStringLiteral("/call.txt"));
+    MakeFile(HomePath() + QStringLiteral("/blocked"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(HomePath() + QStringLiteral("/blocked/share")));
+    Open(sub);
+    Select(sub + QStringLiteral("/call.txt"));
+
+    boxes.Queue({IDYES});
+    Click("tlbtnDelete");
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("Move \"call.txt\" to the trash?"));
+    EXPECT_TRUE(boxes.Boxes[1].Text.startsWith(QStringLiteral("Nothing was moved: no trash folder can be made for ") +
+                                               sub + QStringLiteral("/call.txt")))
+        << boxes.Boxes[1].Text.toStdString();
+    EXPECT_TRUE(QFile::exists(sub + QStringLiteral("/call.txt")));
+}
+
+// The tree drops the folder shown when it is removed from outside, and the
+// pane goes to its parent.
+TEST_F(ExplorerStartTest, TheTreeDropsTheShownFolderRemovedFromOutside)
+{
+    Start();
+    const QString a = ProgramOptions.DefFolder + QStringLiteral("/a");
+    ASSERT_TRUE(QDir().mkpath(a + QStringLiteral("/b")));
+    ASSERT_TRUE(QDir().mkpath(a + QStringLiteral("/c")));
+    Open(a + QStringLiteral("/b"));
+    const auto rows = [&] {
+        const QModelIndex parent = Pane().TreeModel()->index(a);
+        QStringList names;
+        for (int row = 0; row < Pane().TreeModel()->rowCount(parent); ++row)
+            names << Pane().TreeModel()->index(row, 0, parent).data().toString();
+        names.sort();
+        return names.join(QLatin1Char(' '));
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == QLatin1String("b c"); })) << rows().toStdString();
+
+    ASSERT_TRUE(QDir(a + QStringLiteral("/b")).removeRecursively());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == QLatin1String("c"); }, 5000)) << rows().toStdString();
+    EXPECT_EQ(Pane().CurrentFolder(), a);
+}
