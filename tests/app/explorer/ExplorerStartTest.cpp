@@ -403,3 +403,32 @@ TEST_F(ExplorerStartTest, TheTreeDropsTheShownFolderRemovedFromOutside)
     EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == QLatin1String("c"); }, 5000)) << rows().toStdString();
     EXPECT_EQ(Pane().CurrentFolder(), a);
 }
+
+// A file that grows in the folder shown: the pane's list shows each new size
+// without a Refresh.
+TEST_F(ExplorerStartTest, AGrowingFileShowsItsSizeInThePaneWithoutARefresh)
+{
+    Start();
+    const QString sub = ProgramOptions.DefFolder + QStringLiteral("/sub");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    const QString path = sub + QStringLiteral("/call.wav");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("RIFF", 4);
+    }
+    Open(sub);
+    QModelIndex row;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (row = Pane().Model()->IndexOf(path)).isValid(); }));
+    const auto shownSize = [&] { return Pane().Model()->IndexOf(path).siblingAtColumn(1).data().toString(); };
+    EXPECT_EQ(shownSize(), QLocale::system().formattedDataSize(4));
+    for (int step = 1; step <= 2; ++step) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(QByteArray(1000000, 'x'));
+        file.close();
+        const QString size = QLocale::system().formattedDataSize(4 + step * 1000000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shownSize() == size; }, 5000))
+            << "step " << step << ": " << shownSize().toStdString();
+    }
+}
